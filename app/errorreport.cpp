@@ -1,0 +1,58 @@
+#include "app/errorreport.h"
+
+#include "platform/dialogs.h"
+#include "platform/failure.h"
+
+#include <exception>
+#include <new>
+
+namespace errorreport {
+
+QString ReportText(const QString& label, int step, const QString& description) {
+    return description + QLatin1String("\r\n") + label + QLatin1String("at line ") +
+           QString::number(step) + QLatin1String("\r\r") +
+           QLatin1String("Please email screenshot of this message to ") + SupportEmail;
+}
+
+void ShowErrorReport(platform::Dialogs& dialogs, QWidget* owner, const QString& label, int step,
+                     const QString& description) {
+    dialogs.messageBox(owner, ReportText(label, step, description), Caption,
+                       platform::Buttons::Ok, platform::Icon::Warning);
+}
+
+Guarded::Guarded(platform::Dialogs& dialogs_, QWidget* owner_, QString label_)
+    : dialogs(dialogs_), owner(owner_), label(std::move(label_)) {}
+
+bool Guarded::guard(int step, const std::function<void()>& statement) {
+    int number = 0;
+    QString description;
+    try {
+        statement();
+        return true;
+    } catch (const platform::Failure& failure) {
+        number = failure.number;
+        description = failure.description;
+    } catch (const std::bad_alloc&) {
+        number = 7;
+        description = platform::DescriptionOf(7);
+    } catch (const std::exception& other) {
+        number = 5;
+        description = QString::fromLocal8Bit(other.what());
+    }
+    ++failureCount;
+    lastNumber = number;
+    ShowErrorReport(dialogs, owner, label, step, description);
+    return false;
+}
+
+bool Guarded::run(int step, const std::function<void()>& statement) {
+    return guard(step, statement);
+}
+
+bool Guarded::test(int step, const std::function<bool()>& condition) {
+    bool result = true;
+    guard(step, [&] { result = condition(); });
+    return result;
+}
+
+} // namespace errorreport

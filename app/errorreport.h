@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+class Dialogs;
+}
+
+// The uniform report of a run-time failure inside a guarded procedure, and the helper that
+// runs such a procedure statement by statement, resuming after a failure.
+namespace errorreport {
+
+// Procedure labels, exactly as the report's second line names them.
+namespace labels {
+inline const QString FormLoad = QStringLiteral("in Pellarine2021/08/31.Form1.Form_Load ");
+inline const QString PushButton1 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton1_Click ");
+inline const QString PushButton2 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton2_Click ");
+inline const QString PushButton3 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton3_Click ");
+inline const QString PushButton4 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton4_Click ");
+inline const QString PushButton5 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton5_Click ");
+inline const QString PushButton6 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton6_Click ");
+inline const QString PushButton7 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton7_Click ");
+inline const QString GetSubDirectories2016 =
+    QStringLiteral("in Corvane2021/08/31.AddFolder.GetSubDirectories2016 ");
+} // namespace labels
+
+inline const QString SupportEmail = QStringLiteral("support@marrowind.example");
+inline const QString Caption = QStringLiteral("Application Error");
+
+QString ReportText(const QString& label, int step, const QString& description);
+
+// Shows the report (OK only, warning icon, "Application Error") and returns when dismissed.
+void ShowErrorReport(platform::Dialogs& dialogs, QWidget* owner, const QString& label, int step,
+                     const QString& description);
+
+// Runs one guarded procedure. Each call is one statement carrying its step number: a failure
+// inside it is reported and the procedure goes on with its next statement.
+//
+//     errorreport::Guarded g(dialogs, this, labels::FormLoad);
+//     g.run(100, [&] { ApplySkin(); });
+//     if (g.test(146, [&] { return Option1->isChecked(); })) ... // a failing test counts as true
+class Guarded {
+public:
+    Guarded(platform::Dialogs& dialogs, QWidget* owner, QString label);
+
+    // Runs the statement; returns false when it failed (and was reported).
+    bool run(int step, const std::function<void()>& statement);
+
+    // Evaluates a condition; a failure is reported and taken as true, so the procedure
+    // continues with the branch that the condition would have taken when it held.
+    bool test(int step, const std::function<bool()>& condition);
+
+    // How many failures this procedure has reported so far.
+    int failures() const { return failureCount; }
+
+    // The number of the last failure (0 when none); lets a procedure react to one failure in
+    // its own way, e.g. by ending instead of resuming.
+    int lastFailureNumber() const { return lastNumber; }
+
+private:
+    bool guard(int step, const std::function<void()>& statement);
+
+    platform::Dialogs& dialogs;
+    QWidget* owner;
+    QString label;
+    int failureCount = 0;
+    int lastNumber = 0;
+};
+
+} // namespace errorreport

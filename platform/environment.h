@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The folder of the running executable, without a trailing separator (the root keeps its own).
+QString ExecutableFolder();
+
+// The user's desktop folder followed by "/". Raises a failure when the desktop cannot be named.
+QString GetDesktopFolder();
+
+// The value standing for "TEMP": the environment variable when set, otherwise a private
+// per-user folder (mode 0700) under XDG_RUNTIME_DIR, or under the system temporary folder.
+QString TempFolder();
+
+} // namespace platform

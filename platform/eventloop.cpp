@@ -1,0 +1,17 @@
+#include "platform/eventloop.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace platform {
+
+void Yield() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void Pause(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+
+namespace platform {
+
+// A run-time failure: what a guarded procedure catches and shows in its error report.
+// `number` follows the classic run-time error numbers (53 file not found, 70 permission
+// denied, 76 path not found, ...); `description` is the text the user reads.
+struct Failure : std::exception {
+    Failure(int number, QString description, QString source = {});
+    const char* what() const noexcept override { return utf8.constData(); }
+
+    int number;
+    QString description;
+    QString source;
+
+private:
+    QByteArray utf8;
+};
+
+[[noreturn]] void Raise(int number, const QString& description, const QString& source = {});
+
+// The usual failures with their usual texts.
+namespace errors {
+constexpr int TypeMismatch = 13;
+constexpr int InvalidArgument = 5;
+constexpr int FileNotFound = 53;
+constexpr int PermissionDenied = 70;
+constexpr int PathFileAccess = 75;
+constexpr int PathNotFound = 76;
+constexpr int DiskFull = 61;
+} // namespace errors
+
+// The description of a failure number, as the run-time would word it.
+QString DescriptionOf(int number);
+
+} // namespace platform

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "platform/dialogs.h"
+#include "platform/printers.h"
+#include "platform/random.h"
+#include "platform/services.h"
+#include "platform/shell.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace testing {
+
+// Dialogs with scripted answers; records every dialog shown, in order.
+class FakeDialogs final : public platform::Dialogs {
+public:
+    struct Shown {
+        QString kind; // "message", "input", "files", "folder"
+        QString text; // message text, prompt, or title
+        QString caption; // caption, or the filter / start folder
+        platform::Buttons buttons = platform::Buttons::Ok;
+        platform::Icon icon = platform::Icon::None;
+        QString defaultText;
+    };
+
+    QList<Shown> shown;
+    QQueue<platform::Answer> answers;   // message boxes; default Ok / No
+    QQueue<QString> inputs;             // input boxes; default: cancelled ("")
+    QQueue<QStringList> fileSelections; // open-file dialogs; default: cancelled
+    QQueue<QString> folders;            // folder choosers; default: cancelled ("")
+    // Runs while a dialog is "open", as if the user did something in the meantime.
+    std::function<void()> whileOpen;
+
+    platform::Answer messageBox(QWidget*, const QString& text, const QString& caption,
+                                platform::Buttons buttons, platform::Icon icon) override;
+    QString inputBox(QWidget*, const QString& prompt, const QString& caption,
+                     const QString& defaultText) override;
+    QStringList openFiles(QWidget*, const QString& title, const QString& filter) override;
+    QString browseForFolder(QWidget*, const QString& title, const QString& startFolder) override;
+
+    // The message boxes shown, in order (texts only).
+    QStringList messages() const;
+    int count(const QString& kind) const;
+
+private:
+    void opened();
+};
+
+class FakeShell final : public platform::Shell {
+public:
+    QStringList opened;
+    bool result = true;
+    bool open(const QString& target) override {
+        opened << target;
+        return result;
+    }
+};
+
+class FakeRandom final : public platform::RandomSource {
+public:
+    double value = 0.5;
+    int seeds = 0;
+    void seedFromTimeOfDay() override { ++seeds; }
+    double next() override { return value; }
+};
+
+class FakePrinters final : public platform::Printers {
+public:
+    QStringList names{QStringLiteral("Office Laser"), QStringLiteral("Marrowind PDF Writer")};
+    QStringList installedPrinters() override { return names; }
+};
+
+// All fakes together, and the Services that point at them. The application folder is the
+// build folder, which holds the shipped data.
+struct FakeServices {
+    FakeDialogs dialogs;
+    FakeShell shell;
+    FakeRandom random;
+    FakePrinters printers;
+    int endProgramCalls = 0;
+
+    platform::Services services();
+};
+
+} // namespace testing

@@ -1,0 +1,38 @@
+#include "scratchhome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtGlobal>
+
+namespace testing {
+
+ScratchHome::ScratchHome()
+    : oldHome(qgetenv("HOME")), oldConfig(qgetenv("XDG_CONFIG_HOME")), oldTemp(qgetenv("TEMP")) {
+    QDir().mkpath(configFolder());
+    QDir().mkpath(temp());
+    qputenv("HOME", QFile::encodeName(home()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder()));
+    qputenv("TEMP", QFile::encodeName(temp()));
+}
+
+ScratchHome::~ScratchHome() {
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    qputenv("TEMP", oldTemp);
+}
+
+QString ScratchHome::makeFolder(const QString& relative) const {
+    const QString folder = dir.path() + QLatin1Char('/') + relative;
+    QDir().mkpath(folder);
+    return folder;
+}
+
+void WriteFile(const QString& path, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+}
+
+} // namespace testing
