@@ -11,4 +11,10 @@ public:
     virtual QStringList installedPrinters() = 0;
 };
 
+// The system's printers (Qt Print Support) and our own PDF Writer.
+class SystemPrinters final : public Printers {
+public:
+    QStringList installedPrinters() override;
+};
+
 } // namespace platform

@@ -7,13 +7,11 @@
 #include "platform/shell.h"
 
 #include "platform/environment.h"
-#include "platform/pdfwritername.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPrinterInfo>
 #include <QTime>
 #include <QUrl>
 
@@ -100,16 +98,6 @@ public:
 
 private:
     std::mt19937 engine;
-};
-
-// The system's printers, and next to them our own PDF Writer, which is always installed.
-class SystemPrinters final : public Printers {
-public:
-    QStringList installedPrinters() override {
-        QStringList names = QPrinterInfo::availablePrinterNames();
-        names << PdfWriterName();
-        return names;
-    }
 };
 
 } // namespace
