@@ -1,9 +1,13 @@
+#include "app/form1.h"
+#include "platform/services.h"
+
 #include <QApplication>
-#include <QWidget>
+#include <QStyleFactory>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QWidget window;
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    Form1 window(platform::ProductionServices());
     window.show();
     return application.exec();
 }

@@ -15,8 +15,9 @@ namespace platform {
 QString ExecutableFolder() { return QCoreApplication::applicationDirPath(); }
 
 QString GetDesktopFolder() {
+    // Without a home folder there is no desktop to name.
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (desktop.isEmpty())
+    if (qEnvironmentVariableIsEmpty("HOME") || desktop.isEmpty())
         Raise(errors::InvalidArgument, {});
     return desktop.endsWith(QLatin1Char('/')) ? desktop : desktop + QLatin1Char('/');
 }

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "platform/services.h"
+#include "platform/skinframework.h"
+
+#include <QCursor>
+#include <QModelIndex>
+#include <QPersistentModelIndex>
+#include <QWidget>
+#include <optional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTreeView;
+class JobListModel;
+
+// The main window. It owns the controls under their layout names and holds the handlers; the
+// work behind the handlers lives in plain functions of app/, intake/, convert/ and help/.
+class Form1 final : public QWidget {
+    Q_OBJECT
+public:
+    // Creating the window builds the fixed layout and runs the start-up sequence once.
+    explicit Form1(platform::Services services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The window pointer: the busy pointer (hourglass) doubles as the "busy" flag.
+    enum class Pointer { Default, Custom, Hourglass };
+    Pointer pointer() const { return currentPointer; }
+    void setPointer(Pointer value);
+    bool isBusy() const { return currentPointer == Pointer::Hourglass; }
+    bool hasCustomPointerImage() const { return handCursor.has_value(); }
+
+    // Job list, addressed 1-based as the procedures speak of it.
+    void AddToList(const QString& path);
+    bool IsInList(const QString& path) const;
+    int ItemCount() const;
+    QString ItemText(int index) const;
+    JobListModel& jobs() { return *jobList; }
+
+    // Handlers.
+    void Form_Load();
+    void Form_Unload();
+    void Option1_Click();
+    void Option2_Click();
+    void Text1_Change();
+    void Slider1_Change();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton6_Click();
+    void ListView1_RemoveSelected();
+    void ListView1_MouseDown();
+    void ListView1_ItemClick(const QModelIndex& item);
+    void ListView1_MouseMove(const QPoint& listPosition, int screenY, bool buttonHeld);
+    void ListView1_MouseUp();
+
+    // The controls, by their layout names.
+    QPushButton* PushButton1 = nullptr; // "Add EPS File(s)"
+    QPushButton* PushButton2 = nullptr; // "Start Converting To PDF"
+    QPushButton* PushButton3 = nullptr; // "Add All EPS File(s) In Folder"
+    QPushButton* PushButton4 = nullptr; // "..."
+    QPushButton* PushButton5 = nullptr; // "Help"
+    QPushButton* PushButton6 = nullptr; // "Clear List"
+    QPushButton* PushButton7 = nullptr; // "Load Sample/Example Files"
+    QTreeView* ListView1 = nullptr;
+    QGroupBox* Frame2 = nullptr; // "Save Option"
+    QGroupBox* Frame3 = nullptr; // "PDF Quality: n%"
+    QGroupBox* Frame4 = nullptr; // the panel with the folder box and "..."
+    QSlider* Slider1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* Creator = nullptr;
+    platform::SkinFramework SkinFramework1;
+
+    // The run's "a conversion is in progress" flag.
+    bool Converting = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void buildLayout();
+    void connectHandlers();
+    void ApplySkin();
+    void OpenHomePageAtRandom();
+    void setOption(QRadioButton* option, bool selected);
+    // Stores a setting for a handler that has no error report of its own: a failure is told
+    // to the user once (until a write succeeds again) instead of on every keystroke.
+    void storeSetting(const QString& key, const QString& value);
+    void hover(QWidget* widget, const QPoint& position);
+    bool listLocked() const;
+
+    platform::Services services;
+    JobListModel* jobList = nullptr;
+    Pointer currentPointer = Pointer::Default;
+    std::optional<QCursor> handCursor;
+    bool settingsFailureShown = false;
+
+    // Reordering rows by dragging them inside the list.
+    bool IsDragging = false;
+    QPersistentModelIndex DraggedItem;
+};

@@ -1,0 +1,73 @@
+// The output options panel and the Help button.
+#include "app/form1.h"
+
+#include "app/apptitle.h"
+#include "app/errorreport.h"
+#include "app/settings.h"
+#include "help/help.h"
+#include "platform/dialogs.h"
+#include "platform/failure.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+
+void Form1::storeSetting(const QString& key, const QString& value) {
+    try {
+        settings::WriteSetting(key, value);
+        settingsFailureShown = false;
+    } catch (const platform::Failure& failure) {
+        if (settingsFailureShown)
+            return;
+        settingsFailureShown = true;
+        services.dialogs->messageBox(
+            this,
+            QStringLiteral("Your settings could not be saved (") + failure.description +
+                QStringLiteral(").\r\nThe program keeps working, but this choice will not be "
+                               "remembered at the next start."),
+            apptitle::ApplicationTitle(), platform::Buttons::Ok, platform::Icon::None);
+    }
+}
+
+void Form1::Option1_Click() {
+    storeSetting(settings::Option1, settings::BooleanText(Option1->isChecked()));
+    storeSetting(settings::Option2, settings::BooleanText(Option2->isChecked()));
+    Frame4->setEnabled(Option1->isChecked());
+}
+
+// Both options run the same steps, whichever was clicked.
+void Form1::Option2_Click() { Option1_Click(); }
+
+void Form1::Text1_Change() { storeSetting(settings::OutputFolder, Text1->text()); }
+
+void Form1::Slider1_Change() {
+    const QString value = QString::number(Slider1->value());
+    Frame3->setTitle(QStringLiteral("PDF Quality: ") + value + QLatin1Char('%'));
+    storeSetting(settings::JPGQuality, value);
+}
+
+void Form1::PushButton4_Click() {
+    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton4);
+    QString folder;
+    g.run(100, [&] {
+        const QString start = settings::ReadSetting(settings::LastFolder, QString());
+        folder = services.dialogs->browseForFolder(this, QStringLiteral("Please select folder:"),
+                                                   start);
+    });
+    if (g.test(102, [&] { return folder.isEmpty(); }))
+        return;
+    g.run(104, [&] { settings::WriteSetting(settings::LastFolderDot, folder); });
+    if (g.test(104, [&] { return folder.endsWith(QLatin1Char('/')); }))
+        g.run(108, [&] { Text1->setText(folder); });
+    else
+        g.run(106, [&] { Text1->setText(folder + QLatin1Char('/')); });
+}
+
+void Form1::PushButton5_Click() {
+    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton5);
+    g.run(100, [&] {
+        services.dialogs->messageBox(this, help::HelpText(), apptitle::ApplicationTitle(),
+                                     platform::Buttons::Ok, platform::Icon::None);
+    });
+}

@@ -1,0 +1,70 @@
+// Pointer feedback: the hand over push buttons, the arrow elsewhere, and never over the busy
+// pointer. Also routes the job list's mouse and key events to its handlers.
+#include "app/form1.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+    hover(this, event->position().toPoint());
+    QWidget::mouseMoveEvent(event);
+}
+
+// A pointer move reaches the widget under the pointer and, when that one ignores it, its
+// parents too; a rule applies only in the widget the pointer is really over.
+void Form1::hover(QWidget* widget, const QPoint& position) {
+    if (widget->childAt(position) != nullptr || isBusy())
+        return;
+    if (qobject_cast<QPushButton*>(widget)) {
+        setPointer(Pointer::Custom);
+        return;
+    }
+    const bool arrowRule = widget == this || widget == Frame2 || widget == Frame3 ||
+                           widget == Frame4 || widget == Label2 || widget == Label3 ||
+                           widget == Option1 || widget == Option2 || widget == Text1;
+    if (arrowRule)
+        setPointer(Pointer::Default);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget)
+        return QWidget::eventFilter(watched, event);
+
+    if (widget == ListView1->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            ListView1_MouseDown();
+            break;
+        case QEvent::MouseMove: {
+            auto* move = static_cast<QMouseEvent*>(event);
+            const bool buttonHeld = move->buttons() != Qt::NoButton;
+            ListView1_MouseMove(move->position().toPoint(),
+                                static_cast<int>(move->globalPosition().y()), buttonHeld);
+            // A held button moves the dragged path, not the list's own selection.
+            if (buttonHeld)
+                return true;
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+            ListView1_MouseUp();
+            break;
+        default:
+            break;
+        }
+    } else if (widget == ListView1 && event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+            ListView1_RemoveSelected();
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseMove) {
+        hover(widget, static_cast<QMouseEvent*>(event)->position().toPoint());
+    }
+    return QWidget::eventFilter(watched, event);
+}

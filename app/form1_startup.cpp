@@ -1,0 +1,120 @@
+// Start-up: dressing the window and restoring the user's choices.
+#include "app/form1.h"
+
+#include "app/apptitle.h"
+#include "app/errorreport.h"
+#include "app/joblist.h"
+#include "app/layout.h"
+#include "app/settings.h"
+#include "convert/pdfwriter.h"
+#include "platform/cursorfile.h"
+#include "platform/environment.h"
+#include "platform/failure.h"
+#include "platform/random.h"
+#include "platform/shell.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTreeView>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+const QString HomePage = QStringLiteral("https://www.marrowind.example/");
+}
+
+void Form1::Form_Load() {
+    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::FormLoad);
+    const QString appFolder = services.applicationFolder;
+
+    g.run(100, [&] { ApplySkin(); });
+    const QString handFile = appFolder + QStringLiteral("/HAND-M.CUR");
+    if (g.test(102, [&] { return platform::PathExists(handFile); }))
+        g.run(104, [&] {
+            handCursor = platform::LoadCursorFile(handFile);
+            if (!handCursor)
+                platform::Raise(481, {}); // "Invalid picture"
+        });
+    g.run(106, [&] { OpenHomePageAtRandom(); });
+    g.run(130, [&] { setWindowTitle(apptitle::ProductName); });
+    g.run(130, [&] { setWindowIcon(QIcon(QStringLiteral(":/pellarine.ico"))); });
+    g.run(130, [&] { apptitle::SetApplicationTitle(); });
+    g.run(132, [&] { jobList->setHeader(QStringLiteral("EPS File(s)")); });
+    g.run(134, [&] { ListView1->header()->resizeSection(0, layout::Px(7000)); });
+    g.run(136, [&] {
+        const QString desktop = platform::GetDesktopFolder();
+        Text1->setText(settings::ReadSetting(settings::OutputFolder, desktop));
+    });
+    g.run(138, [&] {
+        const double stored = settings::LeadingNumber(
+            settings::ReadSetting(settings::JPGQuality, QStringLiteral("75")));
+        // A stored quality outside 0..100 is clamped into the slider's range.
+        Slider1->setValue(static_cast<int>(std::clamp<long long>(
+            settings::RoundHalfEven(stored), Slider1->minimum(), Slider1->maximum())));
+    });
+    g.run(140, [&] {
+        Frame3->setTitle(QStringLiteral("PDF Quality: ") + QString::number(Slider1->value()) +
+                         QLatin1Char('%'));
+    });
+    g.run(142, [&] {
+        setOption(Option1,
+                  settings::ToBoolean(settings::ReadSetting(settings::Option1, QStringLiteral("1"))));
+    });
+    g.run(144, [&] {
+        setOption(Option2,
+                  settings::ToBoolean(settings::ReadSetting(settings::Option2, QStringLiteral("0"))));
+    });
+    if (g.test(146, [&] { return Option1->isChecked(); }))
+        g.run(148, [&] { Frame4->setEnabled(true); });
+    else
+        g.run(150, [&] { Frame4->setEnabled(false); });
+    g.run(152, [&] { CheckPdfWriterInstalled(*services.printers, *services.dialogs, this); });
+}
+
+// Selects or clears one of the two options. Clearing goes around the group's exclusivity, so
+// that a store holding "False" for both leaves neither selected.
+void Form1::setOption(QRadioButton* option, bool selected) {
+    if (selected) {
+        option->setChecked(true);
+        return;
+    }
+    option->setAutoExclusive(false);
+    option->setChecked(false);
+    option->setAutoExclusive(true);
+}
+
+void Form1::ApplySkin() {
+    const QString skinFile = services.applicationFolder + QStringLiteral("/x/o.cjs");
+    if (!platform::IsNormalFile(skinFile))
+        return;
+    const QColor face = palette().color(QPalette::Button);
+    auto paint = [&](QWidget* w) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, face);
+        w->setPalette(p);
+        w->setAutoFillBackground(true);
+    };
+    paint(this);
+    for (QWidget* w : {static_cast<QWidget*>(Option1), static_cast<QWidget*>(Option2),
+                       static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Frame3),
+                       static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Label2),
+                       static_cast<QWidget*>(Label3)})
+        paint(w);
+    SkinFramework1.LoadSkin(skinFile, QString());
+    SkinFramework1.Options = SkinFramework1.Options | 1;
+    SkinFramework1.ApplyOptions = true;
+    SkinFramework1.AutoApplyNewWindows = true;
+    SkinFramework1.ApplyWindow(this);
+}
+
+void Form1::OpenHomePageAtRandom() {
+    services.random->seedFromTimeOfDay();
+    const int n = static_cast<int>(std::floor(services.random->next() * 100.0)) + 1;
+    if (n == 7 && !services.shell->open(HomePage))
+        platform::Raise(platform::errors::FileNotFound, {});
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+// A small stand-in for the skin engine: a skin file is a Qt style sheet.
+class SkinFramework {
+public:
+    // Loads the skin file; raises a failure when it cannot be read.
+    void LoadSkin(const QString& path, const QString& iniFileName);
+    // Applies the loaded sheet to the window and everything on it.
+    void ApplyWindow(QWidget* window);
+
+    int Options = 0;           // option bits of the engine; bit 0 asks to skin the whole window
+    bool ApplyOptions = false; // kept as set
+    bool AutoApplyNewWindows = false; // kept as set
+
+private:
+    QString styleSheet;
+};
+
+// True when `path` names a normal file: a regular file that is not hidden (no leading ".").
+bool IsNormalFile(const QString& path);
+
+// True when the modification time of `path` can be read (an existing file or folder).
+bool PathExists(const QString& path);
+
+} // namespace platform

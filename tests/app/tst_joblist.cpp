@@ -1,0 +1,154 @@
+// The job list: removal, Clear List, drag-reordering and the exact-match lookup.
+#include "app/joblist.h"
+#include "formfixture.h"
+
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+class TestJobList : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::FormFixture> f;
+    Form1* form = nullptr;
+
+    QStringList texts() const {
+        QStringList all;
+        for (int i = 1; i <= form->ItemCount(); ++i)
+            all << form->ItemText(i);
+        return all;
+    }
+    void fill(const QStringList& paths) {
+        for (const QString& p : paths)
+            form->AddToList(p);
+    }
+    void select(int row) {
+        form->ListView1->selectionModel()->setCurrentIndex(form->jobs().index(row - 1),
+                                                           QItemSelectionModel::ClearAndSelect);
+    }
+    QPoint rowCentre(int row) const {
+        return form->ListView1->visualRect(form->jobs().index(row - 1)).center();
+    }
+
+private slots:
+    void init() {
+        f = std::make_unique<testing::FormFixture>();
+        form = &f->create();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+    }
+    void cleanup() { f.reset(); }
+
+    void deleteAndDoubleClick_removeTheSelectedRow() {
+        fill({"/a.eps", "/b.eps", "/c.eps"});
+        select(2);
+        QTest::keyClick(form->ListView1, Qt::Key_Backspace);
+        QCOMPARE(form->ItemCount(), 3); // other keys never remove
+        QTest::keyClick(form->ListView1, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(texts(), (QStringList{"/a.eps", "/c.eps"}));
+        QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, rowCentre(2));
+        QTest::mouseDClick(form->ListView1->viewport(), Qt::LeftButton, {}, rowCentre(2));
+        QCOMPARE(texts(), (QStringList{"/a.eps"}));
+    }
+
+    void removal_doesNothingWhenEmptyBusyOrNothingSelected() {
+        QTest::keyClick(form->ListView1, Qt::Key_Delete); // empty list
+        form->ListView1_RemoveSelected();
+        QCOMPARE(form->ItemCount(), 0);
+
+        fill({"/a.eps", "/b.eps"});
+        form->ListView1->selectionModel()->clearSelection();
+        form->ListView1_RemoveSelected();
+        QCOMPARE(form->ItemCount(), 2);
+
+        select(1);
+        form->setPointer(Form1::Pointer::Hourglass);
+        form->ListView1_RemoveSelected();
+        QTest::mouseClick(form->PushButton6, Qt::LeftButton);
+        QCOMPARE(form->ItemCount(), 2);
+
+        form->setPointer(Form1::Pointer::Default);
+        form->Converting = true; // a run holds the list until its closing message is gone
+        form->ListView1_RemoveSelected();
+        form->PushButton6_Click();
+        QCOMPARE(form->ItemCount(), 2);
+
+        form->Converting = false;
+        form->ListView1_RemoveSelected();
+        QCOMPARE(texts(), (QStringList{"/b.eps"}));
+        QTest::mouseClick(form->PushButton6, Qt::LeftButton);
+        QCOMPARE(form->ItemCount(), 0);
+        QVERIFY(f->fakes.dialogs.shown.isEmpty());
+    }
+
+    void dragging_swapsTheDraggedPathWithTheRowUnderThePointer() {
+        fill({"A", "B", "C", "D"});
+        QWidget* list = form->ListView1->viewport();
+        QTest::mousePress(list, Qt::LeftButton, {}, rowCentre(1));
+        QTest::mouseMove(list, rowCentre(4)); // one move straight onto row 4
+        QCOMPARE(texts(), (QStringList{"D", "B", "C", "A"}));
+        QTest::mouseMove(list, rowCentre(3)); // the dragged path follows the pointer
+        QCOMPARE(texts(), (QStringList{"D", "B", "A", "C"}));
+        QTest::mouseRelease(list, Qt::LeftButton, {}, rowCentre(3));
+        QTest::mouseMove(list, rowCentre(1)); // no button held: nothing moves
+        QCOMPARE(texts(), (QStringList{"D", "B", "A", "C"}));
+        QCOMPARE(form->ListView1->currentIndex().row(), 2);
+    }
+
+    void dragging_overIdenticalTextOrDuringARun_changesNothing() {
+        fill({"same", "same", "other"});
+        QWidget* list = form->ListView1->viewport();
+        QTest::mousePress(list, Qt::LeftButton, {}, rowCentre(1));
+        QTest::mouseMove(list, rowCentre(2));
+        QCOMPARE(form->ListView1->currentIndex().row(), 0);
+        form->Converting = true;
+        QTest::mouseMove(list, rowCentre(3));
+        QCOMPARE(texts(), (QStringList{"same", "same", "other"}));
+        form->Converting = false;
+        QTest::mouseRelease(list, Qt::LeftButton, {}, rowCentre(3));
+    }
+
+    void dragging_afterTheDraggedRowWasRemoved_doesNotFail() {
+        fill({"A", "B", "C"});
+        form->ListView1_MouseDown();
+        form->ListView1_ItemClick(form->jobs().index(2));
+        form->jobs().removeAt(2);
+        form->ListView1_MouseMove(rowCentre(1), 400, true);
+        QCOMPARE(texts(), (QStringList{"A", "B"}));
+        form->ListView1_MouseUp();
+    }
+
+    void scrollTarget_thresholds_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("screenY");
+        QTest::addColumn<int>("target");
+        QTest::newRow("304 over row 1: no row 0") << 1 << 10 << 304 << 0;
+        QTest::newRow("304 over row 5") << 5 << 10 << 304 << 4;
+        QTest::newRow("305") << 5 << 10 << 305 << 0;
+        QTest::newRow("364") << 5 << 10 << 364 << 0;
+        QTest::newRow("365 over the last row") << 10 << 10 << 365 << 0;
+        QTest::newRow("365 over row 2 of 10") << 2 << 10 << 365 << 3;
+    }
+    void scrollTarget_thresholds() {
+        QFETCH(int, n);
+        QFETCH(int, count);
+        QFETCH(int, screenY);
+        QFETCH(int, target);
+        QCOMPARE(ScrollTarget(n, count, screenY), target);
+    }
+
+    void isInList_isExact_andDuplicatesAreKept() {
+        fill({"/Art/plan.eps", "/Art/plan.eps"});
+        QCOMPARE(form->ItemCount(), 2);
+        QVERIFY(form->IsInList("/Art/plan.eps"));
+        QVERIFY(!form->IsInList("/art/plan.eps"));
+        QVERIFY(!form->IsInList("/Art/plan.eps "));
+        QVERIFY(!form->IsInList("/Art//plan.eps"));
+        form->AddToList(QString());
+        QVERIFY(form->IsInList(QString()));
+    }
+};
+
+QTEST_MAIN(TestJobList)
+#include "tst_joblist.moc"

@@ -1,0 +1,177 @@
+// The output options panel, the Help message and the pointer feedback.
+#include "app/settings.h"
+#include "formfixture.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTreeView>
+
+using testing::StoredSetting;
+using testing::StoreSetting;
+
+class TestOutputOptions : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::FormFixture> f;
+
+private slots:
+    void init() { f = std::make_unique<testing::FormFixture>(); }
+    void cleanup() { f.reset(); }
+
+    void options_storeBothStates_andEnableTheFolderPanel() {
+        Form1& form = f->create();
+        form.show();
+        QTest::mouseClick(form.Option2, Qt::LeftButton);
+        QVERIFY(form.Option2->isChecked() && !form.Option1->isChecked());
+        QCOMPARE(StoredSetting(settings::Option1), QStringLiteral("False"));
+        QCOMPARE(StoredSetting(settings::Option2), QStringLiteral("True"));
+        QVERIFY(!form.Frame4->isEnabled());
+        const QString folder = form.Text1->text();
+        QTest::mouseClick(form.Option1, Qt::LeftButton);
+        QCOMPARE(StoredSetting(settings::Option1), QStringLiteral("True"));
+        QCOMPARE(StoredSetting(settings::Option2), QStringLiteral("False"));
+        QVERIFY(form.Frame4->isEnabled());
+        QCOMPARE(form.Text1->text(), folder); // the folder came back unchanged
+    }
+
+    void typing_storesTheWholeTextOnEveryKeystroke() {
+        Form1& form = f->create();
+        form.show();
+        form.Text1->clear();
+        QCOMPARE(StoredSetting(settings::OutputFolder), QString());
+        const QString typed = QStringLiteral("/o ");
+        for (int i = 0; i < typed.size(); ++i) {
+            QTest::keyClick(form.Text1, typed[i].toLatin1());
+            QCOMPARE(StoredSetting(settings::OutputFolder), typed.left(i + 1));
+        }
+    }
+
+    void slider_showsAndStoresItsValue_data() {
+        QTest::addColumn<int>("value");
+        QTest::newRow("0") << 0;
+        QTest::newRow("100") << 100;
+        QTest::newRow("40") << 40;
+    }
+    void slider_showsAndStoresItsValue() {
+        QFETCH(int, value);
+        f->create().Slider1->setValue(value);
+        QCOMPARE(f->form->Frame3->title(), QStringLiteral("PDF Quality: %1%").arg(value));
+        QCOMPARE(StoredSetting(settings::JPGQuality), QString::number(value));
+        // ... and the next start restores it.
+        f->form.reset();
+        QCOMPARE(f->create().Slider1->value(), value);
+    }
+
+    void browse_setsTheFolderWithOneTrailingSeparator_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("folder") << "/srv/out" << "/srv/out/";
+        QTest::newRow("root") << "/" << "/";
+    }
+    void browse_setsTheFolderWithOneTrailingSeparator() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, text);
+        StoreSetting(settings::LastFolder, QStringLiteral("/last/scanned"));
+        Form1& form = f->create();
+        f->fakes.dialogs.folders.enqueue(chosen);
+        QTest::mouseClick(form.PushButton4, Qt::LeftButton);
+        const auto& shown = f->fakes.dialogs.shown.last();
+        QCOMPARE(shown.kind, QStringLiteral("folder"));
+        QCOMPARE(shown.text, QStringLiteral("Please select folder:"));
+        QCOMPARE(shown.caption, QStringLiteral("/last/scanned")); // opens at the last scan
+        QCOMPARE(form.Text1->text(), text);
+        QCOMPARE(StoredSetting(settings::OutputFolder), text);
+        QCOMPARE(StoredSetting(settings::LastFolderDot), chosen);
+        QCOMPARE(StoredSetting(settings::LastFolder), QStringLiteral("/last/scanned"));
+    }
+
+    void browseCancelled_changesNothing() {
+        Form1& form = f->create();
+        const QString before = form.Text1->text();
+        QTest::mouseClick(form.PushButton4, Qt::LeftButton);
+        QCOMPARE(f->fakes.dialogs.count(QStringLiteral("folder")), 1);
+        QCOMPARE(form.Text1->text(), before);
+        QCOMPARE(StoredSetting(settings::OutputFolder), before);
+        QVERIFY(!StoredSetting(settings::LastFolderDot));
+        QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 0);
+    }
+
+    void unwritableStore_isToldOnce_andTheWindowKeepsWorking() {
+        Form1& form = f->create();
+        form.show();
+        // A config "folder" that is a file: nothing can be stored under it, even as root.
+        const QString blocker = f->home.path() + QStringLiteral("/not-a-folder");
+        testing::WriteFile(blocker);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
+        QTest::keyClicks(form.Text1, QStringLiteral("abc"));
+        form.Slider1->setValue(10);
+        QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 1);
+        QVERIFY(f->fakes.dialogs.messages()[0].startsWith(
+            QStringLiteral("Your settings could not be saved")));
+        QVERIFY(form.Text1->text().endsWith(QStringLiteral("abc")));
+        QCOMPARE(form.Frame3->title(), QStringLiteral("PDF Quality: 10%"));
+    }
+
+    void help_showsBothParagraphs() {
+        Form1& form = f->create();
+        form.AddToList(QStringLiteral("/a.eps"));
+        QTest::mouseClick(form.PushButton5, Qt::LeftButton);
+        QCOMPARE(f->fakes.dialogs.shown.size(), 1);
+        const auto& box = f->fakes.dialogs.shown[0];
+        QCOMPARE(box.text,
+                 QStringLiteral("To view the quality of the original EPS files, "
+                                "https://www.epsviewer.example/ can be used.\r\n\r\n"
+                                "Questions? Please contact Team Marrowind at "
+                                "https://www.marrowind.example/contact/"));
+        QCOMPARE(box.caption, QStringLiteral("Pellarine"));
+        QCOMPARE(box.buttons, platform::Buttons::Ok);
+        QCOMPARE(box.icon, platform::Icon::None);
+        QCOMPARE(form.ItemCount(), 1);
+    }
+
+    void hover_handOverButtons_arrowElsewhere_neverOverTheBusyPointer() {
+        Form1& form = f->create();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto moveTo = [&](QWidget* w) {
+            QTest::mouseMove(w, w->rect().center());
+            QCoreApplication::processEvents();
+        };
+        using P = Form1::Pointer;
+        moveTo(form.PushButton1);
+        QCOMPARE(form.pointer(), P::Custom);
+        moveTo(form.Slider1); // no rule: the hand stays
+        QCOMPARE(form.pointer(), P::Custom);
+        moveTo(form.Label2);
+        QCOMPARE(form.pointer(), P::Default);
+        moveTo(form.PushButton4);
+        QCOMPARE(form.pointer(), P::Custom);
+        moveTo(form.Text1);
+        QCOMPARE(form.pointer(), P::Default);
+        moveTo(form.PushButton5);
+        QCOMPARE(form.pointer(), P::Custom);
+        moveTo(form.ListView1->viewport());
+        QCOMPARE(form.pointer(), P::Default);
+
+        form.setPointer(P::Hourglass);
+        for (QWidget* w : {static_cast<QWidget*>(form.PushButton2),
+                           static_cast<QWidget*>(form.Frame2),
+                           static_cast<QWidget*>(form.ListView1->viewport()),
+                           static_cast<QWidget*>(form.Option1)}) {
+            moveTo(w);
+            QCOMPARE(form.pointer(), P::Hourglass);
+        }
+        QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
+        form.setPointer(P::Default);
+        moveTo(form.PushButton7);
+        QCOMPARE(form.pointer(), P::Custom);
+        QCOMPARE(form.cursor().shape(), Qt::BitmapCursor); // the hand image
+    }
+};
+
+QTEST_MAIN(TestOutputOptions)
+#include "tst_outputoptions.moc"

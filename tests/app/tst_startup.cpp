@@ -1,0 +1,193 @@
+// Start-up of the main window: defaults, restored choices, failures at a step, the layout.
+#include "app/joblist.h"
+#include "app/settings.h"
+#include "formfixture.h"
+
+#include <QApplication>
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTreeView>
+#include <QHeaderView>
+
+using testing::StoredSetting;
+using testing::StoreSetting;
+
+class TestStartup : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::FormFixture> f;
+
+private slots:
+    void init() { f = std::make_unique<testing::FormFixture>(); }
+    void cleanup() { f.reset(); }
+
+    void emptyStore_givesDefaults() {
+        Form1& form = f->create();
+        QCOMPARE(form.windowTitle(), QStringLiteral("Pellarine"));
+        QCOMPARE(form.Text1->text(), f->home.home() + QStringLiteral("/Desktop/"));
+        QCOMPARE(form.Slider1->value(), 75);
+        QCOMPARE(form.Frame3->title(), QStringLiteral("PDF Quality: 75%"));
+        QVERIFY(form.Option1->isChecked());
+        QVERIFY(!form.Option2->isChecked());
+        QVERIFY(form.Frame4->isEnabled());
+        QCOMPARE(form.ProgressBar1->format(), QStringLiteral("Progress Bar"));
+        QCOMPARE(form.ProgressBar1->value(), 0);
+        QCOMPARE(form.jobs().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("EPS File(s)"));
+        QCOMPARE(form.ListView1->header()->sectionSize(0), 467);
+        QCOMPARE(form.ItemCount(), 0);
+        QVERIFY(f->fakes.dialogs.shown.isEmpty());
+        // The change handlers that ran at start-up wrote what changed, and only that.
+        QCOMPARE(StoredSetting(settings::OutputFolder), form.Text1->text());
+        QCOMPARE(StoredSetting(settings::JPGQuality), QStringLiteral("75"));
+        QVERIFY(!StoredSetting(settings::Option1));
+        QVERIFY(!StoredSetting(settings::Option2));
+    }
+
+    void storedQuality_isReadAsLeadingNumber_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("slider");
+        QTest::newRow("plain") << "50" << 50;
+        QTest::newRow("no number") << "abc" << 0;
+        QTest::newRow("blanks skipped") << " 4 0xyz" << 40;
+        QTest::newRow("half to even, down") << "74.5" << 74;
+        QTest::newRow("half to even, up") << "75.5" << 76;
+        QTest::newRow("above range is clamped") << "150" << 100;
+        QTest::newRow("below range is clamped") << "-3" << 0;
+        QTest::newRow("empty") << "" << 0;
+    }
+    void storedQuality_isReadAsLeadingNumber() {
+        QFETCH(QString, stored);
+        QFETCH(int, slider);
+        StoreSetting(settings::JPGQuality, stored);
+        Form1& form = f->create();
+        QCOMPARE(form.Slider1->value(), slider);
+        QCOMPARE(form.Frame3->title(), QStringLiteral("PDF Quality: %1%").arg(slider));
+        QVERIFY(f->fakes.dialogs.shown.isEmpty());
+    }
+
+    void storedOptions_selectTheOptionAndFrame_data() {
+        QTest::addColumn<QString>("option1");
+        QTest::addColumn<QString>("option2");
+        QTest::addColumn<bool>("selected1");
+        QTest::addColumn<bool>("selected2");
+        QTest::newRow("second chosen") << "False" << "True" << false << true;
+        QTest::newRow("neither") << "False" << "False" << false << false;
+        QTest::newRow("any letter case") << "tRUE" << "fALSE" << true << false;
+        QTest::newRow("numbers") << "0" << "-1" << false << true;
+    }
+    void storedOptions_selectTheOptionAndFrame() {
+        QFETCH(QString, option1);
+        QFETCH(QString, option2);
+        QFETCH(bool, selected1);
+        QFETCH(bool, selected2);
+        StoreSetting(settings::Option1, option1);
+        StoreSetting(settings::Option2, option2);
+        Form1& form = f->create();
+        QCOMPARE(form.Option1->isChecked(), selected1);
+        QCOMPARE(form.Option2->isChecked(), selected2);
+        QCOMPARE(form.Frame4->isEnabled(), selected1);
+        QVERIFY(f->fakes.dialogs.shown.isEmpty());
+    }
+
+    void unreadableBoolean_isReportedAtItsStep_andStartupGoesOn() {
+        StoreSetting(settings::Option1, QStringLiteral("maybe"));
+        StoreSetting(settings::Option2, QStringLiteral("yes"));
+        StoreSetting(settings::JPGQuality, QStringLiteral("40"));
+        Form1& form = f->create();
+        const QStringList reports = f->fakes.dialogs.messages();
+        QCOMPARE(reports.size(), 2);
+        QVERIFY(reports[0].startsWith(
+            QStringLiteral("Type mismatch\r\nin Pellarine2021/08/31.Form1.Form_Load at line 142\r\r")));
+        QVERIFY(reports[1].contains(QStringLiteral(" at line 144\r\r")));
+        QCOMPARE(f->fakes.dialogs.shown[0].caption, QStringLiteral("Application Error"));
+        // Both options keep their layout state; the later steps still ran.
+        QVERIFY(form.Option1->isChecked());
+        QVERIFY(form.Frame4->isEnabled());
+        QCOMPARE(form.Slider1->value(), 40);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Pellarine"));
+    }
+
+    void desktopUnknown_reportsStep136_byteForByte() {
+        qputenv("HOME", "");
+        Form1& form = f->create();
+        QCOMPARE(f->fakes.dialogs.shown.size(), 1);
+        const auto& report = f->fakes.dialogs.shown[0];
+        QCOMPARE(report.text.toUtf8(),
+                 QByteArray("Invalid procedure call or argument\r\n"
+                            "in Pellarine2021/08/31.Form1.Form_Load at line 136\r\r"
+                            "Please email screenshot of this message to support@marrowind.example"));
+        QCOMPARE(report.caption, QStringLiteral("Application Error"));
+        QCOMPARE(report.icon, platform::Icon::Warning);
+        QCOMPARE(report.buttons, platform::Buttons::Ok);
+        QCOMPARE(form.Text1->text(), QString()); // the failed statement left the box as it was
+        QCOMPARE(form.Slider1->value(), 75);     // and start-up went on with step 138
+    }
+
+    void homePage_opensOnlyWhenTheDrawIsSeven_data() {
+        QTest::addColumn<double>("draw");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("n = 7") << 0.065 << true;
+        QTest::newRow("n = 6") << 0.059 << false;
+        QTest::newRow("n = 8") << 0.07 << false;
+    }
+    void homePage_opensOnlyWhenTheDrawIsSeven() {
+        QFETCH(double, draw);
+        QFETCH(bool, opened);
+        f->fakes.random.value = draw;
+        f->create();
+        QCOMPARE(f->fakes.random.seeds, 1);
+        QCOMPARE(f->fakes.shell.opened,
+                 opened ? QStringList{QStringLiteral("https://www.marrowind.example/")}
+                        : QStringList{});
+    }
+
+    void handPointer_loadedWhenTheCursorFileIsThere() {
+        Form1& form = f->create(); // the build folder ships HAND-M.CUR
+        QVERIFY(form.hasCustomPointerImage());
+        f->form.reset();
+        auto services = f->fakes.services();
+        services.applicationFolder = f->home.makeFolder(QStringLiteral("empty-app"));
+        Form1 bare(services);
+        QVERIFY(!bare.hasCustomPointerImage());
+        QVERIFY(f->fakes.dialogs.shown.isEmpty());
+    }
+
+    void layout_matchesTheTwipTable() {
+        Form1& form = f->create();
+        form.show();
+        QCOMPARE(form.size(), QSize(536, 540));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        auto inWindow = [&](QWidget* w) { return QRect(w->mapTo(&form, QPoint(0, 0)), w->size()); };
+        QCOMPARE(inWindow(form.Text1), QRect(56, 396, 378, 23));
+        QCOMPARE(inWindow(form.PushButton4), QRect(440, 396, 40, 23));
+        QCOMPARE(inWindow(form.ListView1), QRect(8, 42, 520, 169));
+        QCOMPARE(inWindow(form.PushButton2), QRect(8, 471, 520, 27));
+        QCOMPARE(inWindow(form.ProgressBar1), QRect(8, 506, 520, 27));
+        QCOMPARE(inWindow(form.PushButton5), QRect(8, 8, 520, 27));
+        QCOMPARE(inWindow(form.Option2), QRect(24, 436, 241, 17));
+        QCOMPARE(form.PushButton1->font().pixelSize(), 15);
+        QVERIFY(form.PushButton1->font().bold());
+        QCOMPARE(form.Text1->font().pixelSize(), 12);
+        QCOMPARE(form.Slider1->pageStep(), 5);
+        QCOMPARE(form.Slider1->singleStep(), 1);
+        QCOMPARE(form.Slider1->tickInterval(), 1);
+        QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
+        QVERIFY(form.ListView1->hasFocus() || QApplication::focusWidget() == nullptr);
+    }
+
+    void closingTheWindow_endsTheProgram() {
+        Form1& form = f->create();
+        form.show();
+        form.close();
+        QCOMPARE(f->fakes.endProgramCalls, 1);
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
