@@ -10,8 +10,9 @@ Usage: make_icons.py [--preview FOLDER]   (--preview also writes enlarged PNGs t
 import os
 import sys
 
-import icofile
-from raster import Canvas, bezier, capsule, circle, inset, rounded_rect, stroke
+sys.dont_write_bytecode = True   # keep the source tree free of __pycache__
+import icofile  # noqa: E402
+from raster import Canvas, bezier, capsule, circle, inset, rounded_rect, stroke  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 RESOURCES = os.path.dirname(HERE)
