@@ -49,6 +49,7 @@ public:
     void Option2_Click();
     void Text1_Change();
     void Slider1_Change();
+    void PushButton1_Click();
     void PushButton4_Click();
     void PushButton5_Click();
     void PushButton6_Click();
