@@ -207,7 +207,7 @@ QString DecodeFileName(const QByteArray& raw) {
         ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii)
         return QString::fromLatin1(raw);
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder(raw);
     if (decoder.hasError())
         text.replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'));
