@@ -1,0 +1,203 @@
+#include "intake/addfolder.h"
+
+#include "app/errorreport.h"
+#include "convert/paths.h"
+#include "platform/eventloop.h"
+#include "platform/failure.h"
+#include "platform/filesystem.h"
+
+#include <QElapsedTimer>
+#include <QSet>
+
+namespace AddFolder {
+
+namespace {
+
+using Visited = QSet<platform::FolderIdentity>;
+
+// The attribute values of hidden system folders and hidden system junctions, whose
+// sub-folders are neither read nor collected.
+constexpr int HiddenSystemFolder = 22;
+constexpr int HiddenSystemJunction = 1046;
+// The attribute value of a hidden file (hidden + archive), which the scan leaves out.
+constexpr int HiddenFile = 34;
+
+// Longest stretch the file listing runs before it lets the window serve its events.
+constexpr qint64 ListingSliceMs = 25;
+
+bool IsHiddenSystem(int value) {
+    return value == HiddenSystemFolder || value == HiddenSystemJunction;
+}
+
+// A root folder is the separator alone (the collection may hold it doubled).
+bool IsRootFolder(const QString& folder) {
+    if (folder.isEmpty())
+        return false;
+    for (const QChar c : folder)
+        if (c != paths::Separator())
+            return false;
+    return true;
+}
+
+// Whether a path or name is too long for the system to open.
+bool TooLong(const QString& text) {
+    if (text.size() * 3 < platform::PathMax())
+        return false; // every UTF-16 unit takes at most three bytes
+    return text.toUtf8().size() >= platform::PathMax();
+}
+
+// Serves pending window events when the listing has run for a while without doing so.
+void YieldIfDue() {
+    thread_local QElapsedTimer sinceYield;
+    if (!sinceYield.isValid()) {
+        sinceYield.start();
+    } else if (sinceYield.elapsed() >= ListingSliceMs) {
+        platform::Yield();
+        sinceYield.restart();
+    }
+}
+
+void RemoveFirst(SubFolderCollection& folders, const QString& folder) {
+    const qsizetype index = folders.indexOf(folder);
+    if (index >= 0)
+        folders.removeAt(index);
+}
+
+void Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
+             QWidget* owner, Visited& visited) {
+    errorreport::Guarded g(dialogs, owner, errorreport::labels::GetSubDirectories2016);
+    const QChar separator = paths::Separator();
+    // Steps 100 and 104: the next level starts empty.
+    SubFolderCollection next;
+
+    // Step 106. Entries may be removed from `folders` on the way, so walk what it held.
+    const SubFolderCollection current = folders;
+    for (const QString& v : current) {
+        if (g.test(108, [&] { return !paths::FolderExists(v); }))
+            continue;
+        if (g.test(110, [&] { return TooLong(v); }))
+            continue;
+        std::optional<platform::FolderIdentity> identity;
+        g.run(112, [&] { identity = platform::IdentityOf(v); });
+        g.run(114, [] { platform::Yield(); });
+        if (g.test(116, [&] {
+                const auto value = platform::FileAttributes(v);
+                return value && IsHiddenSystem(*value) && !IsRootFolder(v);
+            }))
+            continue;
+        // A folder reached again through a link keeps its place but is not read twice;
+        // without this a link to an ancestor would never let the scan end.
+        if (identity && visited.contains(*identity))
+            continue;
+        if (identity)
+            visited.insert(*identity);
+
+        // Steps 118 to 136: read the sub-folders.
+        try {
+            const QStringList names = platform::ReadSubFolders(v);
+            for (const QString& name : names) {
+                platform::Yield(); // step 120
+                if (TooLong(name) || HasBadChars(name) || name.contains(QLatin1Char('?')) ||
+                    name == QLatin1String(".") || name == QLatin1String(".."))
+                    continue;
+                next.append(v + name + separator); // steps 132, 134
+            }
+        } catch (const platform::Failure& failure) {
+            // Steps 138 to 148: a folder that cannot be read or has gone is dropped quietly.
+            if (failure.number == platform::errors::PermissionDenied ||
+                failure.number == platform::errors::PathNotFound)
+                RemoveFirst(folders, v);
+        }
+    }
+
+    // Step 150: the deeper levels are appended to `next` itself.
+    if (recursive && !next.isEmpty())
+        g.run(150, [&] { Collect(next, true, dialogs, owner, visited); });
+
+    // Steps 152 to 160: take over the next level.
+    for (const QString& w : std::as_const(next)) {
+        if (!g.test(154, [&] { return paths::FolderExists(w); }))
+            continue;
+        g.run(156, [] { platform::Yield(); });
+        if (g.test(158, [&] {
+                const auto value = platform::FileAttributes(w);
+                return IsRootFolder(w) || !value || !IsHiddenSystem(*value);
+            }))
+            g.run(160, [&] { folders.append(w); });
+    }
+}
+
+} // namespace
+
+QStringList GetFilesInFolder(const QString& folder, const QString& pattern) {
+    QString d = folder;
+    if (!d.endsWith(paths::Separator()))
+        d += paths::Separator();
+    QStringList kept;
+    const QStringList names = platform::ListFolder(d, pattern, platform::Listing::FilesOnly);
+    kept.reserve(names.size());
+    for (const QString& name : names) {
+        if (platform::FileExists(d + name))
+            kept.append(name);
+        YieldIfDue();
+    }
+    return kept;
+}
+
+bool FileExists(const QString& path) { return platform::FileExists(path); }
+
+bool HasBadChars(const QString& name) {
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        if (c.isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            ++i; // a character beyond the 16-bit range, which is fine
+            continue;
+        }
+        const char16_t code = c.unicode();
+        if (code < 32 || (code >= 127 && code <= 159) || code == u'?' || c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+void GetSubDirectories2016(SubFolderCollection& folders, bool recursive,
+                           platform::Dialogs& dialogs, QWidget* owner) {
+    Visited visited;
+    Collect(folders, recursive, dialogs, owner, visited);
+}
+
+SubFolderCollection NewCollection(const QString& folder) {
+    return {folder + paths::Separator()};
+}
+
+QString PatternForExtension(const QString& answer) { return QStringLiteral("*.") + answer; }
+
+QStringList FilesOfFolder(const QString& entry, const QString& pattern) {
+    QStringList found;
+    if (entry.isEmpty())
+        return found;
+    const QString folder = entry.chopped(1); // without its trailing separator
+    for (const QString& name : GetFilesInFolder(folder, pattern)) {
+        YieldIfDue();
+        if (name.startsWith(QLatin1Char('~')))
+            continue;
+        const QString path = folder + paths::Separator() + name;
+        if (!platform::FileExists(path))
+            continue;
+        const auto value = platform::FileAttributes(path);
+        if (value && *value != HiddenFile)
+            found.append(paths::FixPathBackslashes(path));
+    }
+    return found;
+}
+
+void AppendFilesOfTree(const QString& folder, const QString& pattern, platform::Dialogs& dialogs,
+                       QWidget* owner, const std::function<void(const QString&)>& append) {
+    SubFolderCollection folders = NewCollection(folder);
+    GetSubDirectories2016(folders, true, dialogs, owner);
+    for (const QString& entry : std::as_const(folders))
+        for (const QString& path : FilesOfFolder(entry, pattern))
+            append(path);
+}
+
+} // namespace AddFolder

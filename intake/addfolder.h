@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+class Dialogs;
+}
+
+// The folder-tree scan shared by "Add All" and the drop: collecting sub-folders level by level,
+// listing files by pattern and testing names and files.
+namespace AddFolder {
+
+// An ordered collection of folder paths, each ending in one separator. Duplicates are possible
+// and never removed.
+using SubFolderCollection = QStringList;
+
+// The names (not paths) of the files in `folder` that match the wildcard `pattern`
+// (case-insensitive, "*" any run, "?" one character), hidden files included, in the file
+// system's order; only names for which FileExists holds are kept.
+QStringList GetFilesInFolder(const QString& folder, const QString& pattern);
+
+// True when the path names an existing file that can be examined; false for folders, missing
+// paths and any failure.
+bool FileExists(const QString& path);
+
+// True when the name holds a character the scan does not accept in a folder name: a control
+// character (below 32 or 127 to 159) or "?" (which also stands for undecodable bytes).
+bool HasBadChars(const QString& name);
+
+// Appends every sub-folder of the folders already in `folders`, level by level (breadth-first:
+// the entries it had, then their sub-folders grouped by parent, then the next level, ...). With
+// `recursive` false only one level is added. A folder reached a second time in one scan (through
+// a link) keeps its place but is not read again, so link cycles end. A folder whose sub-folders
+// cannot be read for want of permission or because it vanished is removed without a message;
+// other failures are shown as an error report and the scan goes on.
+void GetSubDirectories2016(SubFolderCollection& folders, bool recursive,
+                           platform::Dialogs& dialogs, QWidget* owner);
+
+// The collection a scan of `folder` starts with: the folder followed by a separator.
+SubFolderCollection NewCollection(const QString& folder);
+
+// The pattern "Add All" lists with for the extension the user typed: "*." followed by the
+// answer unchanged ("eps" gives "*.eps", "*" gives "*.*").
+QString PatternForExtension(const QString& answer);
+
+// The paths that one collected folder contributes, in listing order: the names matching
+// `pattern` that do not start with "~", joined to the folder, that name existing files whose
+// attribute value is not exactly 34 (hidden + archive), with doubled separators collapsed.
+// Files that vanish or cannot be examined meanwhile are left out.
+QStringList FilesOfFolder(const QString& entry, const QString& pattern);
+
+// The whole scan of one folder: collects its tree, then calls `append` for every file of it,
+// folder by folder in collection order, in listing order within a folder. Serves pending window
+// events now and then while it lists, so a large tree never freezes the window.
+void AppendFilesOfTree(const QString& folder, const QString& pattern, platform::Dialogs& dialogs,
+                       QWidget* owner, const std::function<void(const QString&)>& append);
+
+} // namespace AddFolder

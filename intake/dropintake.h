@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QMimeData;
+class QWidget;
+
+namespace platform {
+class Dialogs;
+}
+
+// Files and folders dropped on the job list.
+namespace dropintake {
+
+// True when the dragged data carries at least one local file (a text/uri-list with a file URL);
+// anything else cannot be dropped on the list.
+bool AcceptsDrag(const QMimeData& data);
+
+// The local paths in the dragged data, in the order they were dropped.
+QStringList DroppedPaths(const QMimeData& data);
+
+// Processes dropped paths in order. A folder contributes every file of its tree, whatever the
+// extension, exactly as "Add All" with "*" finds them. Any other path that exists is appended
+// unchanged (no test of extension, attributes or a leading "~"). A path that has vanished or
+// cannot be examined is skipped; the rest of the drop goes on.
+void DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
+               const std::function<void(const QString&)>& append);
+
+} // namespace dropintake

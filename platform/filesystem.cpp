@@ -1,0 +1,250 @@
+#include "platform/filesystem.h"
+
+#include "platform/failure.h"
+
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <climits>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// The bytes handed to the system for a path; nothing when the text cannot name a file (an
+// embedded NUL would silently cut the path short).
+std::optional<QByteArray> Encode(const QString& path) {
+    if (path.contains(QChar(0)))
+        return std::nullopt;
+    return path.toUtf8();
+}
+
+// The run-time failure number for a system error. `missing` is what ENOENT means to the
+// caller: a missing file (53) or a missing folder on the way (76).
+int FailureNumber(int error, int missing) {
+    switch (error) {
+    case ENOENT: return missing;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP: return errors::PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: return errors::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT: return errors::DiskFull;
+    case EIO: return 57;
+    case ENOMEM: return 7;
+    default: return errors::PathFileAccess;
+    }
+}
+
+[[noreturn]] void RaiseErrno(int error, int missing) {
+    Raise(FailureNumber(error, missing), {});
+}
+
+// The last component of a path, trailing separators ignored.
+QStringView LastName(const QString& path) {
+    qsizetype end = path.size();
+    while (end > 0 && path[end - 1] == QLatin1Char('/'))
+        --end;
+    if (end == 0)
+        return {};
+    const qsizetype start = path.lastIndexOf(QLatin1Char('/'), end - 1) + 1;
+    return QStringView(path).mid(start, end - start);
+}
+
+bool IsDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+// Whether a directory entry is a folder, following links; an entry that cannot be examined
+// is not.
+bool EntryIsFolder(DIR* dir, const dirent* entry) {
+    if (entry->d_type == DT_DIR)
+        return true;
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+        return false;
+    struct stat st;
+    return ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+struct DirCloser {
+    DIR* dir;
+    ~DirCloser() {
+        if (dir)
+            ::closedir(dir);
+    }
+};
+
+bool MatchFolded(QStringView name, QStringView pattern) {
+    qsizetype n = 0, p = 0;
+    qsizetype starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == QLatin1Char('?') || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace
+
+std::optional<int> FileAttributes(const QString& path) {
+    const auto bytes = Encode(path);
+    if (!bytes || bytes->isEmpty())
+        return std::nullopt;
+    struct stat st;
+    if (::lstat(bytes->constData(), &st) != 0)
+        return std::nullopt;
+    int value = 0;
+    if (S_ISLNK(st.st_mode)) {
+        value |= attributes::ReparsePoint;
+        if (::stat(bytes->constData(), &st) != 0)
+            return std::nullopt;
+    }
+    value |= S_ISDIR(st.st_mode) ? attributes::Directory : attributes::Archive;
+    const QStringView name = LastName(path);
+    if (name.startsWith(QLatin1Char('.')) && name != QLatin1String(".") &&
+        name != QLatin1String(".."))
+        value |= attributes::Hidden;
+    if (!(st.st_mode & S_IWUSR))
+        value |= attributes::ReadOnly;
+    return value;
+}
+
+bool FileExists(const QString& path) {
+    const auto bytes = Encode(path);
+    if (!bytes || bytes->isEmpty())
+        return false;
+    struct stat st;
+    return ::stat(bytes->constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+QStringList ListFolder(const QString& folder, const QString& pattern, Listing which) {
+    QStringList names;
+    const auto bytes = Encode(folder);
+    if (!bytes)
+        return names;
+    DirCloser closer{::opendir(bytes->isEmpty() ? "." : bytes->constData())};
+    if (!closer.dir)
+        return names;
+    while (const dirent* entry = ::readdir(closer.dir)) {
+        if (IsDotOrDotDot(entry->d_name))
+            continue;
+        const QString name = DecodeFileName(QByteArray(entry->d_name));
+        if (!WildcardMatch(name, pattern))
+            continue;
+        if (which == Listing::FilesOnly && EntryIsFolder(closer.dir, entry))
+            continue;
+        names.append(name);
+    }
+    return names;
+}
+
+QStringList ReadSubFolders(const QString& folder) {
+    const auto bytes = Encode(folder);
+    if (!bytes)
+        Raise(errors::PathNotFound, {});
+    DirCloser closer{::opendir(bytes->isEmpty() ? "." : bytes->constData())};
+    if (!closer.dir)
+        RaiseErrno(errno, errors::PathNotFound);
+    QStringList names;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(closer.dir);
+        if (!entry) {
+            if (errno != 0)
+                RaiseErrno(errno, errors::PathNotFound);
+            return names;
+        }
+        if (!IsDotOrDotDot(entry->d_name) && EntryIsFolder(closer.dir, entry))
+            names.append(DecodeFileName(QByteArray(entry->d_name)));
+    }
+}
+
+std::optional<FolderIdentity> IdentityOf(const QString& path) {
+    const auto bytes = Encode(path);
+    if (!bytes || bytes->isEmpty())
+        return std::nullopt;
+    struct stat st;
+    if (::stat(bytes->constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return std::nullopt;
+    return FolderIdentity{st.st_dev, st.st_ino};
+}
+
+bool WildcardMatch(const QString& name, const QString& pattern) {
+    if (pattern == QLatin1String("*") || pattern == QLatin1String("*.*"))
+        return true;
+    const QString n = name.toCaseFolded();
+    const QString p = pattern.toCaseFolded();
+    if (MatchFolded(n, p))
+        return true;
+    // "name.*" stands for "name with any extension or none".
+    return p.endsWith(QLatin1String(".*")) && !n.contains(QLatin1Char('.')) &&
+           MatchFolded(n, QStringView(p).chopped(2));
+}
+
+QString DecodeFileName(const QByteArray& raw) {
+    bool ascii = true;
+    for (const char c : raw)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        return QString::fromLatin1(raw);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(raw);
+    if (decoder.hasError())
+        text.replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'));
+    return text;
+}
+
+int PathMax() { return PATH_MAX; }
+
+void RemoveFile(const QString& path) {
+    const auto bytes = Encode(path);
+    if (!bytes || bytes->isEmpty())
+        Raise(errors::FileNotFound, {});
+    if (::unlink(bytes->constData()) != 0)
+        RaiseErrno(errno, errors::FileNotFound);
+}
+
+void WriteFileBytes(const QString& path, const QByteArray& bytes) {
+    const auto name = Encode(path);
+    if (!name || name->isEmpty())
+        Raise(errors::PathNotFound, {});
+    const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        RaiseErrno(errno, errors::PathNotFound);
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC; // a write that takes nothing is a full disk
+            ::close(fd);
+            RaiseErrno(error, errors::PathNotFound);
+        }
+        written += n;
+    }
+    if (::close(fd) != 0 && errno != EINTR)
+        RaiseErrno(errno, errors::PathNotFound);
+}
+
+} // namespace platform

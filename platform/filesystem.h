@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <sys/types.h>
+
+namespace platform {
+
+// File attributes as the numbers the program compares. On POSIX they are derived: a folder is
+// Directory, anything else Archive; a name starting with "." adds Hidden; a file without the
+// owner's write permission adds ReadOnly; a symbolic link adds ReparsePoint. System is never
+// set. So a plain folder reads 16, a plain file 32 and a dot-file 34.
+namespace attributes {
+constexpr int ReadOnly = 1;
+constexpr int Hidden = 2;
+constexpr int System = 4;
+constexpr int Directory = 16;
+constexpr int Archive = 32;
+constexpr int ReparsePoint = 1024;
+} // namespace attributes
+
+// The attribute value of a path (a link counts as what it points to, plus ReparsePoint), or
+// nothing when the path cannot be examined (missing, empty, no access, dangling link).
+std::optional<int> FileAttributes(const QString& path);
+
+// True when the path names an existing regular file (links followed) that can be examined.
+// Folders, missing paths and any failure give false; it never raises.
+bool FileExists(const QString& path);
+
+// Which entries a folder listing returns.
+enum class Listing { FilesOnly, FilesAndFolders };
+
+// The names in `folder` that match the wildcard `pattern`, in the file system's own order,
+// without "." and "..". FilesOnly leaves out folders and links to folders. A folder that
+// cannot be read lists nothing.
+QStringList ListFolder(const QString& folder, const QString& pattern, Listing which);
+
+// The names of the immediate sub-folders of `folder` (links to folders included), in the file
+// system's own order. Raises failure 70 (permission denied) or 76 (path not found) when the
+// folder cannot be read, another failure for anything else.
+QStringList ReadSubFolders(const QString& folder);
+
+// What tells two paths to the same folder apart from two folders: device and inode.
+struct FolderIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+};
+inline size_t qHash(const FolderIdentity& id, size_t seed = 0) noexcept {
+    return ::qHash(quint64(id.inode), seed) ^ ::qHash(quint64(id.device), 0);
+}
+
+// The identity of the folder a path leads to (links followed); nothing when it cannot be read.
+std::optional<FolderIdentity> IdentityOf(const QString& path);
+
+// Case-insensitive wildcard matching: "*" any run of characters, "?" exactly one. A pattern
+// ending in ".*" also matches names without any dot, so "*.*" matches every name.
+bool WildcardMatch(const QString& name, const QString& pattern);
+
+// A raw file name as text: UTF-8; a name that is not valid UTF-8 reads with "?" for the bytes
+// that cannot be decoded.
+QString DecodeFileName(const QByteArray& raw);
+
+// The longest path, in bytes, that the system accepts (including its terminating NUL).
+int PathMax();
+
+// Removes a file. Deletion depends on the folder's permissions only, so a file without write
+// permission goes too. Raises 53 (missing), 70 (no permission), 76 (path not found), ...
+void RemoveFile(const QString& path);
+
+// Creates or truncates `path` and writes exactly `bytes`. Raises 76 (folder missing),
+// 70 (permission denied), 61 (disk full), ... A short write is a failure, never a success.
+void WriteFileBytes(const QString& path, const QByteArray& bytes);
+
+} // namespace platform

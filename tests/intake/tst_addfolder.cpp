@@ -1,0 +1,309 @@
+#include "fakes.h"
+#include "intake/addfolder.h"
+#include "platform/filesystem.h"
+#include "scratchhome.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QSet>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Counts how often the scan lets the event loop run, and can act at a given count, as a user
+// or another program might while the scan waits.
+class YieldWatcher : public QObject {
+public:
+    int count = 0;
+    std::function<void(int)> onYield;
+    YieldWatcher() { QCoreApplication::postEvent(this, new QEvent(QEvent::User)); }
+
+protected:
+    void customEvent(QEvent*) override {
+        ++count;
+        if (onYield)
+            onYield(count);
+        QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+    }
+};
+
+// Runs `work` without root's power to ignore permissions, when the test runs as root.
+// Returns false when that is impossible here.
+bool WithoutRootPowers(const std::function<void()>& work) {
+    if (::geteuid() != 0) {
+        work();
+        return true;
+    }
+    if (::seteuid(65534) != 0)
+        return false;
+    work();
+    return ::seteuid(0) == 0;
+}
+
+QSet<QString> AsSet(const QStringList& list) { return QSet<QString>(list.begin(), list.end()); }
+
+} // namespace
+
+class TestAddFolder : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::ScratchHome> scratch;
+    testing::FakeDialogs dialogs;
+    QString root; // the chosen folder, without a trailing separator
+
+    void file(const QString& relative) { testing::WriteFile(root + "/" + relative); }
+    void folder(const QString& relative) { QDir().mkpath(root + "/" + relative); }
+
+    AddFolder::SubFolderCollection scan(bool recursive = true) {
+        AddFolder::SubFolderCollection folders = AddFolder::NewCollection(root);
+        AddFolder::GetSubDirectories2016(folders, recursive, dialogs, nullptr);
+        return folders;
+    }
+    QStringList filesOfTree(const QString& pattern) {
+        QStringList found;
+        AddFolder::AppendFilesOfTree(root, pattern, dialogs, nullptr,
+                                     [&](const QString& path) { found << path; });
+        return found;
+    }
+    QString entry(const QString& relative = {}) {
+        return relative.isEmpty() ? root + "/" : root + "/" + relative + "/";
+    }
+
+private slots:
+    void init() {
+        scratch = std::make_unique<testing::ScratchHome>();
+        dialogs.shown.clear();
+        root = scratch->makeFolder("chosen");
+    }
+    void cleanup() { scratch.reset(); }
+
+    void hasBadChars_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("bad");
+        QTest::newRow("plain") << "Projects 2021" << false;
+        QTest::newRow("question mark") << "what?" << true;
+        QTest::newRow("control character") << "a\x01" "b" << true;
+        QTest::newRow("tab") << "a\tb" << true;
+        QTest::newRow("delete") << "a\x7f" << true;
+        QTest::newRow("C1 control 159") << QString("a") + QChar(0x9f) << true;
+        QTest::newRow("no-break space 160") << QString("a") + QChar(0xa0) << false;
+        QTest::newRow("accented") << QString::fromUtf8("Grüße") << false;
+        QTest::newRow("beyond 16 bits") << QString::fromUtf8("art \xF0\x9F\x8E\xA8") << false;
+        QTest::newRow("lone surrogate") << QString("a") + QChar(0xd800) << true;
+        QTest::newRow("undecodable bytes")
+            << platform::DecodeFileName(QByteArray("caf\xe9")) << true;
+    }
+    void hasBadChars() {
+        QFETCH(QString, name);
+        QFETCH(bool, bad);
+        QCOMPARE(AddFolder::HasBadChars(name), bad);
+    }
+
+    void wildcardMatch_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("extension") << "plan.eps" << "*.eps" << true;
+        QTest::newRow("capital name") << "PLAN.EPS" << "*.eps" << true;
+        QTest::newRow("capital pattern") << "plan.eps" << "*.EPS" << true;
+        QTest::newRow("accented case") << QString::fromUtf8("Ärger.eps") << QString::fromUtf8("ä*")
+                                       << true;
+        QTest::newRow("longer extension") << "plan.epsx" << "*.eps" << false;
+        QTest::newRow("all with dot") << "plan.eps" << "*.*" << true;
+        QTest::newRow("all without dot") << "README" << "*.*" << true;
+        QTest::newRow("prefix any extension") << "README" << "READ*.*" << true;
+        QTest::newRow("one character") << "a.eps" << "?.eps" << true;
+        QTest::newRow("one character only") << "ab.eps" << "?.eps" << false;
+        QTest::newRow("two dots") << "a..eps" << "*..eps" << true;
+        QTest::newRow("two dots needed") << "a.eps" << "*..eps" << false;
+        QTest::newRow("star in middle") << "a-b-c.txt" << "a*c.*" << true;
+    }
+    void wildcardMatch() {
+        QFETCH(QString, name);
+        QFETCH(QString, pattern);
+        QFETCH(bool, matches);
+        QCOMPARE(platform::WildcardMatch(name, pattern), matches);
+    }
+
+    void fileExists_data() {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("file") << "a.eps" << true;
+        QTest::newRow("folder") << "sub" << false;
+        QTest::newRow("missing") << "none.eps" << false;
+        QTest::newRow("link to file") << "link.eps" << true;
+        QTest::newRow("dangling link") << "dangling.eps" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void fileExists() {
+        QFETCH(QString, relative);
+        QFETCH(bool, exists);
+        file("a.eps");
+        folder("sub");
+        QFile::link(root + "/a.eps", root + "/link.eps");
+        QFile::link(root + "/gone.eps", root + "/dangling.eps");
+        QCOMPARE(AddFolder::FileExists(relative.isEmpty() ? QString() : root + "/" + relative),
+                 exists);
+    }
+
+    void getFilesInFolder_listsFilesOnly_withAnyTrailingSeparator() {
+        file("a.eps");
+        file(".hidden.eps");
+        folder("folder.eps");
+        QFile::link(root + "/folder.eps", root + "/link.eps");
+        QFile::link(root + "/gone.eps", root + "/dangling.eps");
+        const QSet<QString> expected{"a.eps", ".hidden.eps"};
+        QCOMPARE(AsSet(AddFolder::GetFilesInFolder(root, "*.eps")), expected);
+        QCOMPARE(AsSet(AddFolder::GetFilesInFolder(root + "/", "*.eps")), expected);
+        QVERIFY(AddFolder::GetFilesInFolder(root + "/missing", "*.*").isEmpty());
+    }
+
+    void getSubDirectories_isBreadthFirst() {
+        folder("A/A1");
+        folder("B");
+        const auto folders = scan();
+        QCOMPARE(folders.size(), 4);
+        QCOMPARE(folders[0], entry());
+        QCOMPARE(AsSet(folders.mid(1, 2)), (QSet<QString>{entry("A"), entry("B")}));
+        QCOMPARE(folders[3], entry("A/A1"));
+        QVERIFY(dialogs.shown.isEmpty());
+
+        const auto oneLevel = scan(false);
+        QCOMPARE(AsSet(oneLevel), (QSet<QString>{entry(), entry("A"), entry("B")}));
+    }
+
+    void getSubDirectories_skipsUnusableNames_withEverythingBelow() {
+        folder("good/deeper");
+        folder("what?/below");
+        folder("ctl\x01/below");
+        // A name that is not valid UTF-8 reads with "?".
+        const QByteArray raw = QFile::encodeName(root) + "/caf\xe9";
+        QCOMPARE(::mkdir(raw.constData(), 0755), 0);
+        QCOMPARE(::mkdir((raw + "/below").constData(), 0755), 0);
+        const auto folders = scan();
+        ::rmdir((raw + "/below").constData()); // beyond what QTemporaryDir can name
+        ::rmdir(raw.constData());
+        QCOMPARE(folders, (QStringList{entry(), entry("good"), entry("good/deeper")}));
+    }
+
+    void appendFilesOfTree_followsFolderOrder_andLeavesOutTildeAndHiddenFiles() {
+        file("top.eps");
+        file("~lock.eps");
+        file(".hidden.eps");        // hidden + archive: 34, left out
+        file(".readonly.eps");      // hidden + archive + read-only: 35, added
+        QVERIFY(QFile::setPermissions(root + "/.readonly.eps", QFile::ReadOwner));
+        file("A/a.eps");
+        file("A/A1/a1.eps");
+        file("B/b.EPS");
+        file("B/~b.eps");
+        const QStringList found = filesOfTree("*.eps");
+        QCOMPARE(AsSet(found), (QSet<QString>{root + "/top.eps", root + "/.readonly.eps",
+                                              root + "/A/a.eps", root + "/A/A1/a1.eps",
+                                              root + "/B/b.EPS"}));
+        // Folder by folder, in the order the scan collected them.
+        const auto folders = scan();
+        QStringList folderOfEach;
+        for (const QString& path : found)
+            folderOfEach << path.left(path.lastIndexOf('/') + 1);
+        folderOfEach.removeDuplicates();
+        QCOMPARE(folderOfEach, folders);
+        // Scanning again appends everything again.
+        QCOMPARE(filesOfTree("*.eps").size(), found.size());
+    }
+
+    void patterns_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("eps") << "eps" << QStringList{"a.eps", "b.EPS", "d..eps"};
+        QTest::newRow("capitals") << "EPS" << QStringList{"a.eps", "b.EPS", "d..eps"};
+        QTest::newRow("every file") << "*" << QStringList{"a.eps", "b.EPS", "c.txt", "noext",
+                                                          "d..eps"};
+        QTest::newRow("leading dot") << ".eps" << QStringList{"d..eps"};
+        QTest::newRow("nothing matches") << "pdf" << QStringList{};
+    }
+    void patterns() {
+        QFETCH(QString, answer);
+        QFETCH(QStringList, expected);
+        for (const char* name : {"a.eps", "b.EPS", "c.txt", "noext", "d..eps", "~e.eps", ".f"})
+            file(name);
+        QStringList names;
+        for (const QString& path : filesOfTree(AddFolder::PatternForExtension(answer)))
+            names << path.mid(root.size() + 1);
+        QCOMPARE(AsSet(names), AsSet(expected));
+    }
+
+    void linkCycles_end_withEveryFolderReadOnce() {
+        file("f.eps");
+        file("A/a.eps");
+        QVERIFY(QFile::link(root, root + "/A/up"));          // to an ancestor
+        QVERIFY(QFile::link(root + "/A", root + "/A/self")); // to itself
+        const auto folders = scan();
+        QCOMPARE(folders.first(), entry());
+        QCOMPARE(AsSet(folders),
+                 (QSet<QString>{entry(), entry("A"), entry("A/up"), entry("A/self")}));
+        QCOMPARE(folders.size(), 4);
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void folderVanishingDuringScan_isDropped_andTheRestKept() {
+        file("c.eps");
+        file("keep/k.eps");
+        file("keep/doomed/d.eps");
+        file("keep/doomed/d1/d1.eps");
+        // Yields: the chosen folder (1), its sub-folder "keep" (2), "keep" itself (3), its
+        // sub-folder "doomed" (4), "doomed" itself (5): it goes just before being read.
+        YieldWatcher watcher;
+        int removedAt = 0;
+        watcher.onYield = [&](int count) {
+            if (count == 5 && QDir(root + "/keep/doomed").removeRecursively())
+                removedAt = count;
+        };
+        QStringList found = filesOfTree("*.eps");
+        QCOMPARE(removedAt, 5);
+        QCOMPARE(found, (QStringList{root + "/c.eps", root + "/keep/k.eps"}));
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void scan_yieldsAtLeastOncePerFolder() {
+        folder("A/A1");
+        folder("B/B1/B2");
+        YieldWatcher watcher;
+        scan();
+        QVERIFY2(watcher.count >= 6, qPrintable(QString::number(watcher.count)));
+    }
+
+    void unreadableFolder_isDroppedWithoutMessage() {
+        file("c.eps");
+        file("A/a.eps");
+        file("locked/l.eps");
+        folder("locked/L1");
+        // The test tree must be reachable for an unprivileged user.
+        QVERIFY(QFile::setPermissions(scratch->path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                           QFile::ExeOwner | QFile::ReadGroup |
+                                                           QFile::ExeGroup | QFile::ReadOther |
+                                                           QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(root + "/locked", QFile::Permissions()));
+        AddFolder::SubFolderCollection folders;
+        QStringList found;
+        const bool ran = WithoutRootPowers([&] {
+            folders = scan();
+            found = filesOfTree("*.eps");
+        });
+        QFile::setPermissions(root + "/locked", QFile::ReadOwner | QFile::WriteOwner |
+                                                    QFile::ExeOwner);
+        if (!ran)
+            QSKIP("running as root without the right to change the effective user");
+        QCOMPARE(AsSet(folders), (QSet<QString>{entry(), entry("A")}));
+        QCOMPARE(AsSet(found), (QSet<QString>{root + "/c.eps", root + "/A/a.eps"}));
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAddFolder)
+#include "tst_addfolder.moc"
