@@ -171,6 +171,8 @@ void Form1::connectHandlers() {
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(Slider1, &QSlider::valueChanged, this, [this] { Slider1_Change(); });
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
+    connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
     connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
     connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });

@@ -11,6 +11,7 @@
 
 class QGroupBox;
 class QLabel;
+class QMimeData;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -50,9 +51,14 @@ public:
     void Text1_Change();
     void Slider1_Change();
     void PushButton1_Click();
+    void PushButton3_Click();
     void PushButton4_Click();
     void PushButton5_Click();
     void PushButton6_Click();
+    void PushButton7_Click();
+    // Dropping files from a file manager: only data with local files can be dropped.
+    bool ListView1_DragOver(const QMimeData& data);
+    void ListView1_Drop(const QMimeData& data);
     void ListView1_RemoveSelected();
     void ListView1_MouseDown();
     void ListView1_ItemClick(const QModelIndex& item);

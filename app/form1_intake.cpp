@@ -3,9 +3,15 @@
 
 #include "app/apptitle.h"
 #include "app/errorreport.h"
+#include "app/settings.h"
 #include "intake/adddialog.h"
+#include "intake/addfolder.h"
+#include "intake/dropintake.h"
 #include "platform/dialogs.h"
+#include "platform/eventloop.h"
 #include "platform/failure.h"
+#include "platform/shell.h"
+#include "platform/skinframework.h"
 
 void Form1::PushButton1_Click() {
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton1);
@@ -37,4 +43,76 @@ void Form1::PushButton1_Click() {
     g.run(116, [&] { paths = adddialog::PathsFromResult(fileName); });
     for (const QString& path : paths)
         g.run(paths.size() == 1 ? 122 : 140, [&] { AddToList(path); });
+}
+
+void Form1::PushButton3_Click() {
+    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton3);
+    QString answer;
+    g.run(100, [&] {
+        answer = services.dialogs->inputBox(
+            this,
+            QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt "
+                           "files, doc for all doc files, etc.)"),
+            apptitle::ApplicationTitle(),
+            settings::ReadSetting(settings::Extension, QStringLiteral("eps")));
+    });
+    g.run(100, [&] {
+        if (!answer.isEmpty())
+            settings::WriteSetting(settings::Extension, answer);
+    });
+    if (g.test(102, [&] { return answer.isEmpty(); }))
+        return;
+    QString folder;
+    g.run(104, [&] {
+        folder = services.dialogs->browseForFolder(
+            this, QStringLiteral("Please select folder:"),
+            settings::ReadSetting(settings::LastFolder, QString()));
+    });
+    if (g.test(106, [&] { return folder.isEmpty(); }))
+        return;
+    g.run(334, [&] { settings::WriteSetting(settings::LastFolder, folder); });
+    g.run(112, [&] { setPointer(Pointer::Hourglass); });
+    AddFolder::SubFolderCollection collection;
+    g.run(114, [&] { collection = AddFolder::NewCollection(folder); });
+    g.run(116, [&] { AddFolder::GetSubDirectories2016(collection, true, *services.dialogs, this); });
+    const QString pattern = AddFolder::PatternForExtension(answer);
+    for (const QString& entry : collection) {
+        g.run(122, [&] {
+            for (const QString& path : AddFolder::FilesOfFolder(entry, pattern))
+                AddToList(path);
+        });
+        platform::Yield(); // a tree of thousands of folders must not freeze the window
+    }
+    g.run(136, [&] { setPointer(Pointer::Default); });
+}
+
+void Form1::PushButton7_Click() {
+    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton7);
+    const QString samples = services.applicationFolder + QStringLiteral("/Samples");
+    QStringList names;
+    g.run(100, [&] { names = AddFolder::GetFilesInFolder(samples, QStringLiteral("*.*")); });
+    for (const QString& name : names)
+        g.run(100, [&] {
+            const QString path = samples + QLatin1Char('/') + name;
+            if (platform::PathExists(path) && !IsInList(path))
+                AddToList(path);
+        });
+    platform::Answer open = platform::Answer::No;
+    g.run(100, [&] {
+        open = services.dialogs->messageBox(
+            this,
+            QStringLiteral("Would you like this software to open the folder where these sample "
+                           "files are stored (so that you can view them before working with "
+                           "them)?"),
+            apptitle::ApplicationTitle(), platform::Buttons::YesNo, platform::Icon::None);
+    });
+    if (open == platform::Answer::Yes)
+        g.run(100, [&] { services.shell->open(samples + QLatin1Char('/')); });
+}
+
+bool Form1::ListView1_DragOver(const QMimeData& data) { return dropintake::AcceptsDrag(data); }
+
+void Form1::ListView1_Drop(const QMimeData& data) {
+    dropintake::DropPaths(dropintake::DroppedPaths(data), *services.dialogs, this,
+                          [this](const QString& path) { AddToList(path); });
 }

@@ -2,6 +2,7 @@
 // pointer. Also routes the job list's mouse and key events to its handlers.
 #include "app/form1.h"
 
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -55,6 +56,23 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease:
             ListView1_MouseUp();
             break;
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (ListView1_DragOver(*drag->mimeData())) {
+                drag->acceptProposedAction();
+            } else {
+                drag->setDropAction(Qt::IgnoreAction);
+                drag->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            drop->acceptProposedAction();
+            ListView1_Drop(*drop->mimeData());
+            return true;
+        }
         default:
             break;
         }

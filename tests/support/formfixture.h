@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/form1.h"
+#include "app/joblist.h"
 #include "fakes.h"
 #include "scratchhome.h"
 

@@ -1,0 +1,184 @@
+// The folder scan button, the samples button and drops on the job list, through the window.
+#include "app/settings.h"
+#include "formfixture.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+
+using testing::StoredSetting;
+using testing::WriteFile;
+
+class TestIntakeButtons : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::FormFixture> f;
+
+    QStringList listed() const {
+        QStringList all;
+        for (int i = 1; i <= f->form->ItemCount(); ++i)
+            all << f->form->ItemText(i);
+        return all;
+    }
+    QStringList shippedSamples() const {
+        const QString folder = QStringLiteral(PELLARINE_APP_FOLDER "/Samples");
+        QStringList paths;
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+            paths << folder + QLatin1Char('/') + name;
+        return paths;
+    }
+    // Sends the events a file manager's drop produces over the list.
+    bool drop(QMimeData* data) {
+        QWidget* target = f->form->ListView1->viewport();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &move);
+        if (!move.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropped);
+        return true;
+    }
+
+private slots:
+    void init() {
+        f = std::make_unique<testing::FormFixture>();
+        f->create().show();
+    }
+    void cleanup() { f.reset(); }
+
+    void addAll_scansTheChosenTree_andRemembersExtensionAndFolder() {
+        const QString root = f->home.makeFolder(QStringLiteral("tree"));
+        WriteFile(root + QStringLiteral("/top.EPS"));
+        WriteFile(root + QStringLiteral("/notes.txt"));
+        WriteFile(root + QStringLiteral("/A/a.eps"));
+        WriteFile(root + QStringLiteral("/A/~a.eps"));
+        WriteFile(root + QStringLiteral("/A/.hidden.eps"));
+        WriteFile(root + QStringLiteral("/A/A1/deep.eps"));
+        WriteFile(root + QStringLiteral("/B/b.eps"));
+        f->fakes.dialogs.inputs.enqueue(QStringLiteral("eps"));
+        f->fakes.dialogs.folders.enqueue(root);
+        // The first event the scan serves sees the busy pointer.
+        Form1::Pointer during = Form1::Pointer::Default;
+        QTimer::singleShot(0, f->form.get(), [&] { during = f->form->pointer(); });
+        QTest::mouseClick(f->form->PushButton3, Qt::LeftButton);
+        QCOMPARE(during, Form1::Pointer::Hourglass);
+
+        QStringList got = listed();
+        // Files of a folder come in the file system's order; folders breadth-first.
+        QCOMPARE(got.first(), root + QStringLiteral("/top.EPS"));
+        QCOMPARE(got.size(), 4);
+        QStringList firstLevel = got.mid(1, 2);
+        firstLevel.sort();
+        QCOMPARE(firstLevel, (QStringList{root + QStringLiteral("/A/a.eps"),
+                                          root + QStringLiteral("/B/b.eps")}));
+        QCOMPARE(got.last(), root + QStringLiteral("/A/A1/deep.eps"));
+        QCOMPARE(StoredSetting(settings::Extension), QStringLiteral("eps"));
+        QCOMPARE(StoredSetting(settings::LastFolder), root);
+        QCOMPARE(f->form->pointer(), Form1::Pointer::Default);
+
+        const auto& prompt = f->fakes.dialogs.shown[0];
+        QCOMPARE(prompt.kind, QStringLiteral("input"));
+        QCOMPARE(prompt.text, QStringLiteral("Enter file extension to load:\r\r(* for all files, "
+                                             "txt for all txt files, doc for all doc files, etc.)"));
+        QCOMPARE(prompt.caption, QStringLiteral("Pellarine"));
+        QCOMPARE(prompt.defaultText, QStringLiteral("eps"));
+        QCOMPARE(f->fakes.dialogs.shown[1].text, QStringLiteral("Please select folder:"));
+
+        // The second time the prompt proposes the last answer and the chooser opens there.
+        f->fakes.dialogs.inputs.enqueue(QStringLiteral("*"));
+        f->fakes.dialogs.folders.enqueue(root + QStringLiteral("/B"));
+        f->form->PushButton3_Click();
+        QCOMPARE(f->fakes.dialogs.shown[2].defaultText, QStringLiteral("eps"));
+        QCOMPARE(f->fakes.dialogs.shown[3].caption, root);
+        QCOMPARE(listed().mid(4), QStringList{root + QStringLiteral("/B/b.eps")});
+    }
+
+    void addAll_cancelledPrompt_storesNothing_cancelledChooser_keepsTheExtension() {
+        f->form->PushButton3_Click();
+        QVERIFY(!StoredSetting(settings::Extension));
+        QCOMPARE(f->fakes.dialogs.count(QStringLiteral("folder")), 0);
+
+        f->fakes.dialogs.inputs.enqueue(QStringLiteral("ai"));
+        f->form->PushButton3_Click();
+        QCOMPARE(StoredSetting(settings::Extension), QStringLiteral("ai"));
+        QCOMPARE(f->fakes.dialogs.count(QStringLiteral("folder")), 1);
+        QVERIFY(!StoredSetting(settings::LastFolder));
+        QCOMPARE(f->form->ItemCount(), 0);
+        QCOMPARE(f->form->pointer(), Form1::Pointer::Default);
+        QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 0);
+    }
+
+    void samples_appendOnlyWhatIsNotListed_andAskEveryTime() {
+        const QStringList samples = shippedSamples();
+        QVERIFY(samples.size() >= 6);
+        f->form->PushButton7_Click();
+        QStringList got = listed();
+        std::sort(got.begin(), got.end());
+        QStringList expected = samples;
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(got, expected);
+
+        f->form->PushButton7_Click(); // nothing new
+        QCOMPARE(f->form->ItemCount(), samples.size());
+
+        const QString removed = f->form->ItemText(1);
+        f->form->jobs().removeAt(0);
+        f->form->AddToList(removed.toUpper()); // a differently cased path is no match
+        f->fakes.dialogs.answers.enqueue(platform::Answer::Yes);
+        f->form->PushButton7_Click();
+        QCOMPARE(f->form->ItemText(f->form->ItemCount()), removed); // back, at the end
+        QCOMPARE(f->form->ItemCount(), samples.size() + 1);
+
+        QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 3);
+        const auto& question = f->fakes.dialogs.shown.last();
+        QCOMPARE(question.buttons, platform::Buttons::YesNo);
+        QCOMPARE(question.icon, platform::Icon::None);
+        QCOMPARE(question.caption, QStringLiteral("Pellarine"));
+        QCOMPARE(question.text,
+                 QStringLiteral("Would you like this software to open the folder where these "
+                                "sample files are stored (so that you can view them before "
+                                "working with them)?"));
+        QCOMPARE(f->fakes.shell.opened,
+                 QStringList{QStringLiteral(PELLARINE_APP_FOLDER "/Samples/")});
+    }
+
+    void drop_appendsFilesUnchanged_andScansFolders_inDropOrder() {
+        const QString root = f->home.makeFolder(QStringLiteral("drop"));
+        WriteFile(root + QStringLiteral("/~draft.pdf"));
+        WriteFile(root + QStringLiteral("/notes.txt"));
+        WriteFile(root + QStringLiteral("/Folder/one.eps"));
+        WriteFile(root + QStringLiteral("/Folder/~skip.eps"));
+        WriteFile(root + QStringLiteral("/Folder/Sub/two.ai"));
+        auto* data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(root + QStringLiteral("/~draft.pdf")),
+                       QUrl::fromLocalFile(root + QStringLiteral("/Folder")),
+                       QUrl::fromLocalFile(root + QStringLiteral("/gone.eps")),
+                       QUrl::fromLocalFile(root + QStringLiteral("/notes.txt"))});
+        QVERIFY(drop(data));
+        QCOMPARE(listed(), (QStringList{root + QStringLiteral("/~draft.pdf"),
+                                        root + QStringLiteral("/Folder/one.eps"),
+                                        root + QStringLiteral("/Folder/Sub/two.ai"),
+                                        root + QStringLiteral("/notes.txt")}));
+        delete data;
+    }
+
+    void dragWithoutFiles_isRefused() {
+        QMimeData text;
+        text.setText(QStringLiteral("/etc/passwd"));
+        QVERIFY(!drop(&text));
+        QMimeData web;
+        web.setUrls({QUrl(QStringLiteral("https://www.marrowind.example/a.eps"))});
+        QVERIFY(!drop(&web));
+        QCOMPARE(f->form->ItemCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestIntakeButtons)
+#include "tst_intakebuttons.moc"
