@@ -59,7 +59,9 @@ int main(int argc, char** argv) {
     testing::FakeServices fakes;
     const QString out = scratch.makeFolder(QStringLiteral("out"));
     Measure(fakes, MakeJpeg(scratch.path() + QStringLiteral("/small.jpg"), {612, 792}), out, pages);
-    Measure(fakes, MakeJpeg(scratch.path() + QStringLiteral("/a4-150dpi.jpg"), {1240, 1754}), out, pages);
-    Measure(fakes, MakeJpeg(scratch.path() + QStringLiteral("/a4-300dpi.jpg"), {2480, 3508}), out, pages);
+    Measure(fakes, MakeJpeg(scratch.path() + QStringLiteral("/a4-150dpi.jpg"), {1240, 1754}), out,
+            pages);
+    Measure(fakes, MakeJpeg(scratch.path() + QStringLiteral("/a4-300dpi.jpg"), {2480, 3508}), out,
+            pages);
     return 0;
 }

@@ -14,9 +14,13 @@ namespace rasterise {
 
 namespace {
 
-bool IsFile(const QString& path) { return QFileInfo(path).isFile(); }
+bool IsFile(const QString& path) {
+    return QFileInfo(path).isFile();
+}
 
-QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 void CopyReplacing(const QString& from, const QString& to) {
     if (QFileInfo(to).isFile() && !QFile::remove(to))
@@ -31,10 +35,18 @@ void CopyReplacing(const QString& from, const QString& to) {
 
 } // namespace
 
-QString WorkingFolder() { return platform::TempFolder() + QStringLiteral("/ps"); }
-QString BatchFilePath() { return WorkingFolder() + QStringLiteral("/eps2jpg.bat"); }
-QString CurrentEpsPath() { return WorkingFolder() + QStringLiteral("/current.eps"); }
-QString CurrentJpgPath() { return WorkingFolder() + QStringLiteral("/current.jpg"); }
+QString WorkingFolder() {
+    return platform::TempFolder() + QStringLiteral("/ps");
+}
+QString BatchFilePath() {
+    return WorkingFolder() + QStringLiteral("/eps2jpg.bat");
+}
+QString CurrentEpsPath() {
+    return WorkingFolder() + QStringLiteral("/current.eps");
+}
+QString CurrentJpgPath() {
+    return WorkingFolder() + QStringLiteral("/current.jpg");
+}
 
 QString BatchText(int quality) {
     return QStringLiteral("gswin32c -dSAFER -dBATCH -dNOPAUSE -sDEVICE=jpeg -dJPEGQ=") +
@@ -63,8 +75,9 @@ void PrepareWorkingFolder(const QString& applicationFolder) {
         const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(path);
         if (entries.fileInfo().isDir()) {
             if (!QDir().mkpath(target))
-                platform::Raise(platform::errors::PathFileAccess,
-                                QStringLiteral("The folder %1 cannot be created.").arg(Native(target)));
+                platform::Raise(
+                    platform::errors::PathFileAccess,
+                    QStringLiteral("The folder %1 cannot be created.").arg(Native(target)));
         } else {
             CopyReplacing(path, target);
         }
@@ -76,8 +89,8 @@ void WriteBatchFile(const QString& batchText) {
     QFile::remove(path);
     QFile file(path);
     const QByteArray bytes = batchText.toLocal8Bit();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-        !file.flush())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush())
         platform::Raise(platform::errors::PathFileAccess,
                         QStringLiteral("The batch file %1 cannot be written: %2")
                             .arg(Native(path), file.errorString()));
@@ -98,15 +111,15 @@ Rasterised RasteriseEps(const QString& source, platform::Launcher& launcher,
     QElapsedTimer clock;
     clock.start();
     while (!IsFile(eps)) {
-        if (clock.elapsed() >= CopyWaitMs)
-            return Rasterised::CopyFailed;
+        if (clock.elapsed() >= CopyWaitMs) return Rasterised::CopyFailed;
         platform::Yield();
         pause(100);
     }
 
     clock.restart();
-    const int ended = Shell32::ShellAndWait(launcher, QLatin1Char('"') + BatchFilePath() + QLatin1Char('"'),
-                                            0, WorkingFolder() + QLatin1Char('/'), pause, timeLimitMs);
+    const int ended =
+        Shell32::ShellAndWait(launcher, QLatin1Char('"') + BatchFilePath() + QLatin1Char('"'), 0,
+                              WorkingFolder() + QLatin1Char('/'), pause, timeLimitMs);
     if (ended == Shell32::LaunchFailed) {
         QFile::remove(eps);
         return Rasterised::LaunchFailed;

@@ -21,8 +21,8 @@ namespace Shell32 {
 using ShellLaunchError = platform::Failure;
 
 struct ShellResult {
-    int result = 0;        // above 32 on success, otherwise the shell's failure code
-    qint64 processId = 0;  // the started process, 0 when none
+    int result = 0;       // above 32 on success, otherwise the shell's failure code
+    qint64 processId = 0; // the started process, 0 when none
     std::optional<ShellLaunchError> error;
 };
 

@@ -28,15 +28,14 @@ struct LaunchResult {
 
 // Starts files the way the desktop shell opens them, and follows the started processes.
 class Launcher {
-public:
+  public:
     virtual ~Launcher() = default;
 
     // Opens `file` (surrounding double quotes are removed) with `verb` ("open" or empty) in
     // `directory` (empty: the current one). `parameters` are split on blanks, double quotes
     // grouping. The show state is a hint for programs with windows.
     virtual LaunchResult start(const QString& file, const QString& parameters,
-                               const QString& directory, const QString& verb,
-                               int showState) = 0;
+                               const QString& directory, const QString& verb, int showState) = 0;
 
     // The exit code of a started process, launch::StillActive while it runs.
     virtual int exitStatus(qint64 processId) = 0;
@@ -53,7 +52,7 @@ public:
 // the command interpreter `batchInterpreter`; executable files run directly; other files have
 // no association.
 class PosixLauncher final : public Launcher {
-public:
+  public:
     explicit PosixLauncher(QString batchInterpreter);
 
     LaunchResult start(const QString& file, const QString& parameters, const QString& directory,
@@ -62,7 +61,7 @@ public:
     void release(qint64 processId) override;
     void terminateTree(qint64 processId) override;
 
-private:
+  private:
     QString interpreter;
 };
 

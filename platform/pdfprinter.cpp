@@ -24,13 +24,15 @@ namespace {
 constexpr int InvalidPicture = 481;
 constexpr int PrinterError = 482;
 
-QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 QByteArray ReadJpeg(const QString& jpegPath) {
     QFile file(jpegPath);
     if (!file.open(QIODevice::ReadOnly))
-        Raise(errors::FileNotFound,
-              QStringLiteral("The picture %1 cannot be read: %2").arg(Native(jpegPath), file.errorString()));
+        Raise(errors::FileNotFound, QStringLiteral("The picture %1 cannot be read: %2")
+                                        .arg(Native(jpegPath), file.errorString()));
     return file.readAll();
 }
 
@@ -44,7 +46,8 @@ void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath) {
         Raise(PrinterError, QStringLiteral("There is no printer to print on."));
     const QImage picture(jpegPath);
     if (picture.isNull())
-        Raise(InvalidPicture, QStringLiteral("The picture %1 cannot be loaded.").arg(Native(jpegPath)));
+        Raise(InvalidPicture,
+              QStringLiteral("The picture %1 cannot be loaded.").arg(Native(jpegPath)));
     QPrinter printer(QPrinterInfo::printerInfo(printerName));
     QPainter painter;
     if (!painter.begin(&printer))
@@ -58,14 +61,12 @@ void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath) {
 } // namespace
 
 std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg) {
-    if (jpeg.size() < 4 || Be16(jpeg, 0) != 0xFFD8)
-        return std::nullopt;
+    if (jpeg.size() < 4 || Be16(jpeg, 0) != 0xFFD8) return std::nullopt;
     JpegFacts facts;
     bool adobe = false;
     qsizetype at = 2;
     while (at + 4 <= jpeg.size()) {
-        if (static_cast<unsigned char>(jpeg[at]) != 0xFF)
-            return std::nullopt;
+        if (static_cast<unsigned char>(jpeg[at]) != 0xFF) return std::nullopt;
         const int marker = static_cast<unsigned char>(jpeg[at + 1]);
         if (marker == 0xFF) { // fill byte
             ++at;
@@ -77,8 +78,7 @@ std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg) {
         }
         const int length = Be16(jpeg, at + 2);
         const qsizetype segment = at + 4;
-        if (length < 2 || at + 2 + length > jpeg.size())
-            return std::nullopt;
+        if (length < 2 || at + 2 + length > jpeg.size()) return std::nullopt;
         if (marker == 0xEE && length >= 14 && jpeg.mid(segment, 5) == "Adobe") {
             adobe = true;
         } else if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
@@ -143,8 +143,8 @@ QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize page
     pdf += "xref\n0 6\n0000000000 65535 f \n";
     for (int i = 1; i <= 5; ++i)
         pdf += QByteArray::number(offsets[i]).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) +
-           "\n%%EOF\n";
+    pdf +=
+        "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
     return pdf;
 }
 
@@ -153,13 +153,15 @@ void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
     const std::optional<JpegFacts> facts = ReadJpegFacts(jpeg);
     if (!facts)
         Raise(InvalidPicture, QStringLiteral("The picture %1 is not a JPEG image that can be "
-                                             "printed.").arg(Native(jpegPath)));
+                                             "printed.")
+                                  .arg(Native(jpegPath)));
     const QByteArray pdf = OnePagePdf(jpeg, *facts, PdfWriterPaperPoints());
 
     const QString folder = QFileInfo(target).absolutePath();
     if (!QFileInfo(folder).isDir())
         Raise(errors::PathNotFound, QStringLiteral("The PDF file %1 cannot be saved: the folder "
-                                                   "%2 does not exist.").arg(Native(target), Native(folder)));
+                                                   "%2 does not exist.")
+                                        .arg(Native(target), Native(folder)));
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         Raise(errors::PathFileAccess, QStringLiteral("The PDF file %1 cannot be saved: %2")
@@ -175,26 +177,29 @@ void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
 }
 
 void PrintOnPdfWriter(Dialogs& dialogs, const QString& jpegPath) {
-    const QString target = ReadUserRegistryString(PdfWriterKey(), OutputFileValue()).value_or(QString());
-    const bool ask = ReadUserRegistryString(PdfWriterKey(), BypassSaveAsValue()) != QStringLiteral("1") ||
-                     target.isEmpty();
+    const QString target =
+        ReadUserRegistryString(PdfWriterKey(), OutputFileValue()).value_or(QString());
+    const bool ask =
+        ReadUserRegistryString(PdfWriterKey(), BypassSaveAsValue()) != QStringLiteral("1") ||
+        target.isEmpty();
     const QString chosen =
         ask ? dialogs.saveFile(nullptr, QStringLiteral("Save PDF File As"),
-                               target.isEmpty() ? QDir::homePath() + QStringLiteral("/Untitled.pdf") : target)
+                               target.isEmpty() ? QDir::homePath() + QStringLiteral("/Untitled.pdf")
+                                                : target)
             : target;
-    if (!chosen.isEmpty())
-        SaveJpegAsPdf(jpegPath, chosen);
+    if (!chosen.isEmpty()) SaveJpegAsPdf(jpegPath, chosen);
 }
 
 SystemPrinting::SystemPrinting(Dialogs& dialogs_) : dialogs(dialogs_) {}
 
 QString SystemPrinting::currentPrinter() {
-    if (!current)
-        current = QPrinterInfo::defaultPrinter().printerName();
+    if (!current) current = QPrinterInfo::defaultPrinter().printerName();
     return *current;
 }
 
-void SystemPrinting::setCurrentPrinter(const QString& name) { current = name; }
+void SystemPrinting::setCurrentPrinter(const QString& name) {
+    current = name;
+}
 
 void SystemPrinting::printJpegStretched(const QString& jpegPath) {
     const QString printer = currentPrinter();

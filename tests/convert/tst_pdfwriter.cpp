@@ -35,11 +35,11 @@ QString WriteJpeg(const QString& path, QSize size, QImage::Format format = QImag
     image.fill(Qt::green);
     QPainter painter(&image);
     painter.fillRect(0, 0, size.width() / 5, size.height() / 5, Qt::red);
-    painter.fillRect(size.width() * 4 / 5, size.height() * 4 / 5, size.width(), size.height(), Qt::blue);
+    painter.fillRect(size.width() * 4 / 5, size.height() * 4 / 5, size.width(), size.height(),
+                     Qt::blue);
     painter.end();
     image.convertTo(format);
-    if (!image.save(path, "JPEG", 90))
-        qFatal("cannot write the test picture");
+    if (!image.save(path, "JPEG", 90)) qFatal("cannot write the test picture");
     return path;
 }
 
@@ -51,8 +51,10 @@ QByteArray Segment(int marker, const QByteArray& payload) {
 QByteArray Sof(int marker, int bits, int height, int width, int components) {
     QByteArray p;
     p += char(bits);
-    p += char(height >> 8); p += char(height & 0xFF);
-    p += char(width >> 8); p += char(width & 0xFF);
+    p += char(height >> 8);
+    p += char(height & 0xFF);
+    p += char(width >> 8);
+    p += char(width & 0xFF);
     p += char(components);
     for (int c = 0; c < components; ++c)
         p += QByteArray("\x01\x11\x00", 3);
@@ -76,7 +78,7 @@ class TestPdfWriter : public QObject {
         PrintJpegToPdf(fakes->printing, jpeg);
     }
 
-private slots:
+  private slots:
     void init() {
         scratch = std::make_unique<testing::ScratchHome>();
         fakes = std::make_unique<testing::FakeServices>();
@@ -89,19 +91,26 @@ private slots:
     void registryValues_roundTrip_andTheSecondItemWins() {
         const QString odd = QStringLiteral("/out/a, b=c; \"d\" [e] ü/x.pdf");
         SetPdfWriterOutput(odd);
-        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(), QStringLiteral("OutputFile")), odd);
-        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(), QStringLiteral("BypassSaveAs")),
+        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(),
+                                                  QStringLiteral("OutputFile")),
+                 odd);
+        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(),
+                                                  QStringLiteral("BypassSaveAs")),
                  QStringLiteral("1"));
-        QVERIFY(QFile::exists(scratch->configFolder() + QStringLiteral("/Software/Marrowind PDF Writer.ini")));
+        QVERIFY(QFile::exists(scratch->configFolder() +
+                              QStringLiteral("/Software/Marrowind PDF Writer.ini")));
         SetPdfWriterOutput(QStringLiteral("/out/first.pdf"));
         SetPdfWriterOutput(QStringLiteral("/out/second.pdf"));
-        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(), QStringLiteral("OutputFile")),
+        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(),
+                                                  QStringLiteral("OutputFile")),
                  QStringLiteral("/out/second.pdf"));
     }
 
     void squareJpeg_becomesValidPdf_fillingThePortraitPage_unresampled() {
-        const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/current.jpg"), {300, 300});
-        const QString output = scratch->makeFolder(QStringLiteral("out folder")) + QStringLiteral("/plan.pdf");
+        const QString jpeg =
+            WriteJpeg(scratch->path() + QStringLiteral("/current.jpg"), {300, 300});
+        const QString output =
+            scratch->makeFolder(QStringLiteral("out folder")) + QStringLiteral("/plan.pdf");
         printItem(jpeg, output);
         QCOMPARE(fakes->dialogs.shown.size(), 0);
 
@@ -109,14 +118,21 @@ private slots:
         QVERIFY(pdf.contains(ReadAll(jpeg))); // the JPEG's bytes, unchanged
         const QSize page = platform::PdfWriterPaperPoints();
         QVERIFY(page.height() > page.width());
-        QVERIFY(pdf.contains(QStringLiteral("q %1 0 0 %2 0 0 cm /Im0 Do Q").arg(page.width()).arg(page.height()).toLatin1()));
+        QVERIFY(pdf.contains(QStringLiteral("q %1 0 0 %2 0 0 cm /Im0 Do Q")
+                                 .arg(page.width())
+                                 .arg(page.height())
+                                 .toLatin1()));
 
         const QByteArray info = Run(QStringLiteral("pdfinfo"), {output}).simplified();
         QVERIFY2(info.contains("Pages: 1") && !info.contains("rror") && !info.contains("arning"),
                  info.constData());
-        QVERIFY2(info.contains(QStringLiteral("Page size: %1 x %2 pts").arg(page.width()).arg(page.height()).toLatin1()),
+        QVERIFY2(info.contains(QStringLiteral("Page size: %1 x %2 pts")
+                                   .arg(page.width())
+                                   .arg(page.height())
+                                   .toLatin1()),
                  info.constData());
-        const QList<QByteArray> images = Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output}).split('\n');
+        const QList<QByteArray> images =
+            Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output}).split('\n');
         QVERIFY(images.size() >= 3);
         const QList<QByteArray> row = images[2].simplified().split(' ');
         QCOMPARE(row.value(3), QByteArray("300")); // width
@@ -126,14 +142,16 @@ private slots:
 
         // Rendered, the picture's corners are the page's corners.
         const QString prefix = scratch->path() + QStringLiteral("/render");
-        Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("18"), QStringLiteral("-png"),
-                                         QStringLiteral("-singlefile"), output, prefix});
+        Run(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("18"), QStringLiteral("-png"),
+             QStringLiteral("-singlefile"), output, prefix});
         const QImage rendered(prefix + QStringLiteral(".png"));
         QVERIFY(!rendered.isNull());
         const QColor topLeft = rendered.pixelColor(1, 1);
         const QColor bottomRight = rendered.pixelColor(rendered.width() - 2, rendered.height() - 2);
         QVERIFY2(topLeft.red() > 200 && topLeft.green() < 60, qPrintable(topLeft.name()));
-        QVERIFY2(bottomRight.blue() > 200 && bottomRight.green() < 60, qPrintable(bottomRight.name()));
+        QVERIFY2(bottomRight.blue() > 200 && bottomRight.green() < 60,
+                 qPrintable(bottomRight.name()));
     }
 
     void existingPdf_isReplacedWhole_andKeptWhenPrintingFails() {
@@ -147,9 +165,11 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(platform::Failure, PrintJpegToPdf(fakes->printing, broken));
         QCOMPARE(ReadAll(output), QByteArray("old pdf"));
 
-        PrintJpegToPdf(fakes->printing, WriteJpeg(scratch->path() + QStringLiteral("/ok.jpg"), {40, 20}));
+        PrintJpegToPdf(fakes->printing,
+                       WriteJpeg(scratch->path() + QStringLiteral("/ok.jpg"), {40, 20}));
         QVERIFY(ReadAll(output).startsWith("%PDF-1.4"));
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plan.pdf")});
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("plan.pdf")});
     }
 
     void unwritableTarget_fails_andLeavesNoFile_data() {
@@ -166,7 +186,8 @@ private slots:
             platform::SaveJpegAsPdf(jpeg, scratch->path() + QLatin1Char('/') + relative);
             QFAIL("no failure raised");
         } catch (const platform::Failure& failure) {
-            QVERIFY2(failure.description.contains(QStringLiteral(".pdf")), qPrintable(failure.description));
+            QVERIFY2(failure.description.contains(QStringLiteral(".pdf")),
+                     qPrintable(failure.description));
         }
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("taken.pdf")});
@@ -177,7 +198,8 @@ private slots:
         const QString output = scratch->path() + QStringLiteral("/set.pdf");
         const QString chosen = scratch->path() + QStringLiteral("/chosen.pdf");
         SetPdfWriterOutput(output);
-        platform::SetUserRegistryString(platform::PdfWriterKey(), QStringLiteral("BypassSaveAs"), QStringLiteral("0"));
+        platform::SetUserRegistryString(platform::PdfWriterKey(), QStringLiteral("BypassSaveAs"),
+                                        QStringLiteral("0"));
         fakes->dialogs.saveNames.enqueue(chosen);
         fakes->printing.setCurrentPrinter(QStringLiteral("Marrowind PDF Writer"));
         PrintJpegToPdf(fakes->printing, jpeg);
@@ -192,7 +214,8 @@ private slots:
     }
 
     void printerInOtherCase_isNotThePdfWriter() {
-        fakes->printers.names = {QStringLiteral("Office Laser"), QStringLiteral("marrowind pdf writer"),
+        fakes->printers.names = {QStringLiteral("Office Laser"),
+                                 QStringLiteral("marrowind pdf writer"),
                                  QStringLiteral("Marrowind PDF Writer 2")};
         fakes->printing.setCurrentPrinter(QStringLiteral("Office Laser"));
         QVERIFY(!SelectPdfWriter(fakes->printers, fakes->printing));
@@ -202,13 +225,14 @@ private slots:
         QCOMPARE(fakes->dialogs.shown.size(), 1);
         const testing::FakeDialogs::Shown& box = fakes->dialogs.shown[0];
         QCOMPARE(box.text,
-                 QStringLiteral("Marrowind PDF Writer is not installed. Please follow these instructions:\r\n"
-                                "\r\n"
-                                "1) Go to Control Panel -> Printers and Faxes to add a local printer.\r\n"
-                                "2) Choose ''MPW2: (Marrowind PDF Writer)'' on Select a Printer Port "
-                                "dialog box, click Next.\r\n"
-                                "3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.\r\n"
-                                "4) Enter Marrowind PDF Writer as Printer name, click Next -> Finish."));
+                 QStringLiteral(
+                     "Marrowind PDF Writer is not installed. Please follow these instructions:\r\n"
+                     "\r\n"
+                     "1) Go to Control Panel -> Printers and Faxes to add a local printer.\r\n"
+                     "2) Choose ''MPW2: (Marrowind PDF Writer)'' on Select a Printer Port "
+                     "dialog box, click Next.\r\n"
+                     "3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.\r\n"
+                     "4) Enter Marrowind PDF Writer as Printer name, click Next -> Finish."));
         QCOMPARE(box.caption, QStringLiteral("Pellarine"));
         QCOMPARE(box.buttons, platform::Buttons::Ok);
         QCOMPARE(box.icon, platform::Icon::None);
@@ -230,17 +254,27 @@ private slots:
         QTest::addColumn<int>("components");
         QTest::addColumn<bool>("inverted");
         const QByteArray adobe = Segment(0xEE, QByteArray("Adobe\x00\x64\x00\x00\x00\x00\x02", 12));
-        QTest::newRow("baseline rgb") << Soi + Sof(0xC0, 8, 20, 30, 3) + Sos << true << 30 << 20 << 3 << false;
-        QTest::newRow("progressive gray") << Soi + Sof(0xC2, 8, 7, 9, 1) + Sos << true << 9 << 7 << 1 << false;
-        QTest::newRow("adobe cmyk") << Soi + adobe + Sof(0xC0, 8, 5, 6, 4) + Sos << true << 6 << 5 << 4 << true;
-        QTest::newRow("plain cmyk") << Soi + Sof(0xC1, 8, 5, 6, 4) + Sos << true << 6 << 5 << 4 << false;
-        QTest::newRow("fill bytes") << Soi + QByteArray("\xFF\xFF", 2) + Sof(0xC0, 8, 2, 2, 3) + Sos << true << 2 << 2 << 3 << false;
-        QTest::newRow("12-bit") << Soi + Sof(0xC1, 12, 5, 6, 3) + Sos << false << 0 << 0 << 0 << false;
-        QTest::newRow("lossless") << Soi + Sof(0xC3, 8, 5, 6, 3) + Sos << false << 0 << 0 << 0 << false;
-        QTest::newRow("arithmetic") << Soi + Sof(0xC9, 8, 5, 6, 3) + Sos << false << 0 << 0 << 0 << false;
+        QTest::newRow("baseline rgb")
+            << Soi + Sof(0xC0, 8, 20, 30, 3) + Sos << true << 30 << 20 << 3 << false;
+        QTest::newRow("progressive gray")
+            << Soi + Sof(0xC2, 8, 7, 9, 1) + Sos << true << 9 << 7 << 1 << false;
+        QTest::newRow("adobe cmyk")
+            << Soi + adobe + Sof(0xC0, 8, 5, 6, 4) + Sos << true << 6 << 5 << 4 << true;
+        QTest::newRow("plain cmyk")
+            << Soi + Sof(0xC1, 8, 5, 6, 4) + Sos << true << 6 << 5 << 4 << false;
+        QTest::newRow("fill bytes") << Soi + QByteArray("\xFF\xFF", 2) + Sof(0xC0, 8, 2, 2, 3) + Sos
+                                    << true << 2 << 2 << 3 << false;
+        QTest::newRow("12-bit") << Soi + Sof(0xC1, 12, 5, 6, 3) + Sos << false << 0 << 0 << 0
+                                << false;
+        QTest::newRow("lossless") << Soi + Sof(0xC3, 8, 5, 6, 3) + Sos << false << 0 << 0 << 0
+                                  << false;
+        QTest::newRow("arithmetic")
+            << Soi + Sof(0xC9, 8, 5, 6, 3) + Sos << false << 0 << 0 << 0 << false;
         QTest::newRow("no frame") << Soi + Sos << false << 0 << 0 << 0 << false;
-        QTest::newRow("zero height") << Soi + Sof(0xC0, 8, 0, 6, 3) + Sos << false << 0 << 0 << 0 << false;
-        QTest::newRow("truncated") << Soi + Sof(0xC0, 8, 5, 6, 3).left(7) << false << 0 << 0 << 0 << false;
+        QTest::newRow("zero height")
+            << Soi + Sof(0xC0, 8, 0, 6, 3) + Sos << false << 0 << 0 << 0 << false;
+        QTest::newRow("truncated")
+            << Soi + Sof(0xC0, 8, 5, 6, 3).left(7) << false << 0 << 0 << 0 << false;
         QTest::newRow("not jpeg") << QByteArray("%PDF-1.4") << false << 0 << 0 << 0 << false;
     }
     void jpegFacts() {
@@ -248,8 +282,7 @@ private slots:
         QFETCH(bool, valid);
         const std::optional<platform::JpegFacts> facts = platform::ReadJpegFacts(jpeg);
         QCOMPARE(facts.has_value(), valid);
-        if (!valid)
-            return;
+        if (!valid) return;
         QTEST(facts->width, "width");
         QTEST(facts->height, "height");
         QTEST(facts->components, "components");
@@ -257,10 +290,12 @@ private slots:
     }
 
     void grayJpeg_isEmbeddedAsGray() {
-        const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/g.jpg"), {64, 32}, QImage::Format_Grayscale8);
+        const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/g.jpg"), {64, 32},
+                                       QImage::Format_Grayscale8);
         const QString output = scratch->path() + QStringLiteral("/g.pdf");
         platform::SaveJpegAsPdf(jpeg, output);
-        const QList<QByteArray> images = Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output}).split('\n');
+        const QList<QByteArray> images =
+            Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output}).split('\n');
         const QList<QByteArray> row = images.value(2).simplified().split(' ');
         QCOMPARE(row.value(3), QByteArray("64"));
         QCOMPARE(row.value(4), QByteArray("32"));

@@ -14,7 +14,7 @@ namespace {
 
 // The real launcher, remembering the processes it started.
 class RecordingLauncher final : public platform::Launcher {
-public:
+  public:
     platform::PosixLauncher real{QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch")};
     QList<qint64> started;
 
@@ -40,7 +40,9 @@ QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void Sleep(int ms) { QTest::qWait(ms); }
+void Sleep(int ms) {
+    QTest::qWait(ms);
+}
 
 } // namespace
 
@@ -57,7 +59,7 @@ class TestRasterise : public QObject {
         rasterise::WriteBatchFile(rasterise::BatchText(quality));
     }
 
-private slots:
+  private slots:
     void init() {
         scratch = std::make_unique<testing::ScratchHome>();
         oldTemp = qgetenv("TEMP");
@@ -101,12 +103,14 @@ private slots:
         QCOMPARE(ReadAll(ps + QStringLiteral("/gswin32c")),
                  ReadAll(QStringLiteral(PELLARINE_APP_FOLDER "/ps/gswin32c")));
         QVERIFY(QFileInfo(ps + QStringLiteral("/gswin32c")).isExecutable());
-        QCOMPARE(ReadAll(ps + QStringLiteral("/eps2jpg.bat")), rasterise::BatchText(100).toLatin1());
+        QCOMPARE(ReadAll(ps + QStringLiteral("/eps2jpg.bat")),
+                 rasterise::BatchText(100).toLatin1());
     }
 
     void preparation_withoutApplicationPs_fails() {
-        QVERIFY_THROWS_EXCEPTION(platform::Failure,
-                                 rasterise::PrepareWorkingFolder(scratch->makeFolder(QStringLiteral("app"))));
+        QVERIFY_THROWS_EXCEPTION(
+            platform::Failure,
+            rasterise::PrepareWorkingFolder(scratch->makeFolder(QStringLiteral("app"))));
     }
 
     void workingFolderOthersCanWrite_isRefused_andNothingRuns() {
@@ -115,18 +119,18 @@ private slots:
         QFile::setPermissions(temp, QFile::permissions(temp) | QFile::WriteOther);
         testing::WriteFile(scratch->path() + QStringLiteral("/a.eps"), SmallEps);
         testing::FakeLauncher launcher;
-        QVERIFY_THROWS_EXCEPTION(platform::Failure,
-                                 rasterise::RasteriseEps(scratch->path() + QStringLiteral("/a.eps"),
-                                                         launcher, Sleep));
-        QVERIFY_THROWS_EXCEPTION(platform::Failure,
-                                 rasterise::PrepareWorkingFolder(QStringLiteral(PELLARINE_APP_FOLDER)));
+        QVERIFY_THROWS_EXCEPTION(
+            platform::Failure,
+            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/a.eps"), launcher, Sleep));
+        QVERIFY_THROWS_EXCEPTION(platform::Failure, rasterise::PrepareWorkingFolder(
+                                                        QStringLiteral(PELLARINE_APP_FOLDER)));
         QVERIFY(launcher.starts.isEmpty());
     }
 
     void epsInTempWithBlanks_becomesJpeg_throughGhostscript() {
         prepare();
-        const QString source = scratch->makeFolder(QStringLiteral("src dir")) +
-                               QStringLiteral("/plän mit blanks.eps");
+        const QString source =
+            scratch->makeFolder(QStringLiteral("src dir")) + QStringLiteral("/plän mit blanks.eps");
         testing::WriteFile(source, SmallEps);
         RecordingLauncher launcher;
         QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep), Rasterised::Converted);
@@ -166,9 +170,10 @@ private slots:
         prepare();
         testing::FakeLauncher launcher;
         int pauses = 0;
-        QVERIFY_THROWS_EXCEPTION(platform::Failure,
-                                 rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"),
-                                                         launcher, [&](int) { ++pauses; }));
+        QVERIFY_THROWS_EXCEPTION(
+            platform::Failure,
+            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"), launcher,
+                                    [&](int) { ++pauses; }));
         QCOMPARE(pauses, 0);
         QVERIFY(launcher.starts.isEmpty());
     }
@@ -181,7 +186,8 @@ private slots:
         launcher.result = platform::launch::NoAssociation;
         QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep), Rasterised::LaunchFailed);
         QCOMPARE(launcher.starts.size(), 1);
-        QCOMPARE(launcher.starts[0].file, QLatin1Char('"') + rasterise::BatchFilePath() + QLatin1Char('"'));
+        QCOMPARE(launcher.starts[0].file,
+                 QLatin1Char('"') + rasterise::BatchFilePath() + QLatin1Char('"'));
         QCOMPARE(launcher.starts[0].directory, rasterise::WorkingFolder() + QLatin1Char('/'));
         QCOMPARE(launcher.starts[0].showState, 0);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));

@@ -8,20 +8,34 @@ using testing::FakeLauncher;
 class TestShell32 : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void exeInName_startsHidden_butPlainStartIsNormal_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("parameters");
         QTest::addColumn<QString>("directory");
         QTest::addColumn<int>("requested");
         QTest::addColumn<int>("used");
-        QTest::newRow("upper, with parameters") << "C:/TOOLS/APP.EXE" << "-x" << "" << 1 << 0;
-        QTest::newRow("lower, with directory") << "c:/tools/app.exe" << "" << "/tmp" << 1 << 0;
-        QTest::newRow(".exe inside the name") << "/a/b.exe.txt" << "" << "/tmp" << 3 << 0;
-        QTest::newRow("exe, plain start") << "C:/TOOLS/APP.EXE" << "" << "" << 0 << 1;
-        QTest::newRow("other, plain start") << "/a/b.bat" << "" << "" << 0 << 1;
-        QTest::newRow("other, with directory") << "/a/b.bat" << "" << "/tmp" << 0 << 0;
-        QTest::newRow("other, shown") << "/a/b.bat" << "p" << "" << 6 << 6;
+        QTest::newRow("upper, with parameters") << "C:/TOOLS/APP.EXE"
+                                                << "-x"
+                                                << "" << 1 << 0;
+        QTest::newRow("lower, with directory") << "c:/tools/app.exe"
+                                               << ""
+                                               << "/tmp" << 1 << 0;
+        QTest::newRow(".exe inside the name") << "/a/b.exe.txt"
+                                              << ""
+                                              << "/tmp" << 3 << 0;
+        QTest::newRow("exe, plain start") << "C:/TOOLS/APP.EXE"
+                                          << ""
+                                          << "" << 0 << 1;
+        QTest::newRow("other, plain start") << "/a/b.bat"
+                                            << ""
+                                            << "" << 0 << 1;
+        QTest::newRow("other, with directory") << "/a/b.bat"
+                                               << ""
+                                               << "/tmp" << 0 << 0;
+        QTest::newRow("other, shown") << "/a/b.bat"
+                                      << "p"
+                                      << "" << 6 << 6;
     }
     void exeInName_startsHidden_butPlainStartIsNormal() {
         QFETCH(QString, file);
@@ -52,8 +66,9 @@ private slots:
         QFETCH(int, requested);
         QFETCH(int, used);
         FakeLauncher launcher;
-        Shell32::ShellAndWait(launcher, QStringLiteral("\"/w/eps2jpg.bat\""), requested,
-                              QStringLiteral("/w/"), [](int) {}, 60000);
+        Shell32::ShellAndWait(
+            launcher, QStringLiteral("\"/w/eps2jpg.bat\""), requested, QStringLiteral("/w/"),
+            [](int) {}, 60000);
         QCOMPARE(launcher.starts.size(), 1);
         QCOMPARE(launcher.starts[0].showState, used);
         QCOMPARE(launcher.starts[0].verb, QStringLiteral("open"));
@@ -118,8 +133,8 @@ private slots:
         FakeLauncher launcher;
         launcher.result = 2;
         int pauses = 0;
-        const int r = Shell32::ShellAndWait(launcher, QStringLiteral("/x/y.bat"), 0, QString(),
-                                            [&](int) { ++pauses; }, 60000);
+        const int r = Shell32::ShellAndWait(
+            launcher, QStringLiteral("/x/y.bat"), 0, QString(), [&](int) { ++pauses; }, 60000);
         QCOMPARE(r, Shell32::LaunchFailed);
         QCOMPARE(pauses, 0);
         QCOMPARE(launcher.statusReads, 0);
@@ -131,8 +146,9 @@ private slots:
             launcher.runningPolls = running;
             launcher.exitCode = 4;
             QList<int> pauses;
-            const int r = Shell32::ShellAndWait(launcher, QStringLiteral("/x/y.bat"), 0,
-                                                QString(), [&](int ms) { pauses << ms; }, 60000);
+            const int r = Shell32::ShellAndWait(
+                launcher, QStringLiteral("/x/y.bat"), 0, QString(), [&](int ms) { pauses << ms; },
+                60000);
             QCOMPARE(r, 4);
             QCOMPARE(pauses, QList<int>(running + 1, 100));
             QCOMPARE(launcher.terminations, 0);
@@ -144,8 +160,13 @@ private slots:
         FakeLauncher launcher;
         launcher.runningPolls = 1000000;
         int pauses = 0;
-        const int r = Shell32::ShellAndWait(launcher, QStringLiteral("/x/y.bat"), 0, QString(),
-                                            [&](int ms) { ++pauses; QTest::qSleep(ms); }, 250);
+        const int r = Shell32::ShellAndWait(
+            launcher, QStringLiteral("/x/y.bat"), 0, QString(),
+            [&](int ms) {
+                ++pauses;
+                QTest::qSleep(ms);
+            },
+            250);
         QCOMPARE(r, Shell32::TimedOut);
         QCOMPARE(launcher.terminations, 1);
         QVERIFY(pauses >= 2 && pauses <= 4);

@@ -30,7 +30,7 @@ class TestLauncher : public QObject {
     std::unique_ptr<testing::ScratchHome> scratch;
     PosixLauncher launcher{QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch")};
 
-private slots:
+  private slots:
     void init() { scratch = std::make_unique<testing::ScratchHome>(); }
     void cleanup() { scratch.reset(); }
 
@@ -39,9 +39,9 @@ private slots:
         const QString work = scratch->makeFolder(QStringLiteral("work dir"));
         WriteScript(bin + QStringLiteral("/tool"),
                     "pwd > out.txt; for a in \"$@\"; do echo \"[$a]\" >> out.txt; done; exit 3");
-        const LaunchResult r =
-            launcher.start(QLatin1Char('"') + bin + QStringLiteral("/tool\""),
-                           QStringLiteral("one \"two three\" \"\""), work, QStringLiteral("open"), 0);
+        const LaunchResult r = launcher.start(QLatin1Char('"') + bin + QStringLiteral("/tool\""),
+                                              QStringLiteral("one \"two three\" \"\""), work,
+                                              QStringLiteral("open"), 0);
         QVERIFY(r.code > 32);
         QCOMPARE(WaitForExit(launcher, r.processId), 3);
         QFile out(work + QStringLiteral("/out.txt"));
@@ -55,12 +55,18 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("directory");
         QTest::addColumn<int>("code");
-        QTest::newRow("missing file") << "missing.bat" << "." << launch::FileNotFound;
-        QTest::newRow("missing folder") << "nowhere/x.bat" << "." << launch::PathNotFound;
-        QTest::newRow("missing directory") << "plain.txt" << "nowhere" << launch::PathNotFound;
-        QTest::newRow("no association") << "plain.txt" << "." << launch::NoAssociation;
-        QTest::newRow("folder") << "sub" << "." << launch::NoAssociation;
-        QTest::newRow("not a program") << "garbage" << "." << launch::InvalidExecutable;
+        QTest::newRow("missing file") << "missing.bat"
+                                      << "." << launch::FileNotFound;
+        QTest::newRow("missing folder") << "nowhere/x.bat"
+                                        << "." << launch::PathNotFound;
+        QTest::newRow("missing directory") << "plain.txt"
+                                           << "nowhere" << launch::PathNotFound;
+        QTest::newRow("no association") << "plain.txt"
+                                        << "." << launch::NoAssociation;
+        QTest::newRow("folder") << "sub"
+                                << "." << launch::NoAssociation;
+        QTest::newRow("not a program") << "garbage"
+                                       << "." << launch::InvalidExecutable;
     }
     void startFailures_giveShellCodes() {
         QFETCH(QString, file);
@@ -72,7 +78,8 @@ private slots:
         testing::WriteFile(base + QStringLiteral("/garbage"), QByteArray("\x01\x02\x03\x04", 4));
         QFile::setPermissions(base + QStringLiteral("/garbage"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString folder = directory == QLatin1String(".") ? base : base + QLatin1Char('/') + directory;
+        const QString folder =
+            directory == QLatin1String(".") ? base : base + QLatin1Char('/') + directory;
         const LaunchResult r = launcher.start(base + QLatin1Char('/') + file, QString(), folder,
                                               QStringLiteral("open"), 1);
         QCOMPARE(r.code, code);
@@ -82,8 +89,8 @@ private slots:
     void terminateTree_endsTheProgramAndWhatItStarted() {
         const QString work = scratch->makeFolder(QStringLiteral("w"));
         WriteScript(work + QStringLiteral("/tree"), "sleep 30 & sleep 30");
-        const LaunchResult r = launcher.start(work + QStringLiteral("/tree"), QStringLiteral("x"),
-                                              work, QString(), 0);
+        const LaunchResult r =
+            launcher.start(work + QStringLiteral("/tree"), QStringLiteral("x"), work, QString(), 0);
         QVERIFY(r.code > 32);
         QTest::qSleep(200);
         QCOMPARE(launcher.exitStatus(r.processId), launch::StillActive);
@@ -96,8 +103,10 @@ private slots:
     void terminateAllChildren_endsEveryRunningTree() {
         const QString work = scratch->makeFolder(QStringLiteral("w"));
         WriteScript(work + QStringLiteral("/sleeper"), "sleep 30");
-        const LaunchResult a = launcher.start(work + QStringLiteral("/sleeper"), QStringLiteral("1"), work, QString(), 0);
-        const LaunchResult b = launcher.start(work + QStringLiteral("/sleeper"), QStringLiteral("2"), work, QString(), 0);
+        const LaunchResult a = launcher.start(work + QStringLiteral("/sleeper"),
+                                              QStringLiteral("1"), work, QString(), 0);
+        const LaunchResult b = launcher.start(work + QStringLiteral("/sleeper"),
+                                              QStringLiteral("2"), work, QString(), 0);
         TerminateAllChildren();
         QVERIFY(launcher.exitStatus(a.processId) != launch::StillActive);
         QVERIFY(launcher.exitStatus(b.processId) != launch::StillActive);

@@ -24,11 +24,10 @@ class TestBatchInterpreter : public QObject {
     // Runs the batch text in the work folder; answers the interpreter's exit code.
     int runBatch(const QByteArray& text) {
         testing::WriteFile(work + QStringLiteral("/job.bat"), text);
-        const LaunchResult r = launcher.start(QLatin1Char('"') + work + QStringLiteral("/job.bat\""),
-                                              QString(), work + QLatin1Char('/'),
-                                              QStringLiteral("open"), 0);
-        if (r.code <= 32)
-            return -1000 - r.code;
+        const LaunchResult r =
+            launcher.start(QLatin1Char('"') + work + QStringLiteral("/job.bat\""), QString(),
+                           work + QLatin1Char('/'), QStringLiteral("open"), 0);
+        if (r.code <= 32) return -1000 - r.code;
         QDeadlineTimer deadline(10000);
         int status;
         while ((status = launcher.exitStatus(r.processId)) == launch::StillActive &&
@@ -43,7 +42,7 @@ class TestBatchInterpreter : public QObject {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-private slots:
+  private slots:
     void init() {
         scratch = std::make_unique<testing::ScratchHome>();
         work = scratch->makeFolder(QStringLiteral("work folder"));
@@ -93,8 +92,9 @@ private slots:
     void missingInterpreter_meansNoAssociation() {
         PosixLauncher without(scratch->path() + QStringLiteral("/nothing-here"));
         testing::WriteFile(work + QStringLiteral("/job.bat"), "record x");
-        QCOMPARE(without.start(work + QStringLiteral("/job.bat"), QString(), work, QString(), 0).code,
-                 launch::NoAssociation);
+        QCOMPARE(
+            without.start(work + QStringLiteral("/job.bat"), QString(), work, QString(), 0).code,
+            launch::NoAssociation);
     }
 };
 
