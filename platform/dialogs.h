@@ -34,6 +34,13 @@ public:
     // folder without a trailing separator (the root keeps its own), or the empty text.
     virtual QString browseForFolder(QWidget* owner, const QString& title,
                                     const QString& startFolder) = 0;
+
+    // A save-file dialog proposing `suggested`. Returns the chosen full path, or the empty
+    // text when cancelled (also what a service without such a dialog answers).
+    virtual QString saveFile(QWidget* owner, const QString& title, const QString& suggested) {
+        (void)owner, (void)title, (void)suggested;
+        return {};
+    }
 };
 
 } // namespace platform

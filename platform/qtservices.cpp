@@ -1,6 +1,8 @@
 // The real services of Services: Qt dialogs, the desktop's opener, a time-seeded generator and
 // the printer list.
 #include "platform/dialogs.h"
+#include "platform/launcher.h"
+#include "platform/pdfprinter.h"
 #include "platform/printers.h"
 #include "platform/random.h"
 #include "platform/services.h"
@@ -78,6 +80,11 @@ public:
         return QFileDialog::getExistingDirectory(owner, title, startFolder,
                                                  QFileDialog::ShowDirsOnly);
     }
+
+    QString saveFile(QWidget* owner, const QString& title, const QString& suggested) override {
+        return QFileDialog::getSaveFileName(owner, title, suggested,
+                                            QStringLiteral("PDF files (*.pdf)"));
+    }
 };
 
 class DesktopShell final : public Shell {
@@ -107,16 +114,20 @@ Services ProductionServices() {
     static DesktopShell shell;
     static TimeOfDayRandom random;
     static SystemPrinters printers;
+    static SystemPrinting printing(dialogs);
     Services services;
     services.dialogs = &dialogs;
     services.shell = &shell;
     services.random = &random;
     services.printers = &printers;
     services.applicationFolder = ExecutableFolder();
+    services.launcher = &SystemLauncher();
+    services.printing = &printing;
     services.endProgram = [] {
         // Every setting is already on disk; nothing needs saving, so leave at once, even from
         // the middle of a conversion that is waiting inside the event loop.
         std::fflush(nullptr);
+        TerminateAllChildren(); // no started program outlives us
         ::_exit(0);
     };
     return services;

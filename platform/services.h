@@ -10,6 +10,8 @@ class Dialogs;
 class Shell;
 class RandomSource;
 class Printers;
+class Launcher;
+class Printing;
 
 // The outside services the window and its procedures use. The program passes the real ones
 // (ProductionServices); tests pass fakes for what they cannot drive.
@@ -22,6 +24,10 @@ struct Services {
     QString applicationFolder;
     // Ends the program at once (closing the window does this, also in the middle of work).
     std::function<void()> endProgram;
+    // Starts programs and follows them (the batch file of the conversion).
+    Launcher* launcher = nullptr;
+    // The application's current printer, which the conversion prints on.
+    Printing* printing = nullptr;
 };
 
 // The real services, created once and kept for the life of the program.

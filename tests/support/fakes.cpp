@@ -38,6 +38,13 @@ QString FakeDialogs::browseForFolder(QWidget*, const QString& title, const QStri
     return folders.isEmpty() ? QString() : folders.dequeue();
 }
 
+QString FakeDialogs::saveFile(QWidget*, const QString& title, const QString& suggested) {
+    shown.append({QStringLiteral("save"), title, suggested, platform::Buttons::Ok,
+                  platform::Icon::None, {}});
+    opened();
+    return saveNames.isEmpty() ? QString() : saveNames.dequeue();
+}
+
 QStringList FakeDialogs::messages() const {
     QStringList texts;
     for (const Shown& s : shown)
@@ -61,6 +68,8 @@ platform::Services FakeServices::services() {
     s.printers = &printers;
     s.applicationFolder = QStringLiteral(PELLARINE_APP_FOLDER);
     s.endProgram = [this] { ++endProgramCalls; };
+    s.launcher = &launcher;
+    s.printing = &printing;
     return s;
 }
 

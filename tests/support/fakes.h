@@ -1,6 +1,8 @@
 #pragma once
 
+#include "fakelauncher.h"
 #include "platform/dialogs.h"
+#include "platform/pdfprinter.h"
 #include "platform/printers.h"
 #include "platform/random.h"
 #include "platform/services.h"
@@ -18,7 +20,7 @@ namespace testing {
 class FakeDialogs final : public platform::Dialogs {
 public:
     struct Shown {
-        QString kind; // "message", "input", "files", "folder"
+        QString kind; // "message", "input", "files", "folder", "save"
         QString text; // message text, prompt, or title
         QString caption; // caption, or the filter / start folder
         platform::Buttons buttons = platform::Buttons::Ok;
@@ -31,6 +33,7 @@ public:
     QQueue<QString> inputs;             // input boxes; default: cancelled ("")
     QQueue<QStringList> fileSelections; // open-file dialogs; default: cancelled
     QQueue<QString> folders;            // folder choosers; default: cancelled ("")
+    QQueue<QString> saveNames;          // save-file dialogs; default: cancelled ("")
     // Runs while a dialog is "open", as if the user did something in the meantime.
     std::function<void()> whileOpen;
 
@@ -40,6 +43,7 @@ public:
                      const QString& defaultText) override;
     QStringList openFiles(QWidget*, const QString& title, const QString& filter) override;
     QString browseForFolder(QWidget*, const QString& title, const QString& startFolder) override;
+    QString saveFile(QWidget*, const QString& title, const QString& suggested) override;
 
     // The message boxes shown, in order (texts only).
     QStringList messages() const;
@@ -81,6 +85,9 @@ struct FakeServices {
     FakeRandom random;
     FakePrinters printers;
     int endProgramCalls = 0;
+    FakeLauncher launcher;
+    // The real printing: the PDF Writer saves into the test's folders, and asks these dialogs.
+    platform::SystemPrinting printing{dialogs};
 
     platform::Services services();
 };

@@ -1,0 +1,130 @@
+#include "convert/shell32.h"
+
+#include "platform/eventloop.h"
+#include "platform/launcher.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+namespace Shell32 {
+
+namespace {
+
+QString SourceText() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() +
+           QStringLiteral(".GShell");
+}
+
+// Failure codes are offset by hex 80040418 when the run-time has no number of its own for them.
+int ObjectError(int code) {
+    return static_cast<int>(0x80040418u) + code;
+}
+
+} // namespace
+
+ShellLaunchError LaunchErrorFor(int code) {
+    int number = ObjectError(code);
+    QString message;
+    switch (code) {
+    case 0:
+    case 8:
+        number = 7;
+        message = QStringLiteral("Out of memory");
+        break;
+    case 2:
+        number = 53;
+        message = QStringLiteral("File not found");
+        break;
+    case 3:
+        number = 76;
+        message = QStringLiteral("Path not found");
+        break;
+    case 5:
+        number = 75;
+        message = QStringLiteral("Path/file access error");
+        break;
+    case 11:
+        message = QStringLiteral("The executable file is invalid or corrupt");
+        break;
+    case 26:
+        number = 75;
+        message = QStringLiteral("A sharing violation occurred.");
+        break;
+    case 27:
+        message = QStringLiteral("This file type does not have a valid file association.");
+        break;
+    case 28:
+        number = 286;
+        message = QStringLiteral(
+            "The file could not be opened due to time out. Please try again in a moment.");
+        break;
+    case 29:
+        number = 285;
+        message = QStringLiteral("The file could not be opened because the DDE transaction "
+                                 "failed. Please try again in a moment.");
+        break;
+    case 30:
+        number = 285;
+        message = QStringLiteral("The file could not be opened because the target application "
+                                 "is busy. Please try again in a moment.");
+        break;
+    case 31:
+        message = QStringLiteral("No application is associated with this file type.");
+        break;
+    case 32:
+        number = 48;
+        message = QStringLiteral("The specified dynamic-link library was not found.");
+        break;
+    default:
+        message = QStringLiteral(
+            "An error occurred occurred whilst trying to open or print the selected file.");
+        break;
+    }
+    return ShellLaunchError(number, message, SourceText());
+}
+
+ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, int showState,
+                             const QString& parameters, const QString& directory,
+                             const QString& verb, QWidget*) {
+    ShellResult outcome;
+    try {
+        if (file.toUpper().contains(QLatin1String(".EXE"))) showState = 0;
+        const bool plain = parameters.isEmpty() && directory.isEmpty();
+        const platform::LaunchResult started =
+            launcher.start(file, parameters, directory, verb, plain ? 1 : showState);
+        outcome.result = started.code;
+        outcome.processId = started.processId;
+    } catch (...) {
+        outcome.result = platform::launch::OutOfResources;
+        outcome.processId = 0;
+    }
+    if (outcome.result >= 0 && outcome.result <= 32) outcome.error = LaunchErrorFor(outcome.result);
+    return outcome;
+}
+
+int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
+                 const QString& directory, const PauseFunction& pause, int timeLimitMs) {
+    if (showState < 0 || showState > 6) showState = 6;
+    const ShellResult started =
+        ShellExecuteFile(launcher, file, showState, QString(), directory, QStringLiteral("open"));
+    if (started.error) return LaunchFailed;
+
+    QElapsedTimer clock;
+    clock.start();
+    int status;
+    do {
+        status = launcher.exitStatus(started.processId);
+        platform::Yield();
+        pause(100);
+        if (status == platform::launch::StillActive && clock.elapsed() >= timeLimitMs) {
+            launcher.terminateTree(started.processId);
+            launcher.release(started.processId);
+            return TimedOut;
+        }
+    } while (status == platform::launch::StillActive);
+    launcher.release(started.processId);
+    return status;
+}
+
+} // namespace Shell32

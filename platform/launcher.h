@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace platform {
+
+// Shell result codes: a start answers a value above 32 on success, or one of these.
+namespace launch {
+constexpr int OutOfResources = 0;
+constexpr int FileNotFound = 2;
+constexpr int PathNotFound = 3;
+constexpr int AccessDenied = 5;
+constexpr int OutOfMemory = 8;
+constexpr int InvalidExecutable = 11;
+constexpr int NoAssociation = 31;
+constexpr int Started = 42;
+// What exitStatus() answers while the process is still running.
+constexpr int StillActive = 259;
+// What exitStatus() answers for a process this launcher does not know.
+constexpr int UnknownProcess = -1;
+} // namespace launch
+
+struct LaunchResult {
+    int code = launch::OutOfResources; // above 32 when started
+    qint64 processId = 0;              // the started process, 0 when none
+};
+
+// Starts files the way the desktop shell opens them, and follows the started processes.
+class Launcher {
+  public:
+    virtual ~Launcher() = default;
+
+    // Opens `file` (surrounding double quotes are removed) with `verb` ("open" or empty) in
+    // `directory` (empty: the current one). `parameters` are split on blanks, double quotes
+    // grouping. The show state is a hint for programs with windows.
+    virtual LaunchResult start(const QString& file, const QString& parameters,
+                               const QString& directory, const QString& verb, int showState) = 0;
+
+    // The exit code of a started process, launch::StillActive while it runs.
+    virtual int exitStatus(qint64 processId) = 0;
+
+    // Forgets a process that has ended.
+    virtual void release(qint64 processId) = 0;
+
+    // Ends the process and everything it started, and returns once it has ended.
+    virtual void terminateTree(qint64 processId) = 0;
+};
+
+// The real launcher. Every process starts in a process group of its own, so that its whole
+// tree can be ended; ended processes are reaped at once. Batch files (".bat", ".cmd") run in
+// the command interpreter `batchInterpreter`; executable files run directly; other files have
+// no association.
+class PosixLauncher final : public Launcher {
+  public:
+    explicit PosixLauncher(QString batchInterpreter);
+
+    LaunchResult start(const QString& file, const QString& parameters, const QString& directory,
+                       const QString& verb, int showState) override;
+    int exitStatus(qint64 processId) override;
+    void release(qint64 processId) override;
+    void terminateTree(qint64 processId) override;
+
+  private:
+    QString interpreter;
+};
+
+// The command interpreter shipped beside the program.
+QString BatchInterpreterPath();
+
+// The launcher the program uses, with the interpreter beside the executable.
+Launcher& SystemLauncher();
+
+// Ends every process tree started by a PosixLauncher that is still running. The program calls
+// this on its way out, so that no started program outlives it.
+void TerminateAllChildren();
+
+// True while any process of the process group `groupId` exists (zombies included).
+bool ProcessGroupExists(qint64 groupId);
+
+// Refuses folders that another user could plant programs in: the folder and its parent must be
+// real folders (not links) owned by this user and not writable by group or others. Raises a
+// failure naming the folder otherwise.
+void CheckPrivateFolder(const QString& folder);
+
+} // namespace platform

@@ -1,0 +1,212 @@
+#include "platform/pdfprinter.h"
+
+#include "platform/dialogs.h"
+#include "platform/failure.h"
+#include "platform/pdfwritername.h"
+#include "platform/registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLocale>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+#include <QStorageInfo>
+
+namespace platform {
+
+namespace {
+
+constexpr int InvalidPicture = 481;
+constexpr int PrinterError = 482;
+
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QByteArray ReadJpeg(const QString& jpegPath) {
+    QFile file(jpegPath);
+    if (!file.open(QIODevice::ReadOnly))
+        Raise(errors::FileNotFound, QStringLiteral("The picture %1 cannot be read: %2")
+                                        .arg(Native(jpegPath), file.errorString()));
+    return file.readAll();
+}
+
+int Be16(const QByteArray& bytes, qsizetype at) {
+    return (static_cast<unsigned char>(bytes[at]) << 8) | static_cast<unsigned char>(bytes[at + 1]);
+}
+
+// Prints a picture on a printer of the system: stretched over the printable area.
+void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath) {
+    if (printerName.isEmpty())
+        Raise(PrinterError, QStringLiteral("There is no printer to print on."));
+    const QImage picture(jpegPath);
+    if (picture.isNull())
+        Raise(InvalidPicture,
+              QStringLiteral("The picture %1 cannot be loaded.").arg(Native(jpegPath)));
+    QPrinter printer(QPrinterInfo::printerInfo(printerName));
+    QPainter painter;
+    if (!painter.begin(&printer))
+        Raise(PrinterError, QStringLiteral("The printer %1 cannot be used.").arg(printerName));
+    painter.drawImage(QRect(QPoint(0, 0), printer.pageRect(QPrinter::DevicePixel).size().toSize()),
+                      picture);
+    if (!painter.end())
+        Raise(PrinterError, QStringLiteral("The printer %1 failed to print.").arg(printerName));
+}
+
+} // namespace
+
+std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg) {
+    if (jpeg.size() < 4 || Be16(jpeg, 0) != 0xFFD8) return std::nullopt;
+    JpegFacts facts;
+    bool adobe = false;
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size()) {
+        if (static_cast<unsigned char>(jpeg[at]) != 0xFF) return std::nullopt;
+        const int marker = static_cast<unsigned char>(jpeg[at + 1]);
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2;
+            continue;
+        }
+        const int length = Be16(jpeg, at + 2);
+        const qsizetype segment = at + 4;
+        if (length < 2 || at + 2 + length > jpeg.size()) return std::nullopt;
+        if (marker == 0xEE && length >= 14 && jpeg.mid(segment, 5) == "Adobe") {
+            adobe = true;
+        } else if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+            if (length < 8 || static_cast<unsigned char>(jpeg[segment]) != 8)
+                return std::nullopt; // only 8-bit samples go into a PDF unchanged
+            facts.height = Be16(jpeg, segment + 1);
+            facts.width = Be16(jpeg, segment + 3);
+            facts.components = static_cast<unsigned char>(jpeg[segment + 5]);
+        } else if (marker >= 0xC3 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+                   marker != 0xCC) {
+            return std::nullopt; // lossless, hierarchical or arithmetic-coded
+        } else if (marker == 0xDA || marker == 0xD9) {
+            break;
+        }
+        at += 2 + length;
+    }
+    if (facts.width <= 0 || facts.height <= 0 ||
+        (facts.components != 1 && facts.components != 3 && facts.components != 4))
+        return std::nullopt;
+    facts.invertedCmyk = adobe && facts.components == 4;
+    return facts;
+}
+
+QSize PdfWriterPaperPoints() {
+    const bool inches = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
+    return QPageSize(inches ? QPageSize::Letter : QPageSize::A4).sizePoints();
+}
+
+QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize pagePoints) {
+    const QByteArray w = QByteArray::number(pagePoints.width());
+    const QByteArray h = QByteArray::number(pagePoints.height());
+    const QByteArray content = "q " + w + " 0 0 " + h + " 0 0 cm /Im0 Do Q\n";
+    const char* colourSpace = facts.components == 1   ? "/DeviceGray"
+                              : facts.components == 3 ? "/DeviceRGB"
+                                                      : "/DeviceCMYK";
+
+    QByteArray pdf;
+    pdf.reserve(jpeg.size() + 1024);
+    pdf += "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+    qsizetype offsets[6] = {};
+    const auto object = [&](int number, const QByteArray& body) {
+        offsets[number] = pdf.size();
+        pdf += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
+    };
+    object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + w + " " + h +
+                  "] /Resources << /XObject << /Im0 4 0 R >> /ProcSet [/PDF /ImageC /ImageB] >> "
+                  "/Contents 5 0 R >>");
+    offsets[4] = pdf.size();
+    pdf += "4 0 obj\n<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(facts.width) +
+           " /Height " + QByteArray::number(facts.height) + " /ColorSpace " + colourSpace +
+           (facts.invertedCmyk ? " /Decode [1 0 1 0 1 0 1 0]" : "") +
+           " /BitsPerComponent 8 /Filter /DCTDecode /Length " + QByteArray::number(jpeg.size()) +
+           " >>\nstream\n";
+    pdf += jpeg;
+    pdf += "\nendstream\nendobj\n";
+    object(5, "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+                  "endstream");
+
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 6\n0000000000 65535 f \n";
+    for (int i = 1; i <= 5; ++i)
+        pdf += QByteArray::number(offsets[i]).rightJustified(10, '0') + " 00000 n \n";
+    pdf +=
+        "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
+    const QByteArray jpeg = ReadJpeg(jpegPath);
+    const std::optional<JpegFacts> facts = ReadJpegFacts(jpeg);
+    if (!facts)
+        Raise(InvalidPicture, QStringLiteral("The picture %1 is not a JPEG image that can be "
+                                             "printed.")
+                                  .arg(Native(jpegPath)));
+    const QByteArray pdf = OnePagePdf(jpeg, *facts, PdfWriterPaperPoints());
+
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        Raise(errors::PathNotFound, QStringLiteral("The PDF file %1 cannot be saved: the folder "
+                                                   "%2 does not exist.")
+                                        .arg(Native(target), Native(folder)));
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        Raise(errors::PathFileAccess, QStringLiteral("The PDF file %1 cannot be saved: %2")
+                                          .arg(Native(target), file.errorString()));
+    if (file.write(pdf) != pdf.size() || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        const bool full = QStorageInfo(folder).bytesAvailable() < pdf.size();
+        Raise(full ? errors::DiskFull : errors::PathFileAccess,
+              QStringLiteral("The PDF file %1 cannot be saved: %2")
+                  .arg(Native(target), full ? DescriptionOf(errors::DiskFull) : reason));
+    }
+}
+
+void PrintOnPdfWriter(Dialogs& dialogs, const QString& jpegPath) {
+    const QString target =
+        ReadUserRegistryString(PdfWriterKey(), OutputFileValue()).value_or(QString());
+    const bool ask =
+        ReadUserRegistryString(PdfWriterKey(), BypassSaveAsValue()) != QStringLiteral("1") ||
+        target.isEmpty();
+    const QString chosen =
+        ask ? dialogs.saveFile(nullptr, QStringLiteral("Save PDF File As"),
+                               target.isEmpty() ? QDir::homePath() + QStringLiteral("/Untitled.pdf")
+                                                : target)
+            : target;
+    if (!chosen.isEmpty()) SaveJpegAsPdf(jpegPath, chosen);
+}
+
+SystemPrinting::SystemPrinting(Dialogs& dialogs_) : dialogs(dialogs_) {}
+
+QString SystemPrinting::currentPrinter() {
+    if (!current) current = QPrinterInfo::defaultPrinter().printerName();
+    return *current;
+}
+
+void SystemPrinting::setCurrentPrinter(const QString& name) {
+    current = name;
+}
+
+void SystemPrinting::printJpegStretched(const QString& jpegPath) {
+    const QString printer = currentPrinter();
+    if (printer == PdfWriterName())
+        PrintOnPdfWriter(dialogs, jpegPath);
+    else
+        PrintOnSystemPrinter(printer, jpegPath);
+}
+
+} // namespace platform

@@ -1,0 +1,307 @@
+#include "convert/pdfwriter.h"
+#include "fakes.h"
+#include "platform/failure.h"
+#include "platform/pdfprinter.h"
+#include "platform/registry.h"
+#include "scratchhome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTest>
+
+using namespace pdfwriter;
+
+namespace {
+
+QByteArray Run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels); // warnings about the file show too
+    process.start(program, arguments);
+    process.waitForFinished(20000);
+    return process.readAllStandardOutput();
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A green picture with a red block in its top-left and a blue one in its bottom-right corner.
+QString WriteJpeg(const QString& path, QSize size, QImage::Format format = QImage::Format_RGB32) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, size.width() / 5, size.height() / 5, Qt::red);
+    painter.fillRect(size.width() * 4 / 5, size.height() * 4 / 5, size.width(), size.height(),
+                     Qt::blue);
+    painter.end();
+    image.convertTo(format);
+    if (!image.save(path, "JPEG", 90)) qFatal("cannot write the test picture");
+    return path;
+}
+
+QByteArray Segment(int marker, const QByteArray& payload) {
+    const int length = int(payload.size()) + 2;
+    return QByteArray(1, '\xFF') + char(marker) + char(length >> 8) + char(length & 0xFF) + payload;
+}
+
+QByteArray Sof(int marker, int bits, int height, int width, int components) {
+    QByteArray p;
+    p += char(bits);
+    p += char(height >> 8);
+    p += char(height & 0xFF);
+    p += char(width >> 8);
+    p += char(width & 0xFF);
+    p += char(components);
+    for (int c = 0; c < components; ++c)
+        p += QByteArray("\x01\x11\x00", 3);
+    return Segment(marker, p);
+}
+
+const QByteArray Soi("\xFF\xD8", 2);
+const QByteArray Sos = Segment(0xDA, QByteArray(6, '\0'));
+
+} // namespace
+
+class TestPdfWriter : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::ScratchHome> scratch;
+    std::unique_ptr<testing::FakeServices> fakes;
+
+    // The item sequence of the run: output set, writer selected, page printed.
+    void printItem(const QString& jpeg, const QString& output) {
+        SetPdfWriterOutput(output);
+        QVERIFY(SelectPdfWriter(fakes->printers, fakes->printing));
+        PrintJpegToPdf(fakes->printing, jpeg);
+    }
+
+  private slots:
+    void init() {
+        scratch = std::make_unique<testing::ScratchHome>();
+        fakes = std::make_unique<testing::FakeServices>();
+    }
+    void cleanup() {
+        fakes.reset();
+        scratch.reset();
+    }
+
+    void registryValues_roundTrip_andTheSecondItemWins() {
+        const QString odd = QStringLiteral("/out/a, b=c; \"d\" [e] ü/x.pdf");
+        SetPdfWriterOutput(odd);
+        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(),
+                                                  QStringLiteral("OutputFile")),
+                 odd);
+        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(),
+                                                  QStringLiteral("BypassSaveAs")),
+                 QStringLiteral("1"));
+        QVERIFY(QFile::exists(scratch->configFolder() +
+                              QStringLiteral("/Software/Marrowind PDF Writer.ini")));
+        SetPdfWriterOutput(QStringLiteral("/out/first.pdf"));
+        SetPdfWriterOutput(QStringLiteral("/out/second.pdf"));
+        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(),
+                                                  QStringLiteral("OutputFile")),
+                 QStringLiteral("/out/second.pdf"));
+    }
+
+    void squareJpeg_becomesValidPdf_fillingThePortraitPage_unresampled() {
+        const QString jpeg =
+            WriteJpeg(scratch->path() + QStringLiteral("/current.jpg"), {300, 300});
+        const QString output =
+            scratch->makeFolder(QStringLiteral("out folder")) + QStringLiteral("/plan.pdf");
+        printItem(jpeg, output);
+        QCOMPARE(fakes->dialogs.shown.size(), 0);
+
+        const QByteArray pdf = ReadAll(output);
+        QVERIFY(pdf.contains(ReadAll(jpeg))); // the JPEG's bytes, unchanged
+        const QSize page = platform::PdfWriterPaperPoints();
+        QVERIFY(page.height() > page.width());
+        QVERIFY(pdf.contains(QStringLiteral("q %1 0 0 %2 0 0 cm /Im0 Do Q")
+                                 .arg(page.width())
+                                 .arg(page.height())
+                                 .toLatin1()));
+
+        const QByteArray info = Run(QStringLiteral("pdfinfo"), {output}).simplified();
+        QVERIFY2(info.contains("Pages: 1") && !info.contains("rror") && !info.contains("arning"),
+                 info.constData());
+        QVERIFY2(info.contains(QStringLiteral("Page size: %1 x %2 pts")
+                                   .arg(page.width())
+                                   .arg(page.height())
+                                   .toLatin1()),
+                 info.constData());
+        const QList<QByteArray> images =
+            Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output}).split('\n');
+        QVERIFY(images.size() >= 3);
+        const QList<QByteArray> row = images[2].simplified().split(' ');
+        QCOMPARE(row.value(3), QByteArray("300")); // width
+        QCOMPARE(row.value(4), QByteArray("300")); // height
+        QCOMPARE(row.value(5), QByteArray("rgb"));
+        QCOMPARE(row.value(8), QByteArray("jpeg"));
+
+        // Rendered, the picture's corners are the page's corners.
+        const QString prefix = scratch->path() + QStringLiteral("/render");
+        Run(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("18"), QStringLiteral("-png"),
+             QStringLiteral("-singlefile"), output, prefix});
+        const QImage rendered(prefix + QStringLiteral(".png"));
+        QVERIFY(!rendered.isNull());
+        const QColor topLeft = rendered.pixelColor(1, 1);
+        const QColor bottomRight = rendered.pixelColor(rendered.width() - 2, rendered.height() - 2);
+        QVERIFY2(topLeft.red() > 200 && topLeft.green() < 60, qPrintable(topLeft.name()));
+        QVERIFY2(bottomRight.blue() > 200 && bottomRight.green() < 60,
+                 qPrintable(bottomRight.name()));
+    }
+
+    void existingPdf_isReplacedWhole_andKeptWhenPrintingFails() {
+        const QString folder = scratch->makeFolder(QStringLiteral("out"));
+        const QString output = folder + QStringLiteral("/plan.pdf");
+        testing::WriteFile(output, "old pdf");
+        const QString broken = scratch->path() + QStringLiteral("/broken.jpg");
+        testing::WriteFile(broken, "not a jpeg");
+        SetPdfWriterOutput(output);
+        fakes->printing.setCurrentPrinter(QStringLiteral("Marrowind PDF Writer"));
+        QVERIFY_THROWS_EXCEPTION(platform::Failure, PrintJpegToPdf(fakes->printing, broken));
+        QCOMPARE(ReadAll(output), QByteArray("old pdf"));
+
+        PrintJpegToPdf(fakes->printing,
+                       WriteJpeg(scratch->path() + QStringLiteral("/ok.jpg"), {40, 20}));
+        QVERIFY(ReadAll(output).startsWith("%PDF-1.4"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("plan.pdf")});
+    }
+
+    void unwritableTarget_fails_andLeavesNoFile_data() {
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("missing folder") << "no such folder/plan.pdf";
+        QTest::newRow("a folder in the way") << "out/taken.pdf";
+    }
+    void unwritableTarget_fails_andLeavesNoFile() {
+        QFETCH(QString, relative);
+        const QString folder = scratch->makeFolder(QStringLiteral("out"));
+        scratch->makeFolder(QStringLiteral("out/taken.pdf"));
+        const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/a.jpg"), {10, 10});
+        try {
+            platform::SaveJpegAsPdf(jpeg, scratch->path() + QLatin1Char('/') + relative);
+            QFAIL("no failure raised");
+        } catch (const platform::Failure& failure) {
+            QVERIFY2(failure.description.contains(QStringLiteral(".pdf")),
+                     qPrintable(failure.description));
+        }
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("taken.pdf")});
+    }
+
+    void withoutBypass_theWriterAsksForAName() {
+        const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/a.jpg"), {10, 10});
+        const QString output = scratch->path() + QStringLiteral("/set.pdf");
+        const QString chosen = scratch->path() + QStringLiteral("/chosen.pdf");
+        SetPdfWriterOutput(output);
+        platform::SetUserRegistryString(platform::PdfWriterKey(), QStringLiteral("BypassSaveAs"),
+                                        QStringLiteral("0"));
+        fakes->dialogs.saveNames.enqueue(chosen);
+        fakes->printing.setCurrentPrinter(QStringLiteral("Marrowind PDF Writer"));
+        PrintJpegToPdf(fakes->printing, jpeg);
+        QCOMPARE(fakes->dialogs.count(QStringLiteral("save")), 1);
+        QCOMPARE(fakes->dialogs.shown[0].caption, output); // proposed name
+        QVERIFY(QFile::exists(chosen));
+        QVERIFY(!QFile::exists(output));
+
+        PrintJpegToPdf(fakes->printing, jpeg); // cancelled this time
+        QCOMPARE(fakes->dialogs.count(QStringLiteral("save")), 2);
+        QVERIFY(!QFile::exists(output));
+    }
+
+    void printerInOtherCase_isNotThePdfWriter() {
+        fakes->printers.names = {QStringLiteral("Office Laser"),
+                                 QStringLiteral("marrowind pdf writer"),
+                                 QStringLiteral("Marrowind PDF Writer 2")};
+        fakes->printing.setCurrentPrinter(QStringLiteral("Office Laser"));
+        QVERIFY(!SelectPdfWriter(fakes->printers, fakes->printing));
+        QCOMPARE(fakes->printing.currentPrinter(), QStringLiteral("Office Laser"));
+
+        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr);
+        QCOMPARE(fakes->dialogs.shown.size(), 1);
+        const testing::FakeDialogs::Shown& box = fakes->dialogs.shown[0];
+        QCOMPARE(box.text,
+                 QStringLiteral(
+                     "Marrowind PDF Writer is not installed. Please follow these instructions:\r\n"
+                     "\r\n"
+                     "1) Go to Control Panel -> Printers and Faxes to add a local printer.\r\n"
+                     "2) Choose ''MPW2: (Marrowind PDF Writer)'' on Select a Printer Port "
+                     "dialog box, click Next.\r\n"
+                     "3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.\r\n"
+                     "4) Enter Marrowind PDF Writer as Printer name, click Next -> Finish."));
+        QCOMPARE(box.caption, QStringLiteral("Pellarine"));
+        QCOMPARE(box.buttons, platform::Buttons::Ok);
+        QCOMPARE(box.icon, platform::Icon::None);
+    }
+
+    void installedWriter_isSelected_andStartUpShowsNothing() {
+        fakes->printing.setCurrentPrinter(QStringLiteral("Office Laser"));
+        QVERIFY(SelectPdfWriter(fakes->printers, fakes->printing));
+        QCOMPARE(fakes->printing.currentPrinter(), QStringLiteral("Marrowind PDF Writer"));
+        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr);
+        QVERIFY(fakes->dialogs.shown.isEmpty());
+    }
+
+    void jpegFacts_data() {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("components");
+        QTest::addColumn<bool>("inverted");
+        const QByteArray adobe = Segment(0xEE, QByteArray("Adobe\x00\x64\x00\x00\x00\x00\x02", 12));
+        QTest::newRow("baseline rgb")
+            << Soi + Sof(0xC0, 8, 20, 30, 3) + Sos << true << 30 << 20 << 3 << false;
+        QTest::newRow("progressive gray")
+            << Soi + Sof(0xC2, 8, 7, 9, 1) + Sos << true << 9 << 7 << 1 << false;
+        QTest::newRow("adobe cmyk")
+            << Soi + adobe + Sof(0xC0, 8, 5, 6, 4) + Sos << true << 6 << 5 << 4 << true;
+        QTest::newRow("plain cmyk")
+            << Soi + Sof(0xC1, 8, 5, 6, 4) + Sos << true << 6 << 5 << 4 << false;
+        QTest::newRow("fill bytes") << Soi + QByteArray("\xFF\xFF", 2) + Sof(0xC0, 8, 2, 2, 3) + Sos
+                                    << true << 2 << 2 << 3 << false;
+        QTest::newRow("12-bit") << Soi + Sof(0xC1, 12, 5, 6, 3) + Sos << false << 0 << 0 << 0
+                                << false;
+        QTest::newRow("lossless") << Soi + Sof(0xC3, 8, 5, 6, 3) + Sos << false << 0 << 0 << 0
+                                  << false;
+        QTest::newRow("arithmetic")
+            << Soi + Sof(0xC9, 8, 5, 6, 3) + Sos << false << 0 << 0 << 0 << false;
+        QTest::newRow("no frame") << Soi + Sos << false << 0 << 0 << 0 << false;
+        QTest::newRow("zero height")
+            << Soi + Sof(0xC0, 8, 0, 6, 3) + Sos << false << 0 << 0 << 0 << false;
+        QTest::newRow("truncated")
+            << Soi + Sof(0xC0, 8, 5, 6, 3).left(7) << false << 0 << 0 << 0 << false;
+        QTest::newRow("not jpeg") << QByteArray("%PDF-1.4") << false << 0 << 0 << 0 << false;
+    }
+    void jpegFacts() {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(bool, valid);
+        const std::optional<platform::JpegFacts> facts = platform::ReadJpegFacts(jpeg);
+        QCOMPARE(facts.has_value(), valid);
+        if (!valid) return;
+        QTEST(facts->width, "width");
+        QTEST(facts->height, "height");
+        QTEST(facts->components, "components");
+        QTEST(facts->invertedCmyk, "inverted");
+    }
+
+    void grayJpeg_isEmbeddedAsGray() {
+        const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/g.jpg"), {64, 32},
+                                       QImage::Format_Grayscale8);
+        const QString output = scratch->path() + QStringLiteral("/g.pdf");
+        platform::SaveJpegAsPdf(jpeg, output);
+        const QList<QByteArray> images =
+            Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output}).split('\n');
+        const QList<QByteArray> row = images.value(2).simplified().split(' ');
+        QCOMPARE(row.value(3), QByteArray("64"));
+        QCOMPARE(row.value(4), QByteArray("32"));
+        QCOMPARE(row.value(5), QByteArray("gray"));
+    }
+};
+
+QTEST_MAIN(TestPdfWriter)
+#include "tst_pdfwriter.moc"

@@ -1,0 +1,198 @@
+#include "convert/rasterise.h"
+#include "fakelauncher.h"
+#include "platform/failure.h"
+#include "platform/launcher.h"
+#include "scratchhome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using rasterise::Rasterised;
+
+namespace {
+
+// The real launcher, remembering the processes it started.
+class RecordingLauncher final : public platform::Launcher {
+  public:
+    platform::PosixLauncher real{QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch")};
+    QList<qint64> started;
+
+    platform::LaunchResult start(const QString& file, const QString& parameters,
+                                 const QString& directory, const QString& verb,
+                                 int showState) override {
+        const platform::LaunchResult r = real.start(file, parameters, directory, verb, showState);
+        started << r.processId;
+        return r;
+    }
+    int exitStatus(qint64 pid) override { return real.exitStatus(pid); }
+    void release(qint64 pid) override { real.release(pid); }
+    void terminateTree(qint64 pid) override { real.terminateTree(pid); }
+};
+
+const QByteArray SmallEps = "%!PS-Adobe-3.0 EPSF-3.0\n"
+                            "%%BoundingBox: 0 0 40 20\n"
+                            "1 0 0 setrgbcolor 0 0 40 20 rectfill\n"
+                            "showpage\n";
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Sleep(int ms) {
+    QTest::qWait(ms);
+}
+
+} // namespace
+
+class TestRasterise : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::ScratchHome> scratch;
+    QByteArray oldTemp;
+
+    // Points TEMP at a fresh folder with blanks in its path and readies the working folder.
+    void prepare(int quality = 75) {
+        const QString temp = scratch->makeFolder(QStringLiteral("my temp/with blanks"));
+        qputenv("TEMP", QFile::encodeName(temp));
+        rasterise::PrepareWorkingFolder(QStringLiteral(PELLARINE_APP_FOLDER));
+        rasterise::WriteBatchFile(rasterise::BatchText(quality));
+    }
+
+  private slots:
+    void init() {
+        scratch = std::make_unique<testing::ScratchHome>();
+        oldTemp = qgetenv("TEMP");
+    }
+    void cleanup() {
+        qputenv("TEMP", oldTemp);
+        scratch.reset();
+    }
+
+    void batchText_isExact_data() {
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray head = "gswin32c -dSAFER -dBATCH -dNOPAUSE -sDEVICE=jpeg -dJPEGQ=";
+        const QByteArray tail = " -dDOINTERPOLATE -dGraphicsAlphaBits=4 -dEPSCrop "
+                                "-sOutputFile=current.jpg current.eps\r\ndel current.eps";
+        QTest::newRow("0") << 0 << head + "0" + tail;
+        QTest::newRow("75") << 75 << head + "75" + tail;
+        QTest::newRow("100") << 100 << head + "100" + tail;
+    }
+    void batchText_isExact() {
+        QFETCH(int, quality);
+        QFETCH(QByteArray, text);
+        QCOMPARE(rasterise::BatchText(quality).toLatin1(), text);
+    }
+
+    void workingFolder_isTempPlusPs_readAnewEachTime() {
+        qputenv("TEMP", "/first");
+        QCOMPARE(rasterise::BatchFilePath(), QStringLiteral("/first/ps/eps2jpg.bat"));
+        qputenv("TEMP", "/second");
+        QCOMPARE(rasterise::CurrentEpsPath(), QStringLiteral("/second/ps/current.eps"));
+    }
+
+    void preparation_overwritesOldCopy_andOldBatchFileIsReplaced() {
+        const QString ps = scratch->temp() + QStringLiteral("/ps");
+        testing::WriteFile(ps + QStringLiteral("/gswin32c"), "stale");
+        testing::WriteFile(ps + QStringLiteral("/eps2jpg.bat"),
+                           QByteArray(4000, 'x') + "\r\nrecord old\r\n");
+        QFile::setPermissions(ps, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        rasterise::PrepareWorkingFolder(QStringLiteral(PELLARINE_APP_FOLDER));
+        rasterise::WriteBatchFile(rasterise::BatchText(100));
+        QCOMPARE(ReadAll(ps + QStringLiteral("/gswin32c")),
+                 ReadAll(QStringLiteral(PELLARINE_APP_FOLDER "/ps/gswin32c")));
+        QVERIFY(QFileInfo(ps + QStringLiteral("/gswin32c")).isExecutable());
+        QCOMPARE(ReadAll(ps + QStringLiteral("/eps2jpg.bat")),
+                 rasterise::BatchText(100).toLatin1());
+    }
+
+    void preparation_withoutApplicationPs_fails() {
+        QVERIFY_THROWS_EXCEPTION(
+            platform::Failure,
+            rasterise::PrepareWorkingFolder(scratch->makeFolder(QStringLiteral("app"))));
+    }
+
+    void workingFolderOthersCanWrite_isRefused_andNothingRuns() {
+        prepare();
+        const QString temp = qEnvironmentVariable("TEMP");
+        QFile::setPermissions(temp, QFile::permissions(temp) | QFile::WriteOther);
+        testing::WriteFile(scratch->path() + QStringLiteral("/a.eps"), SmallEps);
+        testing::FakeLauncher launcher;
+        QVERIFY_THROWS_EXCEPTION(
+            platform::Failure,
+            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/a.eps"), launcher, Sleep));
+        QVERIFY_THROWS_EXCEPTION(platform::Failure, rasterise::PrepareWorkingFolder(
+                                                        QStringLiteral(PELLARINE_APP_FOLDER)));
+        QVERIFY(launcher.starts.isEmpty());
+    }
+
+    void epsInTempWithBlanks_becomesJpeg_throughGhostscript() {
+        prepare();
+        const QString source =
+            scratch->makeFolder(QStringLiteral("src dir")) + QStringLiteral("/plän mit blanks.eps");
+        testing::WriteFile(source, SmallEps);
+        RecordingLauncher launcher;
+        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep), Rasterised::Converted);
+        QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
+        QVERIFY(ReadAll(rasterise::CurrentJpgPath()).startsWith("\xFF\xD8"));
+        QCOMPARE(launcher.started.size(), 1);
+        QVERIFY(!platform::ProcessGroupExists(launcher.started[0]));
+    }
+
+    void notAnEps_givesNoImage_evenWithAnOldJpegLeftOver() {
+        prepare();
+        testing::WriteFile(rasterise::CurrentJpgPath(), "\xFF\xD8 from an earlier item");
+        const QString source = scratch->path() + QStringLiteral("/broken.eps");
+        testing::WriteFile(source, "this is not PostScript at all {{{");
+        RecordingLauncher launcher;
+        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep), Rasterised::NoImage);
+        QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
+        QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
+    }
+
+    void endlessPostScript_isEndedAtTheLimit_andLeavesNothing() {
+        prepare();
+        const QString source = scratch->path() + QStringLiteral("/loop.eps");
+        testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n{} loop\n");
+        RecordingLauncher launcher;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep, 1500), Rasterised::TimedOut);
+        QVERIFY(clock.elapsed() < 10000);
+        QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
+        QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
+        QCOMPARE(launcher.started.size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!platform::ProcessGroupExists(launcher.started[0]), 3000);
+    }
+
+    void sourceThatCannotBeCopied_fails_withoutRunning() {
+        prepare();
+        testing::FakeLauncher launcher;
+        int pauses = 0;
+        QVERIFY_THROWS_EXCEPTION(
+            platform::Failure,
+            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"), launcher,
+                                    [&](int) { ++pauses; }));
+        QCOMPARE(pauses, 0);
+        QVERIFY(launcher.starts.isEmpty());
+    }
+
+    void batchFileThatCannotStart_leavesNoInput() {
+        prepare();
+        const QString source = scratch->path() + QStringLiteral("/a.eps");
+        testing::WriteFile(source, SmallEps);
+        testing::FakeLauncher launcher;
+        launcher.result = platform::launch::NoAssociation;
+        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep), Rasterised::LaunchFailed);
+        QCOMPARE(launcher.starts.size(), 1);
+        QCOMPARE(launcher.starts[0].file,
+                 QLatin1Char('"') + rasterise::BatchFilePath() + QLatin1Char('"'));
+        QCOMPARE(launcher.starts[0].directory, rasterise::WorkingFolder() + QLatin1Char('/'));
+        QCOMPARE(launcher.starts[0].showState, 0);
+        QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRasterise)
+#include "tst_rasterise.moc"

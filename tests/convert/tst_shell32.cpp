@@ -1,0 +1,177 @@
+#include "convert/shell32.h"
+#include "fakelauncher.h"
+
+#include <QTest>
+
+using testing::FakeLauncher;
+
+class TestShell32 : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void exeInName_startsHidden_butPlainStartIsNormal_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("parameters");
+        QTest::addColumn<QString>("directory");
+        QTest::addColumn<int>("requested");
+        QTest::addColumn<int>("used");
+        QTest::newRow("upper, with parameters") << "C:/TOOLS/APP.EXE"
+                                                << "-x"
+                                                << "" << 1 << 0;
+        QTest::newRow("lower, with directory") << "c:/tools/app.exe"
+                                               << ""
+                                               << "/tmp" << 1 << 0;
+        QTest::newRow(".exe inside the name") << "/a/b.exe.txt"
+                                              << ""
+                                              << "/tmp" << 3 << 0;
+        QTest::newRow("exe, plain start") << "C:/TOOLS/APP.EXE"
+                                          << ""
+                                          << "" << 0 << 1;
+        QTest::newRow("other, plain start") << "/a/b.bat"
+                                            << ""
+                                            << "" << 0 << 1;
+        QTest::newRow("other, with directory") << "/a/b.bat"
+                                               << ""
+                                               << "/tmp" << 0 << 0;
+        QTest::newRow("other, shown") << "/a/b.bat"
+                                      << "p"
+                                      << "" << 6 << 6;
+    }
+    void exeInName_startsHidden_butPlainStartIsNormal() {
+        QFETCH(QString, file);
+        QFETCH(QString, parameters);
+        QFETCH(QString, directory);
+        QFETCH(int, requested);
+        QFETCH(int, used);
+        FakeLauncher launcher;
+        const Shell32::ShellResult r = Shell32::ShellExecuteFile(
+            launcher, file, requested, parameters, directory, QStringLiteral("open"));
+        QVERIFY(!r.error);
+        QCOMPARE(launcher.starts.size(), 1);
+        QCOMPARE(launcher.starts[0].showState, used);
+        QCOMPARE(launcher.starts[0].file, file);
+        QCOMPARE(launcher.starts[0].parameters, parameters);
+        QCOMPARE(launcher.starts[0].directory, directory);
+    }
+
+    void showStateOutsideRange_becomesMinimised_data() {
+        QTest::addColumn<int>("requested");
+        QTest::addColumn<int>("used");
+        QTest::newRow("7") << 7 << 6;
+        QTest::newRow("-1") << -1 << 6;
+        QTest::newRow("0") << 0 << 0;
+        QTest::newRow("6") << 6 << 6;
+    }
+    void showStateOutsideRange_becomesMinimised() {
+        QFETCH(int, requested);
+        QFETCH(int, used);
+        FakeLauncher launcher;
+        Shell32::ShellAndWait(
+            launcher, QStringLiteral("\"/w/eps2jpg.bat\""), requested, QStringLiteral("/w/"),
+            [](int) {}, 60000);
+        QCOMPARE(launcher.starts.size(), 1);
+        QCOMPARE(launcher.starts[0].showState, used);
+        QCOMPARE(launcher.starts[0].verb, QStringLiteral("open"));
+        QCOMPARE(launcher.starts[0].parameters, QString());
+    }
+
+    void failureCode_givesNumberAndMessage_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("message");
+        const QString generic = QStringLiteral(
+            "An error occurred occurred whilst trying to open or print the selected file.");
+        QTest::newRow("0") << 0 << 7 << "Out of memory";
+        QTest::newRow("1") << 1 << -2147220455 << generic;
+        QTest::newRow("2") << 2 << 53 << "File not found";
+        QTest::newRow("3") << 3 << 76 << "Path not found";
+        QTest::newRow("5") << 5 << 75 << "Path/file access error";
+        QTest::newRow("8") << 8 << 7 << "Out of memory";
+        QTest::newRow("11") << 11 << -2147220445 << "The executable file is invalid or corrupt";
+        QTest::newRow("14") << 14 << -2147220442 << generic;
+        QTest::newRow("26") << 26 << 75 << "A sharing violation occurred.";
+        QTest::newRow("27") << 27 << -2147220429
+                            << "This file type does not have a valid file association.";
+        QTest::newRow("28") << 28 << 286
+                            << "The file could not be opened due to time out. Please try again "
+                               "in a moment.";
+        QTest::newRow("29") << 29 << 285
+                            << "The file could not be opened because the DDE transaction failed. "
+                               "Please try again in a moment.";
+        QTest::newRow("30") << 30 << 285
+                            << "The file could not be opened because the target application is "
+                               "busy. Please try again in a moment.";
+        QTest::newRow("31") << 31 << -2147220425
+                            << "No application is associated with this file type.";
+        QTest::newRow("32") << 32 << 48 << "The specified dynamic-link library was not found.";
+    }
+    void failureCode_givesNumberAndMessage() {
+        QFETCH(int, code);
+        QFETCH(int, number);
+        QFETCH(QString, message);
+        FakeLauncher launcher;
+        launcher.result = code;
+        const Shell32::ShellResult r = Shell32::ShellExecuteFile(
+            launcher, QStringLiteral("/x/y.bat"), 0, QString(), QString(), QStringLiteral("open"));
+        QCOMPARE(r.result, code);
+        QVERIFY(r.error.has_value());
+        QCOMPARE(r.error->number, number);
+        QCOMPARE(r.error->description, message);
+        QCOMPARE(r.error->source, QStringLiteral("tst_shell32.GShell"));
+    }
+
+    void resultAbove32_isSuccess() {
+        FakeLauncher launcher;
+        launcher.result = 33;
+        const Shell32::ShellResult r = Shell32::ShellExecuteFile(
+            launcher, QStringLiteral("/x/y.bat"), 0, QString(), QString(), QStringLiteral("open"));
+        QCOMPARE(r.result, 33);
+        QVERIFY(!r.error);
+    }
+
+    void failedStart_returnsWithoutWaiting() {
+        FakeLauncher launcher;
+        launcher.result = 2;
+        int pauses = 0;
+        const int r = Shell32::ShellAndWait(
+            launcher, QStringLiteral("/x/y.bat"), 0, QString(), [&](int) { ++pauses; }, 60000);
+        QCOMPARE(r, Shell32::LaunchFailed);
+        QCOMPARE(pauses, 0);
+        QCOMPARE(launcher.statusReads, 0);
+    }
+
+    void endedProgram_costsOnePause_runningOneCostsOnePerPoll() {
+        for (const int running : {0, 3}) {
+            FakeLauncher launcher;
+            launcher.runningPolls = running;
+            launcher.exitCode = 4;
+            QList<int> pauses;
+            const int r = Shell32::ShellAndWait(
+                launcher, QStringLiteral("/x/y.bat"), 0, QString(), [&](int ms) { pauses << ms; },
+                60000);
+            QCOMPARE(r, 4);
+            QCOMPARE(pauses, QList<int>(running + 1, 100));
+            QCOMPARE(launcher.terminations, 0);
+            QCOMPARE(launcher.releases, 1);
+        }
+    }
+
+    void programOverTimeLimit_isEndedAndReportedTimedOut() {
+        FakeLauncher launcher;
+        launcher.runningPolls = 1000000;
+        int pauses = 0;
+        const int r = Shell32::ShellAndWait(
+            launcher, QStringLiteral("/x/y.bat"), 0, QString(),
+            [&](int ms) {
+                ++pauses;
+                QTest::qSleep(ms);
+            },
+            250);
+        QCOMPARE(r, Shell32::TimedOut);
+        QCOMPARE(launcher.terminations, 1);
+        QVERIFY(pauses >= 2 && pauses <= 4);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShell32)
+#include "tst_shell32.moc"

@@ -1,0 +1,142 @@
+#include "platform/failure.h"
+#include "platform/launcher.h"
+#include "scratchhome.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTest>
+
+using namespace platform;
+
+namespace {
+
+int WaitForExit(Launcher& launcher, qint64 pid) {
+    QDeadlineTimer deadline(10000);
+    int status;
+    while ((status = launcher.exitStatus(pid)) == launch::StillActive && !deadline.hasExpired())
+        QTest::qSleep(20);
+    return status;
+}
+
+void WriteScript(const QString& path, const QByteArray& body) {
+    testing::WriteFile(path, "#!/bin/sh\n" + body + "\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+}
+
+} // namespace
+
+class TestLauncher : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::ScratchHome> scratch;
+    PosixLauncher launcher{QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch")};
+
+  private slots:
+    void init() { scratch = std::make_unique<testing::ScratchHome>(); }
+    void cleanup() { scratch.reset(); }
+
+    void executable_runsInDirectory_withSplitParameters_andGivesItsExitCode() {
+        const QString bin = scratch->makeFolder(QStringLiteral("bin dir"));
+        const QString work = scratch->makeFolder(QStringLiteral("work dir"));
+        WriteScript(bin + QStringLiteral("/tool"),
+                    "pwd > out.txt; for a in \"$@\"; do echo \"[$a]\" >> out.txt; done; exit 3");
+        const LaunchResult r = launcher.start(QLatin1Char('"') + bin + QStringLiteral("/tool\""),
+                                              QStringLiteral("one \"two three\" \"\""), work,
+                                              QStringLiteral("open"), 0);
+        QVERIFY(r.code > 32);
+        QCOMPARE(WaitForExit(launcher, r.processId), 3);
+        QFile out(work + QStringLiteral("/out.txt"));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), (work + QStringLiteral("\n[one]\n[two three]\n[]\n")).toUtf8());
+        launcher.release(r.processId);
+        QCOMPARE(launcher.exitStatus(r.processId), launch::UnknownProcess);
+    }
+
+    void startFailures_giveShellCodes_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("directory");
+        QTest::addColumn<int>("code");
+        QTest::newRow("missing file") << "missing.bat"
+                                      << "." << launch::FileNotFound;
+        QTest::newRow("missing folder") << "nowhere/x.bat"
+                                        << "." << launch::PathNotFound;
+        QTest::newRow("missing directory") << "plain.txt"
+                                           << "nowhere" << launch::PathNotFound;
+        QTest::newRow("no association") << "plain.txt"
+                                        << "." << launch::NoAssociation;
+        QTest::newRow("folder") << "sub"
+                                << "." << launch::NoAssociation;
+        QTest::newRow("not a program") << "garbage"
+                                       << "." << launch::InvalidExecutable;
+    }
+    void startFailures_giveShellCodes() {
+        QFETCH(QString, file);
+        QFETCH(QString, directory);
+        QFETCH(int, code);
+        const QString base = scratch->makeFolder(QStringLiteral("files"));
+        scratch->makeFolder(QStringLiteral("files/sub"));
+        testing::WriteFile(base + QStringLiteral("/plain.txt"));
+        testing::WriteFile(base + QStringLiteral("/garbage"), QByteArray("\x01\x02\x03\x04", 4));
+        QFile::setPermissions(base + QStringLiteral("/garbage"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString folder =
+            directory == QLatin1String(".") ? base : base + QLatin1Char('/') + directory;
+        const LaunchResult r = launcher.start(base + QLatin1Char('/') + file, QString(), folder,
+                                              QStringLiteral("open"), 1);
+        QCOMPARE(r.code, code);
+        QCOMPARE(r.processId, 0);
+    }
+
+    void terminateTree_endsTheProgramAndWhatItStarted() {
+        const QString work = scratch->makeFolder(QStringLiteral("w"));
+        WriteScript(work + QStringLiteral("/tree"), "sleep 30 & sleep 30");
+        const LaunchResult r =
+            launcher.start(work + QStringLiteral("/tree"), QStringLiteral("x"), work, QString(), 0);
+        QVERIFY(r.code > 32);
+        QTest::qSleep(200);
+        QCOMPARE(launcher.exitStatus(r.processId), launch::StillActive);
+        QVERIFY(ProcessGroupExists(r.processId));
+        launcher.terminateTree(r.processId);
+        QVERIFY(launcher.exitStatus(r.processId) != launch::StillActive);
+        QTRY_VERIFY_WITH_TIMEOUT(!ProcessGroupExists(r.processId), 3000);
+    }
+
+    void terminateAllChildren_endsEveryRunningTree() {
+        const QString work = scratch->makeFolder(QStringLiteral("w"));
+        WriteScript(work + QStringLiteral("/sleeper"), "sleep 30");
+        const LaunchResult a = launcher.start(work + QStringLiteral("/sleeper"),
+                                              QStringLiteral("1"), work, QString(), 0);
+        const LaunchResult b = launcher.start(work + QStringLiteral("/sleeper"),
+                                              QStringLiteral("2"), work, QString(), 0);
+        TerminateAllChildren();
+        QVERIFY(launcher.exitStatus(a.processId) != launch::StillActive);
+        QVERIFY(launcher.exitStatus(b.processId) != launch::StillActive);
+    }
+
+    void privateFolderCheck_refusesFoldersOthersCanTouch() {
+        const QString parent = scratch->makeFolder(QStringLiteral("p"));
+        const QString folder = scratch->makeFolder(QStringLiteral("p/ps"));
+        QFile::setPermissions(parent, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        CheckPrivateFolder(folder); // ours and closed: accepted
+
+        QFile::setPermissions(folder, QFile::permissions(folder) | QFile::WriteOther);
+        QVERIFY_THROWS_EXCEPTION(Failure, CheckPrivateFolder(folder));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QFile::setPermissions(parent, QFile::permissions(parent) | QFile::WriteGroup);
+        try {
+            CheckPrivateFolder(folder);
+            QFAIL("a group-writable parent was accepted");
+        } catch (const Failure& failure) {
+            QVERIFY(failure.description.contains(folder));
+            QVERIFY(failure.description.contains(QStringLiteral("other users can write")));
+        }
+        QFile::setPermissions(parent, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        const QString link = parent + QStringLiteral("/link");
+        QVERIFY(QFile::link(folder, link));
+        QVERIFY_THROWS_EXCEPTION(Failure, CheckPrivateFolder(link));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLauncher)
+#include "tst_launcher.moc"

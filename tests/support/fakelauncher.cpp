@@ -1,0 +1,18 @@
+#include "fakelauncher.h"
+
+namespace testing {
+
+platform::LaunchResult FakeLauncher::start(const QString& file, const QString& parameters,
+                                           const QString& directory, const QString& verb,
+                                           int showState) {
+    starts.append({file, parameters, directory, verb, showState});
+    return {result, result > 32 ? 4242 : 0};
+}
+
+int FakeLauncher::exitStatus(qint64) {
+    ++statusReads;
+    if (terminations > 0) return 137;
+    return statusReads <= runningPolls ? platform::launch::StillActive : exitCode;
+}
+
+} // namespace testing
