@@ -73,7 +73,7 @@ void Form1::Form_Load() {
         g.run(148, [&] { Frame4->setEnabled(true); });
     else
         g.run(150, [&] { Frame4->setEnabled(false); });
-    g.run(152, [&] { CheckPdfWriterInstalled(*services.printers, *services.dialogs, this); });
+    g.run(152, [&] { pdfwriter::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this); });
 }
 
 // Selects or clears one of the two options. Clearing goes around the group's exclusivity, so

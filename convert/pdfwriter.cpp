@@ -1,0 +1,62 @@
+#include "convert/pdfwriter.h"
+
+#include "platform/dialogs.h"
+#include "platform/pdfprinter.h"
+#include "platform/pdfwritername.h"
+#include "platform/printers.h"
+#include "platform/registry.h"
+
+#include <QStringList>
+
+namespace pdfwriter {
+
+namespace {
+
+const QString ApplicationTitle = QStringLiteral("Pellarine");
+
+bool IsInstalled(platform::Printers& printers) {
+    return printers.installedPrinters().contains(platform::PdfWriterName(), Qt::CaseSensitive);
+}
+
+} // namespace
+
+void SetPdfWriterOutput(const QString& outputPath) {
+    platform::SetUserRegistryString(platform::PdfWriterKey(), platform::OutputFileValue(),
+                                    outputPath);
+    platform::SetUserRegistryString(platform::PdfWriterKey(), platform::BypassSaveAsValue(),
+                                    QStringLiteral("1"));
+}
+
+bool SelectPdfWriter(platform::Printers& printers, platform::Printing& printing) {
+    if (!IsInstalled(printers)) return false;
+    printing.setCurrentPrinter(platform::PdfWriterName());
+    return true;
+}
+
+void PrintJpegToPdf(platform::Printing& printing, const QString& jpegPath) {
+    printing.printJpegStretched(jpegPath);
+}
+
+QString PdfWriterMissingText() {
+    const QString name = platform::PdfWriterName();
+    return QStringList{
+        name + QStringLiteral(" is not installed. Please follow these instructions:"),
+        QString(),
+        QStringLiteral("1) Go to Control Panel -> Printers and Faxes to add a local printer."),
+        QStringLiteral("2) Choose ''MPW2: (") + name +
+            QStringLiteral(")'' on Select a Printer Port dialog box, click Next."),
+        QStringLiteral("3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next."),
+        QStringLiteral("4) Enter ") + name +
+            QStringLiteral(" as Printer name, click Next -> Finish."),
+    }
+        .join(QStringLiteral("\r\n"));
+}
+
+void CheckPdfWriterInstalled(platform::Printers& printers, platform::Dialogs& dialogs,
+                             QWidget* owner) {
+    if (!IsInstalled(printers))
+        dialogs.messageBox(owner, PdfWriterMissingText(), ApplicationTitle, platform::Buttons::Ok,
+                           platform::Icon::None);
+}
+
+} // namespace pdfwriter
