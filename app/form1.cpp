@@ -2,6 +2,7 @@
 
 #include "app/joblist.h"
 #include "app/layout.h"
+#include "convert/rasterise.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -42,7 +43,8 @@ QGroupBox* MakeFrame(QWidget* parent, const QString& caption) {
 } // namespace
 
 Form1::Form1(platform::Services services_, QWidget* parent)
-    : QWidget(parent), services(std::move(services_)) {
+    : QWidget(parent), ghostscriptTimeLimitMs(rasterise::GhostscriptTimeLimitMs),
+      services(std::move(services_)) {
     buildLayout();
     connectHandlers();
     Form_Load();
@@ -173,6 +175,7 @@ void Form1::connectHandlers() {
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
     connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
+    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
     connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
     connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });

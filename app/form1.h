@@ -20,6 +20,10 @@ class QSlider;
 class QTreeView;
 class JobListModel;
 
+namespace errorreport {
+class Guarded;
+}
+
 // The main window. It owns the controls under their layout names and holds the handlers; the
 // work behind the handlers lives in plain functions of app/, intake/, convert/ and help/.
 class Form1 final : public QWidget {
@@ -51,6 +55,7 @@ public:
     void Text1_Change();
     void Slider1_Change();
     void PushButton1_Click();
+    void PushButton2_Click();
     void PushButton3_Click();
     void PushButton4_Click();
     void PushButton5_Click();
@@ -89,6 +94,8 @@ public:
 
     // The run's "a conversion is in progress" flag.
     bool Converting = false;
+    // How long Ghostscript may work on one file before it is ended.
+    int ghostscriptTimeLimitMs;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,6 +104,7 @@ protected:
 
 private:
     void buildLayout();
+    bool convertItem(errorreport::Guarded& g, int i, const QString& source);
     void connectHandlers();
     void ApplySkin();
     void OpenHomePageAtRandom();

@@ -1,0 +1,131 @@
+// "Start Converting To PDF": every listed EPS becomes a PDF, one after the other.
+#include "app/form1.h"
+
+#include "app/apptitle.h"
+#include "app/errorreport.h"
+#include "convert/paths.h"
+#include "convert/pdfwriter.h"
+#include "convert/rasterise.h"
+#include "convert/run.h"
+#include "platform/dialogs.h"
+#include "platform/eventloop.h"
+#include "platform/failure.h"
+#include "platform/fileidentity.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSlider>
+#include <cmath>
+
+namespace {
+
+// Waits, serving window events, until a file other than `before` is at `path`.
+bool WaitForNewFile(const QString& path, const std::optional<platform::FileIdentity>& before) {
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const auto now = platform::FileIdentityOf(path);
+        if (now && now != before)
+            return true;
+        if (clock.elapsed() >= run::PdfWaitMs)
+            return false;
+        platform::Yield();
+        platform::Pause(10);
+    }
+}
+
+} // namespace
+
+void Form1::PushButton2_Click() {
+    if (Converting)
+        return;
+    Converting = true;
+    platform::Yield();
+
+    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton2);
+    QString closing;
+    if (g.test(104, [&] { return ItemCount() == 0; })) {
+        closing = run::NoFiles;
+    } else if (g.test(106, [&] {
+                   return !paths::FolderExists(Text1->text()) && !Option2->isChecked();
+               })) {
+        closing = run::NoFolder;
+    } else {
+        platform::Yield();
+        QString batchText;
+        g.run(110, [&] { batchText = rasterise::BatchText(Slider1->value()); });
+        // Without a working folder no item can be converted; one report says why.
+        bool prepared = g.run(112, [&] {
+            if (!run::GhostscriptFound())
+                platform::Raise(platform::errors::FileNotFound, run::NoGhostscript);
+            rasterise::PrepareWorkingFolder(services.applicationFolder);
+        });
+        prepared = g.run(114, [&] { rasterise::WriteBatchFile(batchText); }) && prepared;
+        const int n = ItemCount();
+        QStringList failed;
+        for (int i = 1; i <= n; ++i) {
+            const QString source = i <= ItemCount() ? ItemText(i) : QString();
+            if (!prepared || !convertItem(g, i, source))
+                failed << paths::GetFileNamePart(source);
+        }
+        setPointer(Pointer::Default);
+        ProgressBar1->setValue(0);
+        ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
+        closing = run::ClosingMessage(n, failed);
+    }
+    services.dialogs->messageBox(this, closing, apptitle::ApplicationTitle(),
+                                 platform::Buttons::Ok, platform::Icon::None);
+    Converting = false;
+}
+
+// One item of the run; answers whether its PDF was written. A step that fails ends the item:
+// nothing of an earlier item is reused and nothing waits for a file that will never come.
+bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source) {
+    setPointer(Pointer::Hourglass);
+    const auto done = [this](bool converted) {
+        setPointer(Pointer::Default);
+        return converted;
+    };
+    g.run(120, [&] {
+        ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * i / ItemCount())));
+    });
+    g.run(124, [&] {
+        ProgressBar1->setFormat(QStringLiteral("Processing: ") + paths::GetFileNamePart(source));
+    });
+    platform::Yield();
+    QString output;
+    if (!g.run(128, [&] {
+            // The first option, or neither (only a damaged store leaves both cleared): into the
+            // folder of the text box, which was checked when the run started.
+            output = run::OutputPath(source, Text1->text(), Option2->isChecked() &&
+                                                                !Option1->isChecked());
+        }))
+        return done(false);
+    // A listed PDF "converted" beside itself would be replaced by a picture of its first page.
+    if (const auto target = platform::FileIdentityOf(output);
+        target && target == platform::FileIdentityOf(source))
+        return done(false);
+    if (!g.run(130, [&] { pdfwriter::SetPdfWriterOutput(output); }))
+        return done(false);
+    rasterise::Rasterised result = rasterise::Rasterised::CopyFailed;
+    if (!g.run(134, [&] {
+            result = rasterise::RasteriseEps(source, *services.launcher, platform::Pause,
+                                             ghostscriptTimeLimitMs);
+        }))
+        return done(false);
+    setPointer(Pointer::Hourglass);
+    if (result != rasterise::Rasterised::Converted)
+        return done(false);
+    const auto before = platform::FileIdentityOf(output);
+    const QString jpeg = rasterise::CurrentJpgPath();
+    const bool printed = g.run(142, [&] {
+        pdfwriter::SelectPdfWriter(*services.printers, *services.printing);
+        pdfwriter::PrintJpegToPdf(*services.printing, jpeg);
+    });
+    platform::Yield();
+    platform::Yield();
+    paths::DeleteFileQuiet(jpeg);
+    return done(printed && WaitForNewFile(output, before));
+}

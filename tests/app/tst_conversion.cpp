@@ -1,0 +1,206 @@
+// The conversion run end to end: real Ghostscript through the real batch interpreter, the PDF
+// Writer stand-in, real PDF files checked with poppler.
+#include "app/joblist.h"
+#include "convert/rasterise.h"
+#include "formfixture.h"
+#include "platform/launcher.h"
+#include "platform/registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QRegularExpression>
+
+namespace {
+
+const QString SamplesFolder = QStringLiteral(PELLARINE_APP_FOLDER "/Samples");
+
+QStringList SampleNames() { return QDir(SamplesFolder).entryList({"*.eps"}, QDir::Files); }
+
+// pdfinfo's answer for a file, or empty when poppler cannot open it.
+QString PdfInfo(const QString& path) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    info.waitForFinished(20000);
+    return info.exitCode() == 0 ? QString::fromUtf8(info.readAllStandardOutput()) : QString();
+}
+
+bool IsOnePagePdf(const QString& path) {
+    return PdfInfo(path).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")));
+}
+
+const QByteArray LoopingEps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100 100\n{} loop\n";
+const QByteArray SquareEps =
+    "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 50 50\n0 0 1 setrgbcolor 0 0 50 50 rectfill\n"
+    "showpage\n%%EOF\n";
+
+} // namespace
+
+class TestConversion : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::FormFixture> f;
+    std::unique_ptr<platform::PosixLauncher> launcher;
+    Form1* form = nullptr;
+    QString out;
+
+    void press() { QTest::mouseClick(form->PushButton2, Qt::LeftButton); }
+    QString closing() const { return f->fakes.dialogs.messages().last(); }
+
+private slots:
+    void init() {
+        f = std::make_unique<testing::FormFixture>();
+        launcher = std::make_unique<platform::PosixLauncher>(
+            QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
+        auto services = f->fakes.services();
+        services.launcher = launcher.get();
+        f->form = std::make_unique<Form1>(services);
+        form = f->form.get();
+        out = f->home.makeFolder(QStringLiteral("out folder"));
+        form->Text1->setText(out + QLatin1Char('/'));
+    }
+    void cleanup() {
+        f.reset();
+        launcher.reset();
+    }
+
+    void samples_becomeOnePagePdfs_inTheChosenFolder() {
+        form->PushButton7_Click();
+        const int listed = form->ItemCount();
+        QVERIFY(listed >= 6);
+        QString progressSeen;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, this, [&] {
+            if (form->ProgressBar1->format().startsWith(QStringLiteral("Processing: ")))
+                progressSeen = form->ProgressBar1->format();
+        });
+        probe.start(5);
+        press();
+        QCOMPARE(closing(), QStringLiteral("Done."));
+        QVERIFY(progressSeen.endsWith(QStringLiteral(".eps")));
+        for (const QString& name : SampleNames()) {
+            const QString pdf = out + QLatin1Char('/') + QFileInfo(name).completeBaseName() +
+                                QStringLiteral(".pdf");
+            QVERIFY2(IsOnePagePdf(pdf), qPrintable(pdf));
+        }
+        QCOMPARE(form->ItemCount(), listed); // the list is left as it was
+        QCOMPARE(form->ProgressBar1->value(), 0);
+        QCOMPARE(form->ProgressBar1->format(), QStringLiteral("Progress Bar"));
+        QCOMPARE(form->pointer(), Form1::Pointer::Default);
+        QVERIFY(!form->Converting);
+        // The writer's registry value keeps the last item's path.
+        const QString last = QFileInfo(form->ItemText(listed)).completeBaseName();
+        QCOMPARE(platform::ReadUserRegistryString(QStringLiteral("Software\\Marrowind PDF Writer"),
+                                                  QStringLiteral("OutputFile")),
+                 out + QLatin1Char('/') + last + QStringLiteral(".pdf"));
+        const auto& box = f->fakes.dialogs.shown.last();
+        QCOMPARE(box.caption, QStringLiteral("Pellarine"));
+        QCOMPARE(box.icon, platform::Icon::None);
+        QCOMPARE(box.buttons, platform::Buttons::Ok);
+    }
+
+    void besideTheSources_withDotsAndBlanksInNames_andAnOldPdfReplaced() {
+        const QString art = f->home.makeFolder(QStringLiteral("my art"));
+        testing::WriteFile(art + QStringLiteral("/site.old.eps"), SquareEps);
+        testing::WriteFile(art + QStringLiteral("/blue square.eps"), SquareEps);
+        testing::WriteFile(art + QStringLiteral("/blue square.pdf"), "an older PDF");
+        form->AddToList(art + QStringLiteral("/site.old.eps"));
+        form->AddToList(art + QStringLiteral("/blue square.eps"));
+        QTest::mouseClick(form->Option2, Qt::LeftButton);
+        form->Text1->setText(QStringLiteral("/no/such/folder/")); // not needed beside sources
+        press();
+        QCOMPARE(closing(), QStringLiteral("Done."));
+        QVERIFY(IsOnePagePdf(art + QStringLiteral("/site.old.pdf")));
+        QVERIFY(!QFileInfo::exists(art + QStringLiteral("/site.pdf")));
+        QVERIFY(IsOnePagePdf(art + QStringLiteral("/blue square.pdf")));
+        QVERIFY(QFileInfo::exists(art + QStringLiteral("/site.old.eps"))); // sources stay
+        QVERIFY(QDir(art).entryList(QDir::Files | QDir::Hidden).size() == 4);
+    }
+
+    void emptyListAndMissingFolder_haveTheirOwnMessages() {
+        press();
+        QCOMPARE(f->fakes.dialogs.messages(), QStringList{QStringLiteral("No files added.")});
+        QVERIFY(!QFileInfo::exists(rasterise::WorkingFolder())); // nothing was touched
+
+        form->AddToList(SamplesFolder + QStringLiteral("/line-art.eps"));
+        form->Text1->setText(QString());
+        press();
+        QCOMPARE(closing(), QStringLiteral("Folder does not exist. Please select another folder."));
+        form->Text1->setText(out + QStringLiteral("/missing/"));
+        press();
+        QCOMPARE(closing(), QStringLiteral("Folder does not exist. Please select another folder."));
+        QVERIFY(!QFileInfo::exists(out + QStringLiteral("/missing")));
+        QVERIFY(!form->Converting);
+    }
+
+    void secondPressDuringARun_doesNothing_andTheListIsHeld() {
+        form->AddToList(SamplesFolder + QStringLiteral("/line-art.eps"));
+        form->AddToList(SamplesFolder + QStringLiteral("/gradient.eps"));
+        int duringRun = 0;
+        QTimer::singleShot(50, form, [&] {
+            press(); // ignored: a run is in progress
+            form->ListView1->setCurrentIndex(form->jobs().index(0));
+            form->ListView1_RemoveSelected();
+            form->PushButton6_Click();
+            duringRun = form->ItemCount();
+        });
+        press();
+        QCOMPARE(f->fakes.dialogs.messages(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(duringRun, 2);
+        QCOMPARE(form->ItemCount(), 2);
+    }
+
+    void failingItems_areCounted_whileTheOthersConvert() {
+        const QString art = f->home.makeFolder(QStringLiteral("mixed"));
+        testing::WriteFile(art + QStringLiteral("/good.eps"), SquareEps);
+        testing::WriteFile(art + QStringLiteral("/rejected.eps"), "this is not PostScript at all");
+        testing::WriteFile(art + QStringLiteral("/forever.eps"), LoopingEps);
+        testing::WriteFile(art + QStringLiteral("/noextension"), SquareEps);
+        testing::WriteFile(art + QStringLiteral("/deleted.eps"), SquareEps);
+        testing::WriteFile(art + QStringLiteral("/last.eps"), SquareEps);
+        for (const char* name :
+             {"good.eps", "rejected.eps", "forever.eps", "noextension", "deleted.eps", "last.eps"})
+            form->AddToList(art + QLatin1Char('/') + QLatin1String(name));
+        QFile::remove(art + QStringLiteral("/deleted.eps"));
+        form->ghostscriptTimeLimitMs = 2000;
+        press();
+
+        QVERIFY(IsOnePagePdf(out + QStringLiteral("/good.pdf")));
+        QVERIFY(IsOnePagePdf(out + QStringLiteral("/last.pdf")));
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 2);
+        const QStringList messages = f->fakes.dialogs.messages();
+        // The name without "." and the vanished source are reported as they happen.
+        QCOMPARE(messages.size(), 3);
+        QVERIFY(messages[0].startsWith(QStringLiteral("Invalid procedure call or argument\r\n")));
+        QVERIFY(messages[0].contains(QStringLiteral("PushButton2_Click at line 128\r\r")));
+        QVERIFY(messages[1].contains(QStringLiteral("deleted.eps")));
+        QCOMPARE(messages[2], QStringLiteral("Done.\r\n\r\n4 of 6 files produced no PDF:\r\n"
+                                             "rejected.eps\r\nforever.eps\r\nnoextension\r\n"
+                                             "deleted.eps"));
+        QVERIFY(!QFileInfo::exists(rasterise::CurrentEpsPath()));
+        QVERIFY(!QFileInfo::exists(rasterise::CurrentJpgPath()));
+        QCOMPARE(form->ItemCount(), 6);
+    }
+
+    void aListedPdf_isNeverReplacedByItsOwnConversion() {
+        const QString art = f->home.makeFolder(QStringLiteral("pdfs"));
+        testing::WriteFile(art + QStringLiteral("/original.pdf"), SquareEps);
+        form->AddToList(art + QStringLiteral("/original.pdf"));
+        QTest::mouseClick(form->Option2, Qt::LeftButton);
+        press();
+        QFile kept(art + QStringLiteral("/original.pdf"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), SquareEps);
+        QVERIFY(closing().contains(QStringLiteral("1 of 1 files produced no PDF")));
+    }
+};
+
+QTEST_MAIN(TestConversion)
+#include "tst_conversion.moc"
