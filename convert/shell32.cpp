@@ -112,17 +112,23 @@ int ShellAndWait(platform::Launcher& launcher, const QString& file, int showStat
 
     QElapsedTimer clock;
     clock.start();
-    int status;
-    do {
-        status = launcher.exitStatus(started.processId);
+    // Status, yield, pause 100 ms, for as long as the program is still active; a program that
+    // ends meanwhile is noticed by the next read, without one more pause after it.
+    int status = launcher.exitStatus(started.processId);
+    for (;;) {
         platform::Yield();
         pause(100);
-        if (status == platform::launch::StillActive && clock.elapsed() >= timeLimitMs) {
+        if (status != platform::launch::StillActive)
+            break;
+        status = launcher.exitStatus(started.processId);
+        if (status != platform::launch::StillActive)
+            break;
+        if (clock.elapsed() >= timeLimitMs) {
             launcher.terminateTree(started.processId);
             launcher.release(started.processId);
             return TimedOut;
         }
-    } while (status == platform::launch::StillActive);
+    }
     launcher.release(started.processId);
     return status;
 }
