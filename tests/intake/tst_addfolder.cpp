@@ -165,13 +165,18 @@ private slots:
     }
 
     void getSubDirectories_isBreadthFirst() {
-        folder("A/A1");
-        folder("B");
+        folder("A/A1/A2");
+        folder("B/B1");
         const auto folders = scan();
-        QCOMPARE(folders.size(), 4);
+        QCOMPARE(folders.size(), 6);
         QCOMPARE(folders[0], entry());
         QCOMPARE(AsSet(folders.mid(1, 2)), (QSet<QString>{entry("A"), entry("B")}));
-        QCOMPARE(folders[3], entry("A/A1"));
+        // The second level is grouped by parent, parents in the first level's order.
+        const bool aFirst = folders[1] == entry("A");
+        const QStringList secondLevel = aFirst ? QStringList{entry("A/A1"), entry("B/B1")}
+                                               : QStringList{entry("B/B1"), entry("A/A1")};
+        QCOMPARE(folders.mid(3, 2), secondLevel);
+        QCOMPARE(folders[5], entry("A/A1/A2"));
         QVERIFY(dialogs.shown.isEmpty());
 
         const auto oneLevel = scan(false);
