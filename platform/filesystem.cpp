@@ -145,9 +145,9 @@ QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern, Lis
                               const std::function<void()>& onEach) {
     QList<FolderEntry> entries;
     const auto bytes = Encode(folder);
-    if (!bytes)
+    if (!bytes || bytes->isEmpty())
         return entries;
-    DirCloser closer{::opendir(bytes->isEmpty() ? "." : bytes->constData())};
+    DirCloser closer{::opendir(bytes->constData())};
     if (!closer.dir)
         return entries;
     while (const dirent* entry = ::readdir(closer.dir)) {
@@ -176,9 +176,9 @@ QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern, Lis
 
 QStringList ReadSubFolders(const QString& folder) {
     const auto bytes = Encode(folder);
-    if (!bytes)
+    if (!bytes || bytes->isEmpty())
         Raise(errors::PathNotFound, {});
-    DirCloser closer{::opendir(bytes->isEmpty() ? "." : bytes->constData())};
+    DirCloser closer{::opendir(bytes->constData())};
     if (!closer.dir)
         RaiseErrno(errno, errors::PathNotFound);
     QStringList names;
