@@ -57,14 +57,23 @@ void YieldIfDue() {
     }
 }
 
+// The files of one folder (with a separator added when missing) matching the pattern.
+QList<platform::FolderEntry> ListFiles(const QString& folder, const QString& pattern) {
+    QString d = folder;
+    if (!d.endsWith(paths::Separator()))
+        d += paths::Separator();
+    return platform::ListFolder(d, pattern, platform::Listing::FilesOnly, YieldIfDue);
+}
+
 void RemoveFirst(SubFolderCollection& folders, const QString& folder) {
     const qsizetype index = folders.indexOf(folder);
     if (index >= 0)
         folders.removeAt(index);
 }
 
-void Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
-             QWidget* owner, Visited& visited) {
+// Collects one level and, when recursive, all below it; returns how many folders it appended.
+qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
+                  QWidget* owner, Visited& visited) {
     errorreport::Guarded g(dialogs, owner, errorreport::labels::GetSubDirectories2016);
     const QChar separator = paths::Separator();
     // Steps 100 and 104: the next level starts empty.
@@ -111,11 +120,21 @@ void Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& di
     }
 
     // Step 150: the deeper levels are appended to `next` itself.
+    qsizetype deeper = 0;
     if (recursive && !next.isEmpty())
-        g.run(150, [&] { Collect(next, true, dialogs, owner, visited); });
+        g.run(150, [&] { deeper = Collect(next, true, dialogs, owner, visited); });
 
-    // Steps 152 to 160: take over the next level.
-    for (const QString& w : std::as_const(next)) {
+    // Steps 152 to 160: take over the next level. The deeper levels at its end were checked
+    // when the level below took them over; checking them again at every level above would
+    // make a deep tree cost the square of its depth.
+    const qsizetype before = folders.size();
+    const qsizetype ownEntries = next.size() - deeper;
+    for (qsizetype i = 0; i < next.size(); ++i) {
+        const QString& w = next[i];
+        if (i >= ownEntries) {
+            folders.append(w);
+            continue;
+        }
         if (!g.test(154, [&] { return paths::FolderExists(w); }))
             continue;
         g.run(156, [] { platform::Yield(); });
@@ -125,22 +144,16 @@ void Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& di
             }))
             g.run(160, [&] { folders.append(w); });
     }
+    return folders.size() - before;
 }
 
 } // namespace
 
 QStringList GetFilesInFolder(const QString& folder, const QString& pattern) {
-    QString d = folder;
-    if (!d.endsWith(paths::Separator()))
-        d += paths::Separator();
     QStringList kept;
-    const QStringList names = platform::ListFolder(d, pattern, platform::Listing::FilesOnly);
-    kept.reserve(names.size());
-    for (const QString& name : names) {
-        if (platform::FileExists(d + name))
-            kept.append(name);
-        YieldIfDue();
-    }
+    for (const platform::FolderEntry& entry : ListFiles(folder, pattern))
+        if (entry.regularFile)
+            kept.append(entry.name);
     return kept;
 }
 
@@ -177,16 +190,19 @@ QStringList FilesOfFolder(const QString& entry, const QString& pattern) {
     if (entry.isEmpty())
         return found;
     const QString folder = entry.chopped(1); // without its trailing separator
-    for (const QString& name : GetFilesInFolder(folder, pattern)) {
+    for (const platform::FolderEntry& file : ListFiles(folder, pattern)) {
         YieldIfDue();
-        if (name.startsWith(QLatin1Char('~')))
+        if (!file.regularFile || file.name.startsWith(QLatin1Char('~')))
             continue;
-        const QString path = folder + paths::Separator() + name;
-        if (!platform::FileExists(path))
-            continue;
-        const auto value = platform::FileAttributes(path);
-        if (value && *value != HiddenFile)
-            found.append(paths::FixPathBackslashes(path));
+        const QString path = folder + paths::Separator() + file.name;
+        // Only a name starting with "." carries the hidden attribute, so only such a file can
+        // read 34; the others need no further look-up.
+        if (file.name.startsWith(QLatin1Char('.'))) {
+            const auto value = platform::FileAttributes(path);
+            if (!value || *value == HiddenFile)
+                continue;
+        }
+        found.append(paths::FixPathBackslashes(path));
     }
     return found;
 }
@@ -195,9 +211,11 @@ void AppendFilesOfTree(const QString& folder, const QString& pattern, platform::
                        QWidget* owner, const std::function<void(const QString&)>& append) {
     SubFolderCollection folders = NewCollection(folder);
     GetSubDirectories2016(folders, true, dialogs, owner);
-    for (const QString& entry : std::as_const(folders))
+    for (const QString& entry : std::as_const(folders)) {
         for (const QString& path : FilesOfFolder(entry, pattern))
             append(path);
+        YieldIfDue();
+    }
 }
 
 } // namespace AddFolder

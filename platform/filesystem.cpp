@@ -58,6 +58,17 @@ QStringView LastName(const QString& path) {
     return QStringView(path).mid(start, end - start);
 }
 
+// The attribute bits a status gives, apart from ReparsePoint.
+int AttributesOf(const struct stat& st, QStringView name) {
+    int value = S_ISDIR(st.st_mode) ? attributes::Directory : attributes::Archive;
+    if (name.startsWith(QLatin1Char('.')) && name != QLatin1String(".") &&
+        name != QLatin1String(".."))
+        value |= attributes::Hidden;
+    if (!(st.st_mode & S_IWUSR))
+        value |= attributes::ReadOnly;
+    return value;
+}
+
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
@@ -119,14 +130,7 @@ std::optional<int> FileAttributes(const QString& path) {
         if (::stat(bytes->constData(), &st) != 0)
             return std::nullopt;
     }
-    value |= S_ISDIR(st.st_mode) ? attributes::Directory : attributes::Archive;
-    const QStringView name = LastName(path);
-    if (name.startsWith(QLatin1Char('.')) && name != QLatin1String(".") &&
-        name != QLatin1String(".."))
-        value |= attributes::Hidden;
-    if (!(st.st_mode & S_IWUSR))
-        value |= attributes::ReadOnly;
-    return value;
+    return value | AttributesOf(st, LastName(path));
 }
 
 bool FileExists(const QString& path) {
@@ -137,32 +141,44 @@ bool FileExists(const QString& path) {
     return ::stat(bytes->constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-QStringList ListFolder(const QString& folder, const QString& pattern, Listing which) {
-    QStringList names;
+QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern, Listing which,
+                              const std::function<void()>& onEach) {
+    QList<FolderEntry> entries;
     const auto bytes = Encode(folder);
-    if (!bytes)
-        return names;
-    DirCloser closer{::opendir(bytes->isEmpty() ? "." : bytes->constData())};
+    if (!bytes || bytes->isEmpty())
+        return entries;
+    DirCloser closer{::opendir(bytes->constData())};
     if (!closer.dir)
-        return names;
+        return entries;
     while (const dirent* entry = ::readdir(closer.dir)) {
+        if (onEach)
+            onEach();
         if (IsDotOrDotDot(entry->d_name))
             continue;
-        const QString name = DecodeFileName(QByteArray(entry->d_name));
-        if (!WildcardMatch(name, pattern))
+        FolderEntry found{DecodeFileName(QByteArray(entry->d_name)), false};
+        if (!WildcardMatch(found.name, pattern))
             continue;
-        if (which == Listing::FilesOnly && EntryIsFolder(closer.dir, entry))
+        bool isFolder = entry->d_type == DT_DIR;
+        found.regularFile = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            if (::fstatat(::dirfd(closer.dir), entry->d_name, &st, 0) == 0) {
+                isFolder = S_ISDIR(st.st_mode);
+                found.regularFile = S_ISREG(st.st_mode);
+            }
+        }
+        if (which == Listing::FilesOnly && isFolder)
             continue;
-        names.append(name);
+        entries.append(std::move(found));
     }
-    return names;
+    return entries;
 }
 
 QStringList ReadSubFolders(const QString& folder) {
     const auto bytes = Encode(folder);
-    if (!bytes)
+    if (!bytes || bytes->isEmpty())
         Raise(errors::PathNotFound, {});
-    DirCloser closer{::opendir(bytes->isEmpty() ? "." : bytes->constData())};
+    DirCloser closer{::opendir(bytes->constData())};
     if (!closer.dir)
         RaiseErrno(errno, errors::PathNotFound);
     QStringList names;

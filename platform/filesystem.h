@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 
@@ -32,10 +33,20 @@ bool FileExists(const QString& path);
 // Which entries a folder listing returns.
 enum class Listing { FilesOnly, FilesAndFolders };
 
-// The names in `folder` that match the wildcard `pattern`, in the file system's own order,
-// without "." and "..". FilesOnly leaves out folders and links to folders. A folder that
-// cannot be read lists nothing.
-QStringList ListFolder(const QString& folder, const QString& pattern, Listing which);
+// One name of a folder listing, with its type as the folder reports it (links followed).
+struct FolderEntry {
+    QString name;
+    bool regularFile = false; // what FileExists would say of it when the folder was read
+};
+
+// The entries of `folder` whose names match the wildcard `pattern`, in the file system's own
+// order, without "." and "..". FilesOnly leaves out folders and links to folders. A folder
+// that cannot be read lists nothing. Plain entries are not looked up one by one (the folder
+// itself tells their type), so a listing costs little more than reading the folder.
+// `onEach`, when given, is called after every entry read, so a caller can keep its window
+// served during a very large listing.
+QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern, Listing which,
+                              const std::function<void()>& onEach = {});
 
 // The names of the immediate sub-folders of `folder` (links to folders included), in the file
 // system's own order. Raises failure 70 (permission denied) or 76 (path not found) when the

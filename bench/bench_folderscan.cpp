@@ -1,0 +1,145 @@
+// Times the folder scan on a generated tree against `find DIR -type f`, and measures the
+// longest time the event loop goes unserved while the scan runs on the GUI thread.
+//
+//   build/bench/bench_folderscan [top-folders sub-folders-each files-per-folder [keep-folder]]
+
+#include "fakes.h"
+#include "intake/addfolder.h"
+#include "platform/filesystem.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+struct Tree {
+    int folders = 0;
+    int files = 0;
+};
+
+// `top` folders under the root, each with `subs` sub-folders, and `perFolder` files in each of
+// them: 40, 49 and 50 give 2,000 folders with 100,000 files.
+Tree Generate(const QString& root, int top, int subs, int perFolder) {
+    Tree tree;
+    auto fill = [&](const QString& folder) {
+        QDir().mkpath(folder);
+        ++tree.folders;
+        for (int f = 0; f < perFolder; ++f, ++tree.files)
+            platform::WriteFileBytes(folder + QStringLiteral("/file%1.eps").arg(f), "%!PS\n");
+    };
+    for (int t = 0; t < top; ++t) {
+        const QString upper = root + QStringLiteral("/dir%1").arg(t);
+        fill(upper);
+        for (int s = 0; s < subs; ++s)
+            fill(upper + QStringLiteral("/sub%1").arg(s));
+    }
+    return tree;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double TimeFind(const QString& root, int& count) {
+    QElapsedTimer clock;
+    clock.start();
+    QProcess find;
+    find.start(QStringLiteral("find"), {root, QStringLiteral("-type"), QStringLiteral("f")});
+    find.waitForFinished(-1);
+    const double ms = clock.nsecsElapsed() / 1e6;
+    count = int(find.readAllStandardOutput().count('\n'));
+    return ms;
+}
+
+// Runs the scan inside the event loop, with a 1 ms timer noting the longest gap between its
+// ticks; returns the scan's time and fills the gap and the number of files found.
+double TimeScan(const QString& root, qint64& longestGapMs, int& count) {
+    testing::FakeDialogs dialogs;
+    QElapsedTimer sinceTick;
+    longestGapMs = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceTick.elapsed());
+        sinceTick.restart();
+    });
+    double ms = 0;
+    count = 0;
+    QTimer::singleShot(0, [&] {
+        ticker.start();
+        sinceTick.start();
+        QElapsedTimer clock;
+        clock.start();
+        AddFolder::AppendFilesOfTree(root, QStringLiteral("*.*"), dialogs, nullptr,
+                                     [&](const QString&) { ++count; });
+        ms = clock.nsecsElapsed() / 1e6;
+        longestGapMs = std::max(longestGapMs, sinceTick.elapsed());
+        ticker.stop();
+        QCoreApplication::quit();
+    });
+    QCoreApplication::exec();
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
+                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const int top = argc > 1 ? std::atoi(argv[1]) : 40;
+    const int subs = argc > 2 ? std::atoi(argv[2]) : 49;
+    const int perFolder = argc > 3 ? std::atoi(argv[3]) : 50;
+
+    // A fourth argument keeps the tree in that folder, so later runs can reuse it.
+    QTemporaryDir dir;
+    const QString root =
+        (argc > 4 ? QString::fromLocal8Bit(argv[4]) : dir.path()) + QStringLiteral("/tree");
+    QElapsedTimer clock;
+    clock.start();
+    const Tree tree = QDir(root).exists() ? Tree{top + top * subs, (top + top * subs) * perFolder}
+                                          : Generate(root, top, subs, perFolder);
+    std::printf("tree: %d folders, %d files (generated in %.0f ms)\n", tree.folders, tree.files,
+                clock.elapsed() * 1.0);
+
+    int found = 0;
+    TimeFind(root, found); // warm the caches
+    std::vector<double> findTimes, scanTimes;
+    qint64 worstGap = 0;
+    for (int run = 0; run < 5; ++run) {
+        findTimes.push_back(TimeFind(root, found));
+        qint64 gap = 0;
+        int scanned = 0;
+        scanTimes.push_back(TimeScan(root, gap, scanned));
+        worstGap = std::max(worstGap, gap);
+        if (scanned != tree.files || found != tree.files)
+            std::printf("count mismatch: scan %d, find %d\n", scanned, found);
+    }
+    const double findMs = Median(findTimes), scanMs = Median(scanTimes);
+    std::printf("find -type f: %.1f ms (median of 5)\n", findMs);
+    std::printf("scan:         %.1f ms (median of 5), %.2fx find\n", scanMs, scanMs / findMs);
+    std::printf("longest event-loop gap during the scans: %lld ms\n",
+                static_cast<long long>(worstGap));
+
+    // A deep, narrow tree: the collection must not cost the square of the depth.
+    const int depth = 1000;
+    QString deep = dir.path() + QStringLiteral("/deep");
+    for (int level = 0; level < depth; ++level)
+        deep += QStringLiteral("/d");
+    QDir().mkpath(deep);
+    qint64 gap = 0;
+    int scanned = 0;
+    const double deepMs = TimeScan(dir.path() + QStringLiteral("/deep"), gap, scanned);
+    std::printf("chain of %d nested folders: %.1f ms, longest gap %lld ms\n", depth, deepMs,
+                static_cast<long long>(gap));
+    return 0;
+}

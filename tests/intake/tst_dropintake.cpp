@@ -1,0 +1,116 @@
+#include "fakes.h"
+#include "intake/dropintake.h"
+#include "scratchhome.h"
+
+#include <QDir>
+#include <QMimeData>
+#include <QSet>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+
+class TestDropIntake : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::ScratchHome> scratch;
+    testing::FakeDialogs dialogs;
+    QString base;
+
+    QString file(const QString& relative) {
+        testing::WriteFile(base + "/" + relative);
+        return base + "/" + relative;
+    }
+    QStringList drop(const QStringList& relative) {
+        QStringList dropped, appended;
+        for (const QString& r : relative)
+            dropped << base + "/" + r;
+        dropintake::DropPaths(dropped, dialogs, nullptr,
+                              [&](const QString& path) { appended << path; });
+        return appended;
+    }
+
+private slots:
+    void init() {
+        scratch = std::make_unique<testing::ScratchHome>();
+        dialogs.shown.clear();
+        base = scratch->makeFolder("drag");
+    }
+    void cleanup() { scratch.reset(); }
+
+    void acceptsDrag_data() {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("text only") << QList<QUrl>{} << "some words" << false;
+        QTest::newRow("web address") << QList<QUrl>{QUrl("https://example.org/a.eps")} << ""
+                                     << false;
+        QTest::newRow("local file") << QList<QUrl>{QUrl::fromLocalFile("/tmp/a.eps")} << ""
+                                    << true;
+        QTest::newRow("mixed")
+            << QList<QUrl>{QUrl("https://example.org"), QUrl::fromLocalFile("/tmp/b")} << ""
+            << true;
+    }
+    void acceptsDrag() {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QMimeData data;
+        if (!urls.isEmpty())
+            data.setUrls(urls);
+        if (!text.isEmpty())
+            data.setText(text);
+        QCOMPARE(dropintake::AcceptsDrag(data), accepted);
+    }
+
+    void droppedPaths_keepOrder_andLeaveOutNonLocal() {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile("/b/2.eps"), QUrl("https://example.org/x"),
+                      QUrl::fromLocalFile("/a/1 with blank.eps")});
+        QCOMPARE(dropintake::DroppedPaths(data),
+                 (QStringList{"/b/2.eps", "/a/1 with blank.eps"}));
+    }
+
+    void files_areAppendedUnchanged_whateverTheirName() {
+        file("report.pdf");
+        file("~draft.eps");
+        file(".hidden");
+        file("notes.txt");
+        QCOMPARE(drop({"report.pdf", "~draft.eps", ".hidden", "notes.txt"}),
+                 (QStringList{base + "/report.pdf", base + "/~draft.eps", base + "/.hidden",
+                              base + "/notes.txt"}));
+    }
+
+    void mixedDrop_keepsDroppedOrder_andScansFoldersWhole() {
+        file("first.pdf");
+        file("A/a.eps");
+        file("A/~temp.doc");
+        file("A/.hidden.eps");
+        file("A/sub/deep.txt");
+        file("B/b.eps");
+        file("last.eps");
+        const QStringList appended = drop({"first.pdf", "A", "B", "last.eps"});
+        QCOMPARE(appended.size(), 5);
+        QCOMPARE(appended.first(), base + "/first.pdf");
+        // A's tree, then B's tree, each once.
+        QCOMPARE(appended.mid(1, 2),
+                 (QStringList{base + "/A/a.eps", base + "/A/sub/deep.txt"}));
+        QCOMPARE(appended[3], base + "/B/b.eps");
+        QCOMPARE(appended.last(), base + "/last.eps");
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void folderWithTrailingSeparator_givesSingleSeparators() {
+        file("A/a.eps");
+        QCOMPARE(drop({"A/"}), QStringList{base + "/A/a.eps"});
+    }
+
+    void vanishedPath_isSkipped_andTheRestKept() {
+        file("one.eps");
+        file("two.eps");
+        QCOMPARE(drop({"one.eps", "gone.eps", "gone-folder", "two.eps"}),
+                 (QStringList{base + "/one.eps", base + "/two.eps"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDropIntake)
+#include "tst_dropintake.moc"
