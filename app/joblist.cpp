@@ -1,16 +1,52 @@
 #include "app/joblist.h"
 
+#include <QTimerEvent>
+
 void JobListModel::setHeader(const QString& caption) {
     header = caption;
     emit headerDataChanged(Qt::Horizontal, 0, 0);
 }
 
+namespace {
+constexpr int FlushIntervalMs = 50;
+}
+
 int JobListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count();
+    return parent.isValid() ? 0 : static_cast<int>(rows.size());
+}
+
+int JobListModel::count() const {
+    flush();
+    return static_cast<int>(rows.size());
+}
+
+const QString& JobListModel::text(int row) const {
+    flush();
+    return rows.at(row);
+}
+
+void JobListModel::flush() const {
+    if (flushTimer != 0) {
+        const_cast<JobListModel*>(this)->killTimer(flushTimer);
+        flushTimer = 0;
+    }
+    if (pending.isEmpty())
+        return;
+    auto* self = const_cast<JobListModel*>(this);
+    const int first = static_cast<int>(rows.size());
+    self->beginInsertRows({}, first, first + static_cast<int>(pending.size()) - 1);
+    rows.append(pending);
+    pending.clear();
+    self->endInsertRows();
+}
+
+void JobListModel::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == flushTimer)
+        flush();
 }
 
 QVariant JobListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= count())
+    if (!index.isValid() || index.row() >= rows.size())
         return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
         return rows.at(index.row());
@@ -24,37 +60,32 @@ QVariant JobListModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 void JobListModel::setText(int row, const QString& text) {
+    flush();
     rows[row] = text;
     const QModelIndex changed = index(row);
     emit dataChanged(changed, changed);
 }
 
 void JobListModel::append(const QString& path) {
-    beginInsertRows({}, count(), count());
-    rows.append(path);
-    endInsertRows();
-}
-
-void JobListModel::append(const QStringList& paths) {
-    if (paths.isEmpty())
-        return;
-    beginInsertRows({}, count(), count() + static_cast<int>(paths.size()) - 1);
-    rows.append(paths);
-    endInsertRows();
+    pending.append(path);
+    if (flushTimer == 0)
+        flushTimer = startTimer(FlushIntervalMs);
 }
 
 void JobListModel::removeAt(int row) {
+    flush();
     beginRemoveRows({}, row, row);
     rows.removeAt(row);
     endRemoveRows();
 }
 
 void JobListModel::clear() {
+    flush();
     beginResetModel();
     rows.clear();
     endResetModel();
 }
 
 bool JobListModel::contains(const QString& path) const {
-    return rows.contains(path, Qt::CaseSensitive);
+    return rows.contains(path, Qt::CaseSensitive) || pending.contains(path, Qt::CaseSensitive);
 }

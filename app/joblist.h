@@ -5,6 +5,10 @@
 
 // The job list: the ordered source paths a conversion run works through. Each row's text is
 // its only datum; rows may repeat. A model/view list, so a million rows stay cheap.
+//
+// Appended rows reach the view in batches: a view lays out all its rows after each insertion,
+// and a scan that appends thousands of rows while serving events would pay that every time.
+// Every read through this class sees the appended rows at once.
 class JobListModel final : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -18,20 +22,26 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     // 0-based access; the window's procedures speak 1-based (see Form1).
-    const QString& text(int row) const { return rows.at(row); }
+    const QString& text(int row) const;
     void setText(int row, const QString& text);
-    int count() const { return static_cast<int>(rows.size()); }
+    int count() const;
 
     void append(const QString& path);
-    void append(const QStringList& paths);
     void removeAt(int row);
     void clear();
 
     // True when a row's text equals `path` exactly (letter case significant, no trimming).
     bool contains(const QString& path) const;
 
+    // Hands the appended rows to the view now.
+    void flush() const;
+
 private:
-    QStringList rows;
+    void timerEvent(QTimerEvent* event) override;
+
+    mutable QStringList rows;    // the rows the view knows
+    mutable QStringList pending; // appended, not yet announced to the view
+    mutable int flushTimer = 0;
     QString header;
 };
 

@@ -21,6 +21,7 @@ class TestJobList : public QObject {
     void fill(const QStringList& paths) {
         for (const QString& p : paths)
             form->AddToList(p);
+        form->jobs().flush(); // the rows reach the view at once
     }
     void select(int row) {
         form->ListView1->selectionModel()->setCurrentIndex(form->jobs().index(row - 1),
@@ -136,6 +137,18 @@ private slots:
         QFETCH(int, screenY);
         QFETCH(int, target);
         QCOMPARE(ScrollTarget(n, count, screenY), target);
+    }
+
+    void appendedRows_reachTheViewInBatches_butEveryReadSeesThem() {
+        fill({"A"});
+        for (int i = 0; i < 1000; ++i)
+            form->AddToList(QStringLiteral("row %1").arg(i));
+        QCOMPARE(form->jobs().rowCount(), 1); // the view has not been told yet
+        QVERIFY(form->IsInList(QStringLiteral("row 999")));
+        QCOMPARE(form->ItemText(1001), QStringLiteral("row 999"));
+        QCOMPARE(form->jobs().rowCount(), 1001);
+        form->AddToList(QStringLiteral("late"));
+        QTRY_COMPARE(form->jobs().rowCount(), 1002); // announced by the event loop on its own
     }
 
     void isInList_isExact_andDuplicatesAreKept() {
