@@ -9,6 +9,8 @@
 // looked up in the current folder first, then along PATH. The exit code is that of the last
 // line. On SIGTERM or SIGHUP the running command is ended and reaped before the interpreter
 // leaves, so nothing it started is left behind.
+#include "platform/commandwords.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -40,28 +42,6 @@ void EndRunningChild(int signal) {
         }
     }
     ::_exit(128 + signal);
-}
-
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false;
-    bool quoted = false;
-    for (const char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            inWord = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
 }
 
 bool IsProgram(const std::string& path) {
@@ -128,7 +108,7 @@ int Run(const std::vector<std::string>& words) {
 
 int RunLine(std::string line) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::vector<std::string> words = Words(line);
+    const std::vector<std::string> words = platform::SplitCommandWords(line);
     if (words.empty()) return -1;
     std::string command = words[0];
     std::transform(command.begin(), command.end(), command.begin(),

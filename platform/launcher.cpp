@@ -1,5 +1,6 @@
 #include "platform/launcher.h"
 
+#include "platform/commandwords.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
 
@@ -89,30 +90,6 @@ void EndTree(pid_t pid) {
     WaitForEnd(pid, std::chrono::milliseconds(1000));
     ::kill(-pid, SIGKILL);
     WaitForEnd(pid, std::chrono::milliseconds(5000));
-}
-
-// Blank-separated words; double quotes group blanks into a word and are themselves dropped.
-std::vector<std::string> SplitWords(const QString& text) {
-    const std::string bytes = QFile::encodeName(text).toStdString();
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false;
-    bool quoted = false;
-    for (const char c : bytes) {
-        if (c == '"') {
-            quoted = !quoted;
-            inWord = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
 }
 
 QString Unquoted(QString file) {
@@ -258,7 +235,7 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
     } else {
         return {launch::NoAssociation, 0};
     }
-    for (std::string& word : SplitWords(parameters))
+    for (std::string& word : SplitCommandWords(QFile::encodeName(parameters).toStdString()))
         arguments.push_back(std::move(word));
     return Spawn(program, arguments, folder);
 }

@@ -9,12 +9,7 @@ class TestAddFiles : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::FormFixture> f;
 
-    QStringList listed() const {
-        QStringList all;
-        for (int i = 1; i <= f->form->ItemCount(); ++i)
-            all << f->form->ItemText(i);
-        return all;
-    }
+    QStringList listed() const { return testing::ListedPaths(*f->form); }
 
 private slots:
     void init() {

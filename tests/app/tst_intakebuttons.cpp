@@ -18,12 +18,7 @@ class TestIntakeButtons : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::FormFixture> f;
 
-    QStringList listed() const {
-        QStringList all;
-        for (int i = 1; i <= f->form->ItemCount(); ++i)
-            all << f->form->ItemText(i);
-        return all;
-    }
+    QStringList listed() const { return testing::ListedPaths(*f->form); }
     QStringList shippedSamples() const {
         const QString folder = QStringLiteral(PELLARINE_APP_FOLDER "/Samples");
         QStringList paths;

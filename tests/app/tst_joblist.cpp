@@ -12,12 +12,7 @@ class TestJobList : public QObject {
     std::unique_ptr<testing::FormFixture> f;
     Form1* form = nullptr;
 
-    QStringList texts() const {
-        QStringList all;
-        for (int i = 1; i <= form->ItemCount(); ++i)
-            all << form->ItemText(i);
-        return all;
-    }
+    QStringList texts() const { return testing::ListedPaths(*form); }
     void fill(const QStringList& paths) {
         for (const QString& p : paths)
             form->AddToList(p);

@@ -11,6 +11,13 @@ QString StoreFile() {
 }
 } // namespace
 
+QStringList ListedPaths(const Form1& form) {
+    QStringList rows;
+    for (int i = 1; i <= form.ItemCount(); ++i)
+        rows << form.ItemText(i);
+    return rows;
+}
+
 std::optional<QString> StoredSetting(const QString& key) {
     QSettings store(StoreFile(), QSettings::IniFormat);
     store.beginGroup(QStringLiteral("Pellarine"));

@@ -23,6 +23,9 @@ struct FormFixture {
     }
 };
 
+// The job list's rows, first to last.
+QStringList ListedPaths(const Form1& form);
+
 // Reads the settings store file directly, bypassing the program's own reader.
 std::optional<QString> StoredSetting(const QString& key);
 void StoreSetting(const QString& key, const QString& value);
