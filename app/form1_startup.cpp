@@ -42,7 +42,12 @@ void Form1::Form_Load() {
         });
     g.run(106, [&] { OpenHomePageAtRandom(); });
     g.run(130, [&] { setWindowTitle(apptitle::ProductName); });
-    g.run(130, [&] { setWindowIcon(QIcon(QStringLiteral(":/pellarine.ico"))); });
+    g.run(130, [&] {
+        const auto icon = platform::LoadIconFile(QStringLiteral(":/pellarine.ico"));
+        if (!icon)
+            platform::Raise(481, {}); // "Invalid picture"
+        setWindowIcon(*icon);
+    });
     g.run(130, [&] { apptitle::SetApplicationTitle(); });
     g.run(132, [&] { jobList->setHeader(QStringLiteral("EPS File(s)")); });
     g.run(134, [&] { ListView1->header()->resizeSection(0, layout::Px(7000)); });

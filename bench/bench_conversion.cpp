@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "convert/rasterise.h"
 #include "fakes.h"
+#include "gapmeter.h"
 #include "platform/launcher.h"
 #include "scratchhome.h"
 
@@ -55,21 +56,11 @@ int main(int argc, char** argv) {
         form.AddToList(file);
     QApplication::processEvents(); // the first paint of the window is not part of the run
 
-    QElapsedTimer sinceTick;
-    qint64 longestGap = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    int slowGaps = 0;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 gap = sinceTick.restart();
-        longestGap = std::max(longestGap, gap);
-        slowGaps += gap > 50 ? 1 : 0;
-    });
+    testing::GapMeter gaps;
     clock.restart();
-    sinceTick.start();
-    tick.start();
+    gaps.start();
     form.PushButton2_Click();
-    tick.stop();
+    gaps.stop();
     const double runMs = static_cast<double>(clock.elapsed());
 
     const int made = static_cast<int>(QDir(out).entryList({QStringLiteral("*.pdf")}).size());
@@ -79,7 +70,7 @@ int main(int argc, char** argv) {
     std::printf("conversion run:   %.0f ms (%.1f ms per file, %.1f ms over gs per file)\n", runMs,
                 runMs / n, (runMs - loopMs) / n);
     std::printf("longest time without serving events: %lld ms (%d gaps over 50 ms)\n",
-                static_cast<long long>(longestGap), slowGaps);
+                static_cast<long long>(gaps.longestMs()), gaps.gapsOver50Ms());
     std::printf("closing message: %s\n", qPrintable(fakes.dialogs.messages().value(0)));
     return 0;
 }

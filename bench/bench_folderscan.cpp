@@ -5,6 +5,7 @@
 
 #include "app/form1.h"
 #include "fakes.h"
+#include "gapmeter.h"
 #include "scratchhome.h"
 #include "intake/addfolder.h"
 #include "platform/filesystem.h"
@@ -65,30 +66,21 @@ double TimeFind(const QString& root, int& count) {
 // ticks; returns the scan's time and fills the gap and the number of files found.
 double TimeScan(const QString& root, qint64& longestGapMs, int& count) {
     testing::FakeDialogs dialogs;
-    QElapsedTimer sinceTick;
-    longestGapMs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGapMs = std::max(longestGapMs, sinceTick.elapsed());
-        sinceTick.restart();
-    });
+    testing::GapMeter gaps;
     double ms = 0;
     count = 0;
     QTimer::singleShot(0, [&] {
-        ticker.start();
-        sinceTick.start();
+        gaps.start();
         QElapsedTimer clock;
         clock.start();
         AddFolder::AppendFilesOfTree(root, QStringLiteral("*.*"), dialogs, nullptr,
                                      [&](const QString&) { ++count; });
         ms = clock.nsecsElapsed() / 1e6;
-        longestGapMs = std::max(longestGapMs, sinceTick.elapsed());
-        ticker.stop();
+        gaps.stop();
         QCoreApplication::quit();
     });
     QCoreApplication::exec();
+    longestGapMs = gaps.longestMs();
     return ms;
 }
 
@@ -102,21 +94,14 @@ double TimeWindowScan(const QString& root, qint64& longestGapMs, int& count) {
     QCoreApplication::processEvents();
     fakes.dialogs.inputs.enqueue(QStringLiteral("*"));
     fakes.dialogs.folders.enqueue(root);
-    QElapsedTimer sinceTick;
-    longestGapMs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGapMs = std::max(longestGapMs, sinceTick.restart());
-    });
-    ticker.start();
-    sinceTick.start();
+    testing::GapMeter gaps;
+    gaps.start();
     QElapsedTimer clock;
     clock.start();
     form.PushButton3_Click();
     const double ms = clock.nsecsElapsed() / 1e6;
-    longestGapMs = std::max(longestGapMs, sinceTick.elapsed());
+    gaps.stop();
+    longestGapMs = gaps.longestMs();
     count = form.ItemCount();
     return ms;
 }

@@ -29,6 +29,9 @@ private slots:
     void emptyStore_givesDefaults() {
         Form1& form = f->create();
         QCOMPARE(form.windowTitle(), QStringLiteral("Pellarine"));
+        const QList<QSize> iconSizes = form.windowIcon().availableSizes();
+        for (const QSize size : {QSize(32, 32), QSize(48, 48), QSize(128, 128), QSize(256, 256)})
+            QVERIFY2(iconSizes.contains(size), qPrintable(QString::number(size.width())));
         QCOMPARE(form.Text1->text(), f->home.home() + QStringLiteral("/Desktop/"));
         QCOMPARE(form.Slider1->value(), 75);
         QCOMPARE(form.Frame3->title(), QStringLiteral("PDF Quality: 75%"));
