@@ -120,6 +120,11 @@ void Form1::PushButton7_Click() {
 bool Form1::ListView1_DragOver(const QMimeData& data) { return dropintake::AcceptsDrag(data); }
 
 void Form1::ListView1_Drop(const QMimeData& data) {
-    dropintake::DropPaths(dropintake::DroppedPaths(data), *services.dialogs, this,
-                          [this](const QString& path) { AddToList(path); });
+    // A drop has no error report of its own; paths that cannot be examined are skipped inside,
+    // and nothing may escape into the event loop.
+    try {
+        dropintake::DropPaths(dropintake::DroppedPaths(data), *services.dialogs, this,
+                              [this](const QString& path) { AddToList(path); });
+    } catch (const std::exception&) {
+    }
 }

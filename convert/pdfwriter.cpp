@@ -1,5 +1,6 @@
 #include "convert/pdfwriter.h"
 
+#include "app/apptitle.h"
 #include "platform/dialogs.h"
 #include "platform/pdfprinter.h"
 #include "platform/pdfwritername.h"
@@ -11,8 +12,6 @@
 namespace pdfwriter {
 
 namespace {
-
-const QString ApplicationTitle = QStringLiteral("Pellarine");
 
 bool IsInstalled(platform::Printers& printers) {
     return printers.installedPrinters().contains(platform::PdfWriterName(), Qt::CaseSensitive);
@@ -55,7 +54,7 @@ QString PdfWriterMissingText() {
 void CheckPdfWriterInstalled(platform::Printers& printers, platform::Dialogs& dialogs,
                              QWidget* owner) {
     if (!IsInstalled(printers))
-        dialogs.messageBox(owner, PdfWriterMissingText(), ApplicationTitle, platform::Buttons::Ok,
+        dialogs.messageBox(owner, PdfWriterMissingText(), apptitle::ApplicationTitle(), platform::Buttons::Ok,
                            platform::Icon::None);
 }
 
