@@ -150,8 +150,10 @@ private slots:
             form->ListView1_RemoveSelected();
             form->PushButton6_Click();
             duringRun = form->ItemCount();
+            form->close(); // ends the program at once, even in the middle of the run
         });
         press();
+        QCOMPARE(f->fakes.endProgramCalls, 1);
         QCOMPARE(f->fakes.dialogs.messages(), QStringList{QStringLiteral("Done.")});
         QCOMPARE(duringRun, 2);
         QCOMPARE(form->ItemCount(), 2);
