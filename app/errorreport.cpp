@@ -24,23 +24,18 @@ Guarded::Guarded(platform::Dialogs& dialogs_, QWidget* owner_, QString label_)
     : dialogs(dialogs_), owner(owner_), label(std::move(label_)) {}
 
 bool Guarded::guard(int step, const std::function<void()>& statement) {
-    int number = 0;
     QString description;
     try {
         statement();
         return true;
     } catch (const platform::Failure& failure) {
-        number = failure.number;
         description = failure.description;
     } catch (const std::bad_alloc&) {
-        number = 7;
         description = platform::DescriptionOf(7);
     } catch (const std::exception& other) {
-        number = 5;
         description = QString::fromLocal8Bit(other.what());
     }
     ++failureCount;
-    lastNumber = number;
     ShowErrorReport(dialogs, owner, label, step, description);
     return false;
 }

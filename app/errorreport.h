@@ -56,10 +56,6 @@ public:
     // How many failures this procedure has reported so far.
     int failures() const { return failureCount; }
 
-    // The number of the last failure (0 when none); lets a procedure react to one failure in
-    // its own way, e.g. by ending instead of resuming.
-    int lastFailureNumber() const { return lastNumber; }
-
 private:
     bool guard(int step, const std::function<void()>& statement);
 
@@ -67,7 +63,6 @@ private:
     QWidget* owner;
     QString label;
     int failureCount = 0;
-    int lastNumber = 0;
 };
 
 } // namespace errorreport

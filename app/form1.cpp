@@ -181,7 +181,6 @@ void Form1::connectHandlers() {
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
     connect(ListView1, &QTreeView::pressed, this,
             [this](const QModelIndex& item) { ListView1_ItemClick(item); });
-    connect(ListView1, &QTreeView::doubleClicked, this, [this] { ListView1_RemoveSelected(); });
 }
 
 void Form1::setPointer(Pointer value) {

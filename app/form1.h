@@ -109,6 +109,8 @@ private:
     void ApplySkin();
     void OpenHomePageAtRandom();
     void setOption(QRadioButton* option, bool selected);
+    // The quality frame's caption: "PDF Quality: " and the slider value with "%".
+    void showQuality();
     // Stores a setting for a handler that has no error report of its own: a failure is told
     // to the user once (until a write succeeds again) instead of on every keystroke.
     void storeSetting(const QString& key, const QString& value);

@@ -10,7 +10,7 @@
 #include "platform/dialogs.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
-#include "platform/fileidentity.h"
+#include "platform/filesystem.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -92,7 +92,11 @@ bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source) {
         ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * i / ItemCount())));
     });
     g.run(124, [&] {
-        ProgressBar1->setFormat(QStringLiteral("Processing: ") + paths::GetFileNamePart(source));
+        // The bar's text is a format in which "%p", "%v" and "%m" stand for numbers; an
+        // invisible word joiner after each "%" of the name keeps the name as it is.
+        QString name = paths::GetFileNamePart(source);
+        name.replace(QLatin1Char('%'), QStringLiteral("%\u2060"));
+        ProgressBar1->setFormat(QStringLiteral("Processing: ") + name);
     });
     platform::Yield();
     QString output;

@@ -10,10 +10,8 @@
 #include "platform/dialogs.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
+#include "platform/filesystem.h"
 #include "platform/shell.h"
-#include "platform/skinframework.h"
-
-#include <QElapsedTimer>
 
 void Form1::PushButton1_Click() {
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton1);
@@ -78,17 +76,12 @@ void Form1::PushButton3_Click() {
     g.run(114, [&] { collection = AddFolder::NewCollection(folder); });
     g.run(116, [&] { AddFolder::GetSubDirectories2016(collection, true, *services.dialogs, this); });
     const QString pattern = AddFolder::PatternForExtension(answer);
-    QElapsedTimer sinceYield; // a tree of thousands of folders must not freeze the window
-    sinceYield.start();
     for (const QString& entry : collection) {
         g.run(122, [&] {
             for (const QString& path : AddFolder::FilesOfFolder(entry, pattern))
                 AddToList(path);
         });
-        if (sinceYield.elapsed() >= 20) {
-            platform::Yield();
-            sinceYield.restart();
-        }
+        AddFolder::YieldIfDue(); // a tree of thousands of folders must not freeze the window
     }
     g.run(136, [&] { setPointer(Pointer::Default); });
 }

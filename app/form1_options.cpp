@@ -30,6 +30,11 @@ void Form1::storeSetting(const QString& key, const QString& value) {
     }
 }
 
+void Form1::showQuality() {
+    Frame3->setTitle(QStringLiteral("PDF Quality: ") + QString::number(Slider1->value()) +
+                     QLatin1Char('%'));
+}
+
 void Form1::Option1_Click() {
     storeSetting(settings::Option1, settings::BooleanText(Option1->isChecked()));
     storeSetting(settings::Option2, settings::BooleanText(Option2->isChecked()));
@@ -42,9 +47,8 @@ void Form1::Option2_Click() { Option1_Click(); }
 void Form1::Text1_Change() { storeSetting(settings::OutputFolder, Text1->text()); }
 
 void Form1::Slider1_Change() {
-    const QString value = QString::number(Slider1->value());
-    Frame3->setTitle(QStringLiteral("PDF Quality: ") + value + QLatin1Char('%'));
-    storeSetting(settings::JPGQuality, value);
+    showQuality();
+    storeSetting(settings::JPGQuality, QString::number(Slider1->value()));
 }
 
 void Form1::PushButton4_Click() {

@@ -4,6 +4,7 @@
 
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +27,8 @@ void Form1::hover(QWidget* widget, const QPoint& position) {
         setPointer(Pointer::Custom);
         return;
     }
-    const bool arrowRule = widget == this || widget == Frame2 || widget == Frame3 ||
+    const bool arrowRule = widget == this || widget == ListView1 ||
+                           widget == ListView1->header()->viewport() || widget == Frame2 || widget == Frame3 ||
                            widget == Frame4 || widget == Label2 || widget == Label3 ||
                            widget == Option1 || widget == Option2 || widget == Text1;
     if (arrowRule)
@@ -56,6 +58,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease:
             ListView1_MouseUp();
             break;
+        case QEvent::MouseButtonDblClick: // anywhere in the list, over a row or not
+            ListView1_RemoveSelected();
+            return true;
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDropEvent*>(event);

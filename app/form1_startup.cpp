@@ -10,6 +10,7 @@
 #include "platform/cursorfile.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
+#include "platform/filesystem.h"
 #include "platform/random.h"
 #include "platform/shell.h"
 
@@ -62,10 +63,7 @@ void Form1::Form_Load() {
         Slider1->setValue(static_cast<int>(std::clamp<long long>(
             settings::RoundHalfEven(stored), Slider1->minimum(), Slider1->maximum())));
     });
-    g.run(140, [&] {
-        Frame3->setTitle(QStringLiteral("PDF Quality: ") + QString::number(Slider1->value()) +
-                         QLatin1Char('%'));
-    });
+    g.run(140, [&] { showQuality(); });
     g.run(142, [&] {
         setOption(Option1,
                   settings::ToBoolean(settings::ReadSetting(settings::Option1, QStringLiteral("1"))));

@@ -48,7 +48,7 @@ void JobListModel::timerEvent(QTimerEvent* event) {
 QVariant JobListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows.size())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
         return rows.at(index.row());
     return {};
 }

@@ -1,5 +1,6 @@
 #include "convert/rasterise.h"
 
+#include "convert/paths.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/launcher.h"
@@ -85,15 +86,8 @@ void PrepareWorkingFolder(const QString& applicationFolder) {
 }
 
 void WriteBatchFile(const QString& batchText) {
-    const QString path = BatchFilePath();
-    QFile::remove(path);
-    QFile file(path);
-    const QByteArray bytes = batchText.toLocal8Bit();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush())
-        platform::Raise(platform::errors::PathFileAccess,
-                        QStringLiteral("The batch file %1 cannot be written: %2")
-                            .arg(Native(path), file.errorString()));
+    paths::DeleteFileQuiet(BatchFilePath());
+    paths::WriteTextFile(BatchFilePath(), batchText);
 }
 
 Rasterised RasteriseEps(const QString& source, platform::Launcher& launcher,
@@ -101,8 +95,8 @@ Rasterised RasteriseEps(const QString& source, platform::Launcher& launcher,
     const QString eps = CurrentEpsPath();
     const QString jpg = CurrentJpgPath();
     platform::CheckPrivateFolder(WorkingFolder());
-    QFile::remove(eps);
-    QFile::remove(jpg);
+    paths::DeleteFileQuiet(eps);
+    paths::DeleteFileQuiet(jpg);
     if (!QFileInfo::exists(source))
         platform::Raise(platform::errors::FileNotFound,
                         QStringLiteral("The file %1 cannot be found.").arg(Native(source)));
@@ -125,7 +119,9 @@ Rasterised RasteriseEps(const QString& source, platform::Launcher& launcher,
         return Rasterised::LaunchFailed;
     }
     if (ended != Shell32::TimedOut) {
-        while (IsFile(eps) && clock.elapsed() < timeLimitMs) {
+        // The batch file has ended; its last line has removed the input, or never will.
+        clock.restart();
+        while (IsFile(eps) && clock.elapsed() < CopyWaitMs) {
             platform::Yield();
             pause(100);
         }

@@ -16,7 +16,8 @@ namespace rasterise {
 
 // How long Ghostscript may work on one file before it is ended and the file counted as failed.
 constexpr int GhostscriptTimeLimitMs = 60000;
-// How long a finished copy may take to become visible in the working folder.
+// How long a finished step may take to show in the working folder: the copy to appear, the
+// input to disappear once the batch file has ended.
 constexpr int CopyWaitMs = 3000;
 
 // "TEMP" + "/ps", read anew on every call, and the fixed files inside it.

@@ -2,7 +2,7 @@
 
 #include "convert/paths.h"
 #include "platform/failure.h"
-#include "platform/fileidentity.h"
+#include "platform/filesystem.h"
 
 namespace run {
 

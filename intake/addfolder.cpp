@@ -46,7 +46,8 @@ bool TooLong(const QString& text) {
     return text.toUtf8().size() >= platform::PathMax();
 }
 
-// Serves pending window events when the listing has run for a while without doing so.
+} // namespace
+
 void YieldIfDue() {
     thread_local QElapsedTimer sinceYield;
     if (!sinceYield.isValid()) {
@@ -56,6 +57,8 @@ void YieldIfDue() {
         sinceYield.restart();
     }
 }
+
+namespace {
 
 // The files of one folder (with a separator added when missing) matching the pattern.
 QList<platform::FolderEntry> ListFiles(const QString& folder, const QString& pattern) {
@@ -149,10 +152,18 @@ qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialog
 
 } // namespace
 
+// A name holding "?" may stand for bytes that are not UTF-8, which no path can name again:
+// such a file is kept only when the joined path really names it.
+static bool Reachable(const QString& folder, const QString& name) {
+    return !name.contains(QLatin1Char('?')) ||
+           platform::FileExists(folder + paths::Separator() + name);
+}
+
 QStringList GetFilesInFolder(const QString& folder, const QString& pattern) {
     QStringList kept;
+    const QString base = folder.endsWith(paths::Separator()) ? folder.chopped(1) : folder;
     for (const platform::FolderEntry& entry : ListFiles(folder, pattern))
-        if (entry.regularFile)
+        if (entry.regularFile && Reachable(base, entry.name))
             kept.append(entry.name);
     return kept;
 }
@@ -192,7 +203,8 @@ QStringList FilesOfFolder(const QString& entry, const QString& pattern) {
     const QString folder = entry.chopped(1); // without its trailing separator
     for (const platform::FolderEntry& file : ListFiles(folder, pattern)) {
         YieldIfDue();
-        if (!file.regularFile || file.name.startsWith(QLatin1Char('~')))
+        if (!file.regularFile || file.name.startsWith(QLatin1Char('~')) ||
+            !Reachable(folder, file.name))
             continue;
         const QString path = folder + paths::Separator() + file.name;
         // Only a name starting with "." carries the hidden attribute, so only such a file can

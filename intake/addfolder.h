@@ -53,6 +53,9 @@ QString PatternForExtension(const QString& answer);
 // Files that vanish or cannot be examined meanwhile are left out.
 QStringList FilesOfFolder(const QString& entry, const QString& pattern);
 
+// Serves pending window events when the scan has gone a while (25 ms) without doing so.
+void YieldIfDue();
+
 // The whole scan of one folder: collects its tree, then calls `append` for every file of it,
 // folder by folder in collection order, in listing order within a folder. Serves pending window
 // events now and then while it lists, so a large tree never freezes the window.

@@ -50,8 +50,14 @@ QString TempFolder() {
         if (!folder.isEmpty())
             return folder;
     }
-    return PrivateFolder(QDir::tempPath(),
-                         QStringLiteral("pellarine-%1").arg(static_cast<qulonglong>(::getuid())));
+    const QString folder = PrivateFolder(
+        QDir::tempPath(), QStringLiteral("pellarine-%1").arg(static_cast<qulonglong>(::getuid())));
+    if (folder.isEmpty())
+        Raise(errors::PathNotFound,
+              QStringLiteral("No private temporary folder could be made in %1; set TEMP to a "
+                             "folder of your own.")
+                  .arg(QDir::tempPath()));
+    return folder;
 }
 
 } // namespace platform

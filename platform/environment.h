@@ -12,6 +12,7 @@ QString GetDesktopFolder();
 
 // The value standing for "TEMP": the environment variable when set, otherwise a private
 // per-user folder (mode 0700) under XDG_RUNTIME_DIR, or under the system temporary folder.
+// Raises a failure when no such folder can be made.
 QString TempFolder();
 
 } // namespace platform

@@ -2,6 +2,10 @@
 
 #include "platform/failure.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -261,6 +265,31 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes) {
     }
     if (::close(fd) != 0 && errno != EINTR)
         RaiseErrno(errno, errors::PathNotFound);
+}
+
+std::optional<FileIdentity> FileIdentityOf(const QString& path) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FileIdentity{static_cast<unsigned long long>(st.st_dev),
+                        static_cast<unsigned long long>(st.st_ino),
+                        static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL +
+                            st.st_mtim.tv_nsec,
+                        static_cast<long long>(st.st_size)};
+}
+
+bool ProgramOnPath(const QString& name) {
+    return !QStandardPaths::findExecutable(name).isEmpty();
+}
+
+bool PathExists(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).lastModified().isValid();
+}
+
+bool IsNormalFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));
 }
 
 } // namespace platform

@@ -84,12 +84,10 @@ bool IsRunning(pid_t pid) {
 
 void EndTree(pid_t pid) {
     if (!IsRunning(pid)) return;
-    // A polite request first (the command interpreter then ends its own child and reaps it),
-    // then the whole group is killed: stragglers that ignored the request go as well.
-    ::kill(-pid, SIGTERM);
-    WaitForEnd(pid, std::chrono::milliseconds(1000));
+    // The whole group goes at once: the interpreter and whatever it started. Nothing of theirs
+    // needs a chance to clean up, and the window must not wait on a polite request.
     ::kill(-pid, SIGKILL);
-    WaitForEnd(pid, std::chrono::milliseconds(5000));
+    WaitForEnd(pid, std::chrono::milliseconds(200));
 }
 
 QString Unquoted(QString file) {
@@ -285,14 +283,23 @@ bool ProcessGroupExists(qint64 groupId) {
 
 namespace {
 
-QString PrivacyProblem(const QString& folder) {
+// Why `folder` is not safe to run things from, or nothing. The working folder itself must be
+// ours alone. The folder holding it may also belong to the system and be shared, as /tmp is,
+// provided its sticky bit keeps others from renaming or replacing what we own in it.
+QString PrivacyProblem(const QString& folder, bool holdsWorkingFolder) {
     struct stat st {};
-    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0)
+    const QByteArray path = QFile::encodeName(folder);
+    const int read = holdsWorkingFolder ? ::stat(path.constData(), &st)
+                                        : ::lstat(path.constData(), &st);
+    if (read != 0)
         return QStringLiteral("it cannot be read");
-    if (S_ISLNK(st.st_mode)) return QStringLiteral("it is a symbolic link");
-    if (!S_ISDIR(st.st_mode)) return QStringLiteral("it is not a folder");
-    if (st.st_uid != ::geteuid()) return QStringLiteral("it belongs to another user");
-    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("it is a symbolic link");
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (st.st_uid != ::geteuid() && !(holdsWorkingFolder && st.st_uid == 0))
+        return QStringLiteral("it belongs to another user");
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && !(holdsWorkingFolder && (st.st_mode & S_ISVTX)))
         return QStringLiteral("other users can write to it");
     return {};
 }
@@ -302,7 +309,7 @@ QString PrivacyProblem(const QString& folder) {
 void CheckPrivateFolder(const QString& folder) {
     const QString clean = QDir::cleanPath(folder);
     for (const QString& f : {clean, QFileInfo(clean).path()}) {
-        const QString problem = PrivacyProblem(f);
+        const QString problem = PrivacyProblem(f, f != clean);
         if (!problem.isEmpty())
             Raise(errors::PermissionDenied,
                   QStringLiteral("Nothing is run from the working folder %1: the folder %2 is "

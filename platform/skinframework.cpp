@@ -3,7 +3,6 @@
 #include "platform/failure.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QWidget>
 
 namespace platform {
@@ -18,15 +17,6 @@ void SkinFramework::LoadSkin(const QString& path, const QString& /*iniFileName*/
 void SkinFramework::ApplyWindow(QWidget* window) {
     if (window)
         window->setStyleSheet(styleSheet);
-}
-
-bool IsNormalFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));
-}
-
-bool PathExists(const QString& path) {
-    return !path.isEmpty() && QFileInfo(path).lastModified().isValid();
 }
 
 } // namespace platform

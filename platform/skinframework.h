@@ -22,10 +22,4 @@ private:
     QString styleSheet;
 };
 
-// True when `path` names a normal file: a regular file that is not hidden (no leading ".").
-bool IsNormalFile(const QString& path);
-
-// True when the modification time of `path` can be read (an existing file or folder).
-bool PathExists(const QString& path);
-
 } // namespace platform

@@ -191,6 +191,22 @@ private slots:
         QCOMPARE(form->ItemCount(), 6);
     }
 
+    void progressText_showsTheFileNameAsItIs() {
+        const QString art = f->home.makeFolder(QStringLiteral("percent"));
+        testing::WriteFile(art + QStringLiteral("/50%p off.eps"), SquareEps);
+        form->AddToList(art + QStringLiteral("/50%p off.eps"));
+        QString shown;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, this, [&] {
+            if (form->ProgressBar1->text().startsWith(QStringLiteral("Processing: ")))
+                shown = form->ProgressBar1->text().remove(QChar(0x2060)); // invisible
+        });
+        probe.start(5);
+        press();
+        QCOMPARE(shown, QStringLiteral("Processing: 50%p off.eps"));
+        QCOMPARE(closing(), QStringLiteral("Done."));
+    }
+
     void aListedPdf_isNeverReplacedByItsOwnConversion() {
         const QString art = f->home.makeFolder(QStringLiteral("pdfs"));
         testing::WriteFile(art + QStringLiteral("/original.pdf"), SquareEps);

@@ -47,6 +47,19 @@ private slots:
         QCOMPARE(texts(), (QStringList{"/a.eps"}));
     }
 
+    void doubleClickOnEmptySpace_removesTheSelectedRow_andTheHintIsTheListTip() {
+        fill({"/a.eps", "/b.eps"});
+        select(2);
+        const QPoint below = form->ListView1->viewport()->rect().bottomLeft() + QPoint(5, -5);
+        QVERIFY(!form->ListView1->indexAt(below).isValid());
+        QTest::mouseDClick(form->ListView1->viewport(), Qt::LeftButton, {}, below);
+        QCOMPARE(texts(), (QStringList{"/a.eps"}));
+        QVERIFY(!form->jobs().data(form->jobs().index(0), Qt::ToolTipRole).isValid());
+        QCOMPARE(form->ListView1->toolTip(),
+                 QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | "
+                                "line to right and out of window to reveal full names."));
+    }
+
     void removal_doesNothingWhenEmptyBusyOrNothingSelected() {
         QTest::keyClick(form->ListView1, Qt::Key_Delete); // empty list
         form->ListView1_RemoveSelected();

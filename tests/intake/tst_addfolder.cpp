@@ -10,6 +10,9 @@
 #include <QSet>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <functional>
 #include <memory>
 #include <sys/stat.h>
@@ -193,6 +196,22 @@ private slots:
         ::rmdir((raw + "/below").constData()); // beyond what QTemporaryDir can name
         ::rmdir(raw.constData());
         QCOMPARE(folders, (QStringList{entry(), entry("good"), entry("good/deeper")}));
+    }
+
+    void filesWithUndecodableNames_areLeftOut_realQuestionMarksKept() {
+        file("plain.eps");
+        file("why?.eps");
+        const QByteArray raw = QFile::encodeName(root) + "/caf\xe9.eps";
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QStringList found = filesOfTree(QStringLiteral("*"));
+        QStringList names = AddFolder::GetFilesInFolder(root, QStringLiteral("*.*"));
+        ::unlink(raw.constData()); // beyond what QTemporaryDir can name
+        found.sort();
+        names.sort();
+        QCOMPARE(found, (QStringList{root + "/plain.eps", root + "/why?.eps"}));
+        QCOMPARE(names, (QStringList{"plain.eps", "why?.eps"}));
     }
 
     void appendFilesOfTree_followsFolderOrder_andLeavesOutTildeAndHiddenFiles() {

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace platform;
 
 namespace {
@@ -135,6 +137,13 @@ class TestLauncher : public QObject {
         const QString link = parent + QStringLiteral("/link");
         QVERIFY(QFile::link(folder, link));
         QVERIFY_THROWS_EXCEPTION(Failure, CheckPrivateFolder(link));
+
+        // A shared parent like /tmp is fine when its sticky bit protects what we own in it.
+        QVERIFY(::chmod(QFile::encodeName(parent).constData(), 01777) == 0);
+        CheckPrivateFolder(folder);
+        QVERIFY(::chmod(QFile::encodeName(parent).constData(), 0777) == 0);
+        QVERIFY_THROWS_EXCEPTION(Failure, CheckPrivateFolder(folder));
+        ::chmod(QFile::encodeName(parent).constData(), 0700);
     }
 };
 
