@@ -16,8 +16,8 @@ QString ReportText(const QString& label, int step, const QString& description) {
 
 void ShowErrorReport(platform::Dialogs& dialogs, QWidget* owner, const QString& label, int step,
                      const QString& description) {
-    dialogs.messageBox(owner, ReportText(label, step, description), Caption,
-                       platform::Buttons::Ok, platform::Icon::Warning);
+    dialogs.messageBox(owner, ReportText(label, step, description), Caption, platform::Buttons::Ok,
+                       platform::Icon::Warning);
 }
 
 Guarded::Guarded(platform::Dialogs& dialogs_, QWidget* owner_, QString label_)

@@ -16,13 +16,20 @@ namespace errorreport {
 // Procedure labels, exactly as the report's second line names them.
 namespace labels {
 inline const QString FormLoad = QStringLiteral("in Pellarine2021/08/31.Form1.Form_Load ");
-inline const QString PushButton1 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton1_Click ");
-inline const QString PushButton2 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton2_Click ");
-inline const QString PushButton3 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton3_Click ");
-inline const QString PushButton4 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton4_Click ");
-inline const QString PushButton5 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton5_Click ");
-inline const QString PushButton6 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton6_Click ");
-inline const QString PushButton7 = QStringLiteral("in Pellarine2021/08/31.Form1.PushButton7_Click ");
+inline const QString PushButton1 =
+    QStringLiteral("in Pellarine2021/08/31.Form1.PushButton1_Click ");
+inline const QString PushButton2 =
+    QStringLiteral("in Pellarine2021/08/31.Form1.PushButton2_Click ");
+inline const QString PushButton3 =
+    QStringLiteral("in Pellarine2021/08/31.Form1.PushButton3_Click ");
+inline const QString PushButton4 =
+    QStringLiteral("in Pellarine2021/08/31.Form1.PushButton4_Click ");
+inline const QString PushButton5 =
+    QStringLiteral("in Pellarine2021/08/31.Form1.PushButton5_Click ");
+inline const QString PushButton6 =
+    QStringLiteral("in Pellarine2021/08/31.Form1.PushButton6_Click ");
+inline const QString PushButton7 =
+    QStringLiteral("in Pellarine2021/08/31.Form1.PushButton7_Click ");
 inline const QString GetSubDirectories2016 =
     QStringLiteral("in Corvane2021/08/31.AddFolder.GetSubDirectories2016 ");
 } // namespace labels

@@ -143,9 +143,8 @@ void Form1::buildLayout() {
     Place(PushButton4, 6000, 300, 600, 345);
 
     // Tab order as laid out: the job list first, so it has the focus when the window opens.
-    QWidget* order[] = {ListView1,   PushButton1, PushButton3, PushButton6, PushButton7,
-                        PushButton2, Slider1,     PushButton5, Text1,       PushButton4,
-                        Option1,     Option2};
+    QWidget* order[] = {ListView1, PushButton1, PushButton3, PushButton6, PushButton7, PushButton2,
+                        Slider1,   PushButton5, Text1,       PushButton4, Option1,     Option2};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     ListView1->setFocus();

@@ -75,8 +75,8 @@ void Form1::PushButton2_Click() {
         ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
         closing = run::ClosingMessage(n, failed);
     }
-    services.dialogs->messageBox(this, closing, apptitle::ApplicationTitle(),
-                                 platform::Buttons::Ok, platform::Icon::None);
+    services.dialogs->messageBox(this, closing, apptitle::ApplicationTitle(), platform::Buttons::Ok,
+                                 platform::Icon::None);
     Converting = false;
 }
 
@@ -88,9 +88,8 @@ bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source) {
         setPointer(Pointer::Default);
         return converted;
     };
-    g.run(120, [&] {
-        ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * i / ItemCount())));
-    });
+    g.run(120,
+          [&] { ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * i / ItemCount()))); });
     g.run(124, [&] {
         // The bar's text is a format in which "%p", "%v" and "%m" stand for numbers; an
         // invisible word joiner after each "%" of the name keeps the name as it is.
@@ -103,8 +102,8 @@ bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source) {
     if (!g.run(128, [&] {
             // The first option, or neither (only a damaged store leaves both cleared): into the
             // folder of the text box, which was checked when the run started.
-            output = run::OutputPath(source, Text1->text(), Option2->isChecked() &&
-                                                                !Option1->isChecked());
+            output = run::OutputPath(source, Text1->text(),
+                                     Option2->isChecked() && !Option1->isChecked());
         }))
         return done(false);
     // A listed PDF "converted" beside itself would be replaced by a picture of its first page.

@@ -74,7 +74,8 @@ void Form1::PushButton3_Click() {
     g.run(112, [&] { setPointer(Pointer::Hourglass); });
     AddFolder::SubFolderCollection collection;
     g.run(114, [&] { collection = AddFolder::NewCollection(folder); });
-    g.run(116, [&] { AddFolder::GetSubDirectories2016(collection, true, *services.dialogs, this); });
+    g.run(116,
+          [&] { AddFolder::GetSubDirectories2016(collection, true, *services.dialogs, this); });
     const QString pattern = AddFolder::PatternForExtension(answer);
     for (const QString& entry : collection) {
         g.run(122, [&] {

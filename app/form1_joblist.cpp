@@ -43,7 +43,8 @@ void Form1::ListView1_MouseDown() { IsDragging = true; }
 void Form1::ListView1_ItemClick(const QModelIndex& item) {
     DraggedItem = item;
     // The drag pointer is read at every click; without it the list keeps its pointer.
-    if (auto drag = platform::LoadCursorFile(services.applicationFolder + QStringLiteral("/drag.ico")))
+    if (auto drag =
+            platform::LoadCursorFile(services.applicationFolder + QStringLiteral("/drag.ico")))
         ListView1->viewport()->setCursor(*drag);
 }
 

@@ -56,8 +56,8 @@ void Form1::PushButton4_Click() {
     QString folder;
     g.run(100, [&] {
         const QString start = settings::ReadSetting(settings::LastFolder, QString());
-        folder = services.dialogs->browseForFolder(this, QStringLiteral("Please select folder:"),
-                                                   start);
+        folder =
+            services.dialogs->browseForFolder(this, QStringLiteral("Please select folder:"), start);
     });
     if (g.test(102, [&] { return folder.isEmpty(); }))
         return;

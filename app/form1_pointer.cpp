@@ -27,10 +27,10 @@ void Form1::hover(QWidget* widget, const QPoint& position) {
         setPointer(Pointer::Custom);
         return;
     }
-    const bool arrowRule = widget == this || widget == ListView1 ||
-                           widget == ListView1->header()->viewport() || widget == Frame2 || widget == Frame3 ||
-                           widget == Frame4 || widget == Label2 || widget == Label3 ||
-                           widget == Option1 || widget == Option2 || widget == Text1;
+    const bool arrowRule =
+        widget == this || widget == ListView1 || widget == ListView1->header()->viewport() ||
+        widget == Frame2 || widget == Frame3 || widget == Frame4 || widget == Label2 ||
+        widget == Label3 || widget == Option1 || widget == Option2 || widget == Text1;
     if (arrowRule)
         setPointer(Pointer::Default);
 }
@@ -42,9 +42,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
     if (widget == ListView1->viewport()) {
         switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            ListView1_MouseDown();
-            break;
+        case QEvent::MouseButtonPress: ListView1_MouseDown(); break;
         case QEvent::MouseMove: {
             auto* move = static_cast<QMouseEvent*>(event);
             const bool buttonHeld = move->buttons() != Qt::NoButton;
@@ -55,9 +53,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             break;
         }
-        case QEvent::MouseButtonRelease:
-            ListView1_MouseUp();
-            break;
+        case QEvent::MouseButtonRelease: ListView1_MouseUp(); break;
         case QEvent::MouseButtonDblClick: // anywhere in the list, over a row or not
             ListView1_RemoveSelected();
             return true;
@@ -78,8 +74,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             ListView1_Drop(*drop->mimeData());
             return true;
         }
-        default:
-            break;
+        default: break;
         }
     } else if (widget == ListView1 && event->type() == QEvent::KeyPress) {
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {

@@ -65,18 +65,19 @@ void Form1::Form_Load() {
     });
     g.run(140, [&] { showQuality(); });
     g.run(142, [&] {
-        setOption(Option1,
-                  settings::ToBoolean(settings::ReadSetting(settings::Option1, QStringLiteral("1"))));
+        setOption(Option1, settings::ToBoolean(
+                               settings::ReadSetting(settings::Option1, QStringLiteral("1"))));
     });
     g.run(144, [&] {
-        setOption(Option2,
-                  settings::ToBoolean(settings::ReadSetting(settings::Option2, QStringLiteral("0"))));
+        setOption(Option2, settings::ToBoolean(
+                               settings::ReadSetting(settings::Option2, QStringLiteral("0"))));
     });
     if (g.test(146, [&] { return Option1->isChecked(); }))
         g.run(148, [&] { Frame4->setEnabled(true); });
     else
         g.run(150, [&] { Frame4->setEnabled(false); });
-    g.run(152, [&] { pdfwriter::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this); });
+    g.run(152,
+          [&] { pdfwriter::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this); });
 }
 
 // Selects or clears one of the two options. Clearing goes around the group's exclusivity, so

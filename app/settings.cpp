@@ -63,9 +63,7 @@ void WriteSetting(const QString& key, const QString& value) {
     platform::WriteUserValue(Store, Section, key, value);
 }
 
-QString BooleanText(bool value) {
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
+QString BooleanText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 
 bool ToBoolean(const QString& text) {
     if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     const QString samples = QStringLiteral(PELLARINE_APP_FOLDER "/Samples");
     QStringList files;
     for (int c = 0; c < copies; ++c)
-        for (const QString& name : QDir(samples).entryList({QStringLiteral("*.eps")}, QDir::Files)) {
+        for (const QString& name :
+             QDir(samples).entryList({QStringLiteral("*.eps")}, QDir::Files)) {
             const QString copy = sources + QStringLiteral("/%1-%2").arg(c).arg(name);
             QFile::copy(samples + QLatin1Char('/') + name, copy);
             files << copy;

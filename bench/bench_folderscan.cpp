@@ -6,9 +6,9 @@
 #include "app/form1.h"
 #include "fakes.h"
 #include "gapmeter.h"
-#include "scratchhome.h"
 #include "intake/addfolder.h"
 #include "platform/filesystem.h"
+#include "scratchhome.h"
 
 #include <QApplication>
 #include <QDir>
@@ -109,8 +109,8 @@ double TimeWindowScan(const QString& root, qint64& longestGapMs, int& count) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const int top = argc > 1 ? std::atoi(argv[1]) : 40;
     const int subs = argc > 2 ? std::atoi(argv[2]) : 49;

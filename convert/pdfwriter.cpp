@@ -27,7 +27,8 @@ void SetPdfWriterOutput(const QString& outputPath) {
 }
 
 bool SelectPdfWriter(platform::Printers& printers, platform::Printing& printing) {
-    if (!IsInstalled(printers)) return false;
+    if (!IsInstalled(printers))
+        return false;
     printing.setCurrentPrinter(platform::PdfWriterName());
     return true;
 }
@@ -54,8 +55,8 @@ QString PdfWriterMissingText() {
 void CheckPdfWriterInstalled(platform::Printers& printers, platform::Dialogs& dialogs,
                              QWidget* owner) {
     if (!IsInstalled(printers))
-        dialogs.messageBox(owner, PdfWriterMissingText(), apptitle::ApplicationTitle(), platform::Buttons::Ok,
-                           platform::Icon::None);
+        dialogs.messageBox(owner, PdfWriterMissingText(), apptitle::ApplicationTitle(),
+                           platform::Buttons::Ok, platform::Icon::None);
 }
 
 } // namespace pdfwriter

@@ -15,13 +15,9 @@ namespace rasterise {
 
 namespace {
 
-bool IsFile(const QString& path) {
-    return QFileInfo(path).isFile();
-}
+bool IsFile(const QString& path) { return QFileInfo(path).isFile(); }
 
-QString Native(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
 void CopyReplacing(const QString& from, const QString& to) {
     if (QFileInfo(to).isFile() && !QFile::remove(to))
@@ -36,18 +32,10 @@ void CopyReplacing(const QString& from, const QString& to) {
 
 } // namespace
 
-QString WorkingFolder() {
-    return platform::TempFolder() + QStringLiteral("/ps");
-}
-QString BatchFilePath() {
-    return WorkingFolder() + QStringLiteral("/eps2jpg.bat");
-}
-QString CurrentEpsPath() {
-    return WorkingFolder() + QStringLiteral("/current.eps");
-}
-QString CurrentJpgPath() {
-    return WorkingFolder() + QStringLiteral("/current.jpg");
-}
+QString WorkingFolder() { return platform::TempFolder() + QStringLiteral("/ps"); }
+QString BatchFilePath() { return WorkingFolder() + QStringLiteral("/eps2jpg.bat"); }
+QString CurrentEpsPath() { return WorkingFolder() + QStringLiteral("/current.eps"); }
+QString CurrentJpgPath() { return WorkingFolder() + QStringLiteral("/current.jpg"); }
 
 QString BatchText(int quality) {
     return QStringLiteral("gswin32c -dSAFER -dBATCH -dNOPAUSE -sDEVICE=jpeg -dJPEGQ=") +
@@ -105,7 +93,8 @@ Rasterised RasteriseEps(const QString& source, platform::Launcher& launcher,
     QElapsedTimer clock;
     clock.start();
     while (!IsFile(eps)) {
-        if (clock.elapsed() >= CopyWaitMs) return Rasterised::CopyFailed;
+        if (clock.elapsed() >= CopyWaitMs)
+            return Rasterised::CopyFailed;
         platform::Yield();
         pause(100);
     }

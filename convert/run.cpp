@@ -25,10 +25,9 @@ QString ClosingMessage(int itemCount, const QStringList& failedNames) {
     if (failedNames.isEmpty())
         return Done;
     constexpr int Shown = 5;
-    QString text = Done + QStringLiteral("\r\n\r\n") +
-                   QStringLiteral("%1 of %2 files produced no PDF:")
-                       .arg(failedNames.size())
-                       .arg(itemCount);
+    QString text =
+        Done + QStringLiteral("\r\n\r\n") +
+        QStringLiteral("%1 of %2 files produced no PDF:").arg(failedNames.size()).arg(itemCount);
     for (qsizetype i = 0; i < failedNames.size() && i < Shown; ++i)
         text += QStringLiteral("\r\n") + failedNames[i];
     if (failedNames.size() > Shown)

@@ -9,7 +9,8 @@ namespace run {
 
 // The closing messages.
 inline const QString NoFiles = QStringLiteral("No files added.");
-inline const QString NoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
+inline const QString NoFolder =
+    QStringLiteral("Folder does not exist. Please select another folder.");
 inline const QString Done = QStringLiteral("Done.");
 
 inline const QString NoGhostscript = QStringLiteral(

@@ -17,9 +17,7 @@ QString SourceText() {
 }
 
 // Failure codes are offset by hex 80040418 when the run-time has no number of its own for them.
-int ObjectError(int code) {
-    return static_cast<int>(0x80040418u) + code;
-}
+int ObjectError(int code) { return static_cast<int>(0x80040418u) + code; }
 
 } // namespace
 
@@ -44,9 +42,7 @@ ShellLaunchError LaunchErrorFor(int code) {
         number = 75;
         message = QStringLiteral("Path/file access error");
         break;
-    case 11:
-        message = QStringLiteral("The executable file is invalid or corrupt");
-        break;
+    case 11: message = QStringLiteral("The executable file is invalid or corrupt"); break;
     case 26:
         number = 75;
         message = QStringLiteral("A sharing violation occurred.");
@@ -69,9 +65,7 @@ ShellLaunchError LaunchErrorFor(int code) {
         message = QStringLiteral("The file could not be opened because the target application "
                                  "is busy. Please try again in a moment.");
         break;
-    case 31:
-        message = QStringLiteral("No application is associated with this file type.");
-        break;
+    case 31: message = QStringLiteral("No application is associated with this file type."); break;
     case 32:
         number = 48;
         message = QStringLiteral("The specified dynamic-link library was not found.");
@@ -89,7 +83,8 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
                              const QString& verb, QWidget*) {
     ShellResult outcome;
     try {
-        if (file.toUpper().contains(QLatin1String(".EXE"))) showState = 0;
+        if (file.toUpper().contains(QLatin1String(".EXE")))
+            showState = 0;
         const bool plain = parameters.isEmpty() && directory.isEmpty();
         const platform::LaunchResult started =
             launcher.start(file, parameters, directory, verb, plain ? 1 : showState);
@@ -99,16 +94,19 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
         outcome.result = platform::launch::OutOfResources;
         outcome.processId = 0;
     }
-    if (outcome.result >= 0 && outcome.result <= 32) outcome.error = LaunchErrorFor(outcome.result);
+    if (outcome.result >= 0 && outcome.result <= 32)
+        outcome.error = LaunchErrorFor(outcome.result);
     return outcome;
 }
 
 int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
                  const QString& directory, const PauseFunction& pause, int timeLimitMs) {
-    if (showState < 0 || showState > 6) showState = 6;
+    if (showState < 0 || showState > 6)
+        showState = 6;
     const ShellResult started =
         ShellExecuteFile(launcher, file, showState, QString(), directory, QStringLiteral("open"));
-    if (started.error) return LaunchFailed;
+    if (started.error)
+        return LaunchFailed;
 
     QElapsedTimer clock;
     clock.start();

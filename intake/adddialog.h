@@ -6,7 +6,8 @@
 // The "Add EPS File(s)" dialog: its settings and the text it hands back.
 namespace adddialog {
 
-inline const QString Title = QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files");
+inline const QString Title =
+    QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files");
 inline const QString Filter = QStringLiteral("EPS Files (*.eps)|*.eps|");
 
 // The dialog's result buffer holds this many characters.

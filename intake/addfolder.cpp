@@ -184,15 +184,13 @@ bool HasBadChars(const QString& name) {
     return false;
 }
 
-void GetSubDirectories2016(SubFolderCollection& folders, bool recursive,
-                           platform::Dialogs& dialogs, QWidget* owner) {
+void GetSubDirectories2016(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
+                           QWidget* owner) {
     Visited visited;
     Collect(folders, recursive, dialogs, owner, visited);
 }
 
-SubFolderCollection NewCollection(const QString& folder) {
-    return {folder + paths::Separator()};
-}
+SubFolderCollection NewCollection(const QString& folder) { return {folder + paths::Separator()}; }
 
 QString PatternForExtension(const QString& answer) { return QStringLiteral("*.") + answer; }
 

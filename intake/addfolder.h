@@ -37,8 +37,8 @@ bool HasBadChars(const QString& name);
 // a link) keeps its place but is not read again, so link cycles end. A folder whose sub-folders
 // cannot be read for want of permission or because it vanished is removed without a message;
 // other failures are shown as an error report and the scan goes on.
-void GetSubDirectories2016(SubFolderCollection& folders, bool recursive,
-                           platform::Dialogs& dialogs, QWidget* owner);
+void GetSubDirectories2016(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
+                           QWidget* owner);
 
 // The collection a scan of `folder` starts with: the folder followed by a separator.
 SubFolderCollection NewCollection(const QString& folder);

@@ -52,14 +52,17 @@ bool IsProgram(const std::string& path) {
 
 // The current folder first, then every folder of PATH.
 std::string FindCommand(const std::string& name) {
-    if (name.find('/') != std::string::npos) return name;
-    if (IsProgram("./" + name)) return "./" + name;
+    if (name.find('/') != std::string::npos)
+        return name;
+    if (IsProgram("./" + name))
+        return "./" + name;
     const char* path = std::getenv("PATH");
     std::stringstream folders(path ? path : "/usr/local/bin:/usr/bin:/bin");
     std::string folder;
     while (std::getline(folders, folder, ':')) {
         const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
-        if (IsProgram(candidate)) return candidate;
+        if (IsProgram(candidate))
+            return candidate;
     }
     return {};
 }
@@ -90,10 +93,12 @@ int Run(const std::vector<std::string>& words) {
     argv.push_back(nullptr);
     const pid_t self = ::getpid();
     const pid_t child = ::fork();
-    if (child < 0) return 1;
+    if (child < 0)
+        return 1;
     if (child == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != self) ::_exit(127);
+        if (::getppid() != self)
+            ::_exit(127);
         ::execve(program.c_str(), argv.data(), environ);
         std::fprintf(stderr, "'%s' cannot be run.\n", words[0].c_str());
         ::_exit(127);
@@ -107,13 +112,16 @@ int Run(const std::vector<std::string>& words) {
 }
 
 int RunLine(std::string line) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
     const std::vector<std::string> words = platform::SplitCommandWords(line);
-    if (words.empty()) return -1;
+    if (words.empty())
+        return -1;
     std::string command = words[0];
     std::transform(command.begin(), command.end(), command.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (command == "del") return Delete(words);
+    if (command == "del")
+        return Delete(words);
     return Run(words);
 }
 
@@ -139,7 +147,8 @@ int main(int argc, char** argv) {
     std::string line;
     while (std::getline(file, line)) {
         const int lineResult = RunLine(line);
-        if (lineResult >= 0) result = lineResult;
+        if (lineResult >= 0)
+            result = lineResult;
     }
     return result;
 }

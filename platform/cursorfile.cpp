@@ -21,7 +21,7 @@ constexpr quint16 CursorType = 2;
 
 // One image of the file as its directory describes it.
 struct Entry {
-    int width = 0;    // 0 in the file stands for 256
+    int width = 0; // 0 in the file stands for 256
     int height = 0;
     int bitCount = 0; // icon files only
     int hotX = 0;     // cursor files only
@@ -57,8 +57,8 @@ std::optional<Directory> ReadDirectory(const QByteArray& data) {
     Directory dir;
     dir.type = U16(p + 2);
     const int count = U16(p + 4);
-    if (U16(p) != 0 || (dir.type != IconType && dir.type != CursorType) || count == 0
-        || DirectoryHeaderSize + qint64(count) * DirectoryEntrySize > data.size())
+    if (U16(p) != 0 || (dir.type != IconType && dir.type != CursorType) || count == 0 ||
+        DirectoryHeaderSize + qint64(count) * DirectoryEntrySize > data.size())
         return std::nullopt;
     for (int i = 0; i < count; ++i) {
         const char* e = p + DirectoryHeaderSize + i * DirectoryEntrySize;
@@ -99,8 +99,8 @@ QImage DecodeBitmap(const QByteArray& payload) {
     const int bits = U16(p + 14);
     const quint32 compression = U32(p + 16);
     const quint32 coloursUsed = U32(p + 32);
-    if (headerSize < 40 || headerSize > quint32(payload.size()) || width < 1 || width > 256
-        || doubleHeight < 2 || doubleHeight > 512 || compression != 0)
+    if (headerSize < 40 || headerSize > quint32(payload.size()) || width < 1 || width > 256 ||
+        doubleHeight < 2 || doubleHeight > 512 || compression != 0)
         return {};
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
         return {};
@@ -108,8 +108,8 @@ QImage DecodeBitmap(const QByteArray& payload) {
     const qint64 paletteSize = bits <= 8 ? 4 * qint64(coloursUsed ? coloursUsed : 1u << bits) : 0;
     if (paletteSize > 4 * 256)
         return {};
-    const qint64 needed = headerSize + paletteSize + qint64(Stride(width, bits)) * height
-                          + qint64(Stride(width, 1)) * height;
+    const qint64 needed = headerSize + paletteSize + qint64(Stride(width, bits)) * height +
+                          qint64(Stride(width, 1)) * height;
     if (needed > payload.size())
         return {};
 

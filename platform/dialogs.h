@@ -27,8 +27,7 @@ public:
 
     // A multi-select open-file dialog. Returns the chosen files as full paths in the dialog's
     // order, or an empty list when cancelled.
-    virtual QStringList openFiles(QWidget* owner, const QString& title,
-                                  const QString& filter) = 0;
+    virtual QStringList openFiles(QWidget* owner, const QString& title, const QString& filter) = 0;
 
     // A folder chooser opening at `startFolder` (when it names a folder). Returns the chosen
     // folder without a trailing separator (the root keeps its own), or the empty text.

@@ -47,9 +47,7 @@ int FailureNumber(int error, int missing) {
     }
 }
 
-[[noreturn]] void RaiseErrno(int error, int missing) {
-    Raise(FailureNumber(error, missing), {});
-}
+[[noreturn]] void RaiseErrno(int error, int missing) { Raise(FailureNumber(error, missing), {}); }
 
 // The last component of a path, trailing separators ignored.
 QStringView LastName(const QString& path) {
@@ -272,16 +270,13 @@ std::optional<FileIdentity> FileIdentityOf(const QString& path) {
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
         !S_ISREG(st.st_mode))
         return std::nullopt;
-    return FileIdentity{static_cast<unsigned long long>(st.st_dev),
-                        static_cast<unsigned long long>(st.st_ino),
-                        static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL +
-                            st.st_mtim.tv_nsec,
-                        static_cast<long long>(st.st_size)};
+    return FileIdentity{
+        static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+        static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL + st.st_mtim.tv_nsec,
+        static_cast<long long>(st.st_size)};
 }
 
-bool ProgramOnPath(const QString& name) {
-    return !QStandardPaths::findExecutable(name).isEmpty();
-}
+bool ProgramOnPath(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }
 
 bool PathExists(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).lastModified().isValid();

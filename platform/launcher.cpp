@@ -47,8 +47,10 @@ Children& children() {
 }
 
 int ExitCodeOf(int status) {
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
     return 255;
 }
 
@@ -83,7 +85,8 @@ bool IsRunning(pid_t pid) {
 }
 
 void EndTree(pid_t pid) {
-    if (!IsRunning(pid)) return;
+    if (!IsRunning(pid))
+        return;
     // The whole group goes at once: the interpreter and whatever it started. Nothing of theirs
     // needs a chance to clean up, and the window must not wait on a polite request.
     ::kill(-pid, SIGKILL);
@@ -100,35 +103,32 @@ QString Unquoted(QString file) {
 // Where a file name given to start() leads: relative names are taken in the directory, and a
 // bare name that is not there is looked up on PATH, as the shell finds programs.
 QString Resolve(const QString& file, const QString& directory) {
-    if (QDir::isAbsolutePath(file)) return file;
+    if (QDir::isAbsolutePath(file))
+        return file;
     const QString base = directory.isEmpty() ? QDir::currentPath() : directory;
     const QString local = QDir(base).filePath(file);
-    if (QFileInfo::exists(local) || file.contains(QLatin1Char('/'))) return local;
+    if (QFileInfo::exists(local) || file.contains(QLatin1Char('/')))
+        return local;
     const QStringList path = qEnvironmentVariable("PATH").split(QLatin1Char(':'));
     for (const QString& folder : path) {
         const QFileInfo candidate(QDir(folder.isEmpty() ? QStringLiteral(".") : folder), file);
-        if (candidate.isFile() && candidate.isExecutable()) return candidate.absoluteFilePath();
+        if (candidate.isFile() && candidate.isExecutable())
+            return candidate.absoluteFilePath();
     }
     return local;
 }
 
 int CodeForErrno(int error) {
     switch (error) {
-    case ENOENT:
-        return launch::FileNotFound;
-    case ENOTDIR:
-        return launch::PathNotFound;
+    case ENOENT: return launch::FileNotFound;
+    case ENOTDIR: return launch::PathNotFound;
     case EACCES:
-    case EPERM:
-        return launch::AccessDenied;
+    case EPERM: return launch::AccessDenied;
     case ENOMEM:
-    case E2BIG:
-        return launch::OutOfMemory;
+    case E2BIG: return launch::OutOfMemory;
     case ENOEXEC:
-    case ELIBBAD:
-        return launch::InvalidExecutable;
-    default:
-        return launch::OutOfResources;
+    case ELIBBAD: return launch::InvalidExecutable;
+    default: return launch::OutOfResources;
     }
 }
 
@@ -142,7 +142,8 @@ LaunchResult Spawn(const std::string& program, const std::vector<std::string>& a
     argv.push_back(nullptr);
 
     int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) return {launch::OutOfResources, 0};
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return {launch::OutOfResources, 0};
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
@@ -154,7 +155,8 @@ LaunchResult Spawn(const std::string& program, const std::vector<std::string>& a
         // Only async-signal-safe calls from here to exec.
         ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGTERM); // ends with us even if we crash
-        if (::getppid() != parent) ::_exit(127);
+        if (::getppid() != parent)
+            ::_exit(127);
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -211,20 +213,24 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
                                   const QString& directory, const QString& verb, int) {
     if (!verb.isEmpty() && verb.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0)
         return {launch::NoAssociation, 0};
-    if (!directory.isEmpty() && !QFileInfo(directory).isDir()) return {launch::PathNotFound, 0};
+    if (!directory.isEmpty() && !QFileInfo(directory).isDir())
+        return {launch::PathNotFound, 0};
     const QString name = Unquoted(file);
-    if (name.isEmpty()) return {launch::FileNotFound, 0};
+    if (name.isEmpty())
+        return {launch::FileNotFound, 0};
     const QFileInfo target(Resolve(name, directory));
     if (!target.exists())
         return {target.dir().exists() ? launch::FileNotFound : launch::PathNotFound, 0};
-    if (!target.isFile()) return {launch::NoAssociation, 0};
+    if (!target.isFile())
+        return {launch::NoAssociation, 0};
 
     const std::string path = QFile::encodeName(target.absoluteFilePath()).toStdString();
     const std::string folder = QFile::encodeName(directory).toStdString();
     std::vector<std::string> arguments;
     std::string program;
     if (IsBatchFile(name)) {
-        if (!QFileInfo(interpreter).isExecutable()) return {launch::NoAssociation, 0};
+        if (!QFileInfo(interpreter).isExecutable())
+            return {launch::NoAssociation, 0};
         program = QFile::encodeName(interpreter).toStdString();
         arguments = {program, path};
     } else if (target.isExecutable()) {
@@ -241,23 +247,21 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
 int PosixLauncher::exitStatus(qint64 processId) {
     std::lock_guard lock(children().mutex);
     const auto it = children().processes.find(static_cast<pid_t>(processId));
-    if (it == children().processes.end()) return launch::UnknownProcess;
+    if (it == children().processes.end())
+        return launch::UnknownProcess;
     return it->second.value_or(launch::StillActive);
 }
 
 void PosixLauncher::release(qint64 processId) {
     std::lock_guard lock(children().mutex);
     const auto it = children().processes.find(static_cast<pid_t>(processId));
-    if (it != children().processes.end() && it->second.has_value()) children().processes.erase(it);
+    if (it != children().processes.end() && it->second.has_value())
+        children().processes.erase(it);
 }
 
-void PosixLauncher::terminateTree(qint64 processId) {
-    EndTree(static_cast<pid_t>(processId));
-}
+void PosixLauncher::terminateTree(qint64 processId) { EndTree(static_cast<pid_t>(processId)); }
 
-QString BatchInterpreterPath() {
-    return ExecutableFolder() + QStringLiteral("/pellarine-batch");
-}
+QString BatchInterpreterPath() { return ExecutableFolder() + QStringLiteral("/pellarine-batch"); }
 
 Launcher& SystemLauncher() {
     static PosixLauncher launcher(BatchInterpreterPath());
@@ -269,7 +273,8 @@ void TerminateAllChildren() {
     {
         std::lock_guard lock(children().mutex);
         for (const auto& [pid, code] : children().processes)
-            if (!code) running.push_back(pid);
+            if (!code)
+                running.push_back(pid);
     }
     for (const pid_t pid : running)
         ::kill(-pid, SIGTERM);
@@ -289,8 +294,8 @@ namespace {
 QString PrivacyProblem(const QString& folder, bool holdsWorkingFolder) {
     struct stat st {};
     const QByteArray path = QFile::encodeName(folder);
-    const int read = holdsWorkingFolder ? ::stat(path.constData(), &st)
-                                        : ::lstat(path.constData(), &st);
+    const int read =
+        holdsWorkingFolder ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st);
     if (read != 0)
         return QStringLiteral("it cannot be read");
     if (S_ISLNK(st.st_mode))

@@ -28,7 +28,7 @@ struct LaunchResult {
 
 // Starts files the way the desktop shell opens them, and follows the started processes.
 class Launcher {
-  public:
+public:
     virtual ~Launcher() = default;
 
     // Opens `file` (surrounding double quotes are removed) with `verb` ("open" or empty) in
@@ -52,7 +52,7 @@ class Launcher {
 // the command interpreter `batchInterpreter`; executable files run directly; other files have
 // no association.
 class PosixLauncher final : public Launcher {
-  public:
+public:
     explicit PosixLauncher(QString batchInterpreter);
 
     LaunchResult start(const QString& file, const QString& parameters, const QString& directory,
@@ -61,7 +61,7 @@ class PosixLauncher final : public Launcher {
     void release(qint64 processId) override;
     void terminateTree(qint64 processId) override;
 
-  private:
+private:
     QString interpreter;
 };
 

@@ -24,9 +24,7 @@ namespace {
 constexpr int InvalidPicture = 481;
 constexpr int PrinterError = 482;
 
-QString Native(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
 QByteArray ReadJpeg(const QString& jpegPath) {
     QFile file(jpegPath);
@@ -61,12 +59,14 @@ void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath) {
 } // namespace
 
 std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg) {
-    if (jpeg.size() < 4 || Be16(jpeg, 0) != 0xFFD8) return std::nullopt;
+    if (jpeg.size() < 4 || Be16(jpeg, 0) != 0xFFD8)
+        return std::nullopt;
     JpegFacts facts;
     bool adobe = false;
     qsizetype at = 2;
     while (at + 4 <= jpeg.size()) {
-        if (static_cast<unsigned char>(jpeg[at]) != 0xFF) return std::nullopt;
+        if (static_cast<unsigned char>(jpeg[at]) != 0xFF)
+            return std::nullopt;
         const int marker = static_cast<unsigned char>(jpeg[at + 1]);
         if (marker == 0xFF) { // fill byte
             ++at;
@@ -78,7 +78,8 @@ std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg) {
         }
         const int length = Be16(jpeg, at + 2);
         const qsizetype segment = at + 4;
-        if (length < 2 || at + 2 + length > jpeg.size()) return std::nullopt;
+        if (length < 2 || at + 2 + length > jpeg.size())
+            return std::nullopt;
         if (marker == 0xEE && length >= 14 && jpeg.mid(segment, 5) == "Adobe") {
             adobe = true;
         } else if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
@@ -187,19 +188,19 @@ void PrintOnPdfWriter(Dialogs& dialogs, const QString& jpegPath) {
                                target.isEmpty() ? QDir::homePath() + QStringLiteral("/Untitled.pdf")
                                                 : target)
             : target;
-    if (!chosen.isEmpty()) SaveJpegAsPdf(jpegPath, chosen);
+    if (!chosen.isEmpty())
+        SaveJpegAsPdf(jpegPath, chosen);
 }
 
 SystemPrinting::SystemPrinting(Dialogs& dialogs_) : dialogs(dialogs_) {}
 
 QString SystemPrinting::currentPrinter() {
-    if (!current) current = QPrinterInfo::defaultPrinter().printerName();
+    if (!current)
+        current = QPrinterInfo::defaultPrinter().printerName();
     return *current;
 }
 
-void SystemPrinting::setCurrentPrinter(const QString& name) {
-    current = name;
-}
+void SystemPrinting::setCurrentPrinter(const QString& name) { current = name; }
 
 void SystemPrinting::printJpegStretched(const QString& jpegPath) {
     const QString printer = currentPrinter();

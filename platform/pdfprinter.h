@@ -11,19 +11,13 @@ class Dialogs;
 
 // The registry values that steer the PDF Writer: where it saves the next job, and "1" when it
 // must save there without asking.
-inline QString PdfWriterKey() {
-    return QStringLiteral("Software\\Marrowind PDF Writer");
-}
-inline QString OutputFileValue() {
-    return QStringLiteral("OutputFile");
-}
-inline QString BypassSaveAsValue() {
-    return QStringLiteral("BypassSaveAs");
-}
+inline QString PdfWriterKey() { return QStringLiteral("Software\\Marrowind PDF Writer"); }
+inline QString OutputFileValue() { return QStringLiteral("OutputFile"); }
+inline QString BypassSaveAsValue() { return QStringLiteral("BypassSaveAs"); }
 
 // The application's current printer, and the one drawing job the conversion prints on it.
 class Printing {
-  public:
+public:
     virtual ~Printing() = default;
 
     // The printer that drawing goes to; at first the system's default printer (may be empty).
@@ -39,14 +33,14 @@ class Printing {
 // Printing on the system's printers and on our own PDF Writer, which asks through `dialogs`
 // when its registry values do not name a file to save to without asking.
 class SystemPrinting final : public Printing {
-  public:
+public:
     explicit SystemPrinting(Dialogs& dialogs);
 
     QString currentPrinter() override;
     void setCurrentPrinter(const QString& name) override;
     void printJpegStretched(const QString& jpegPath) override;
 
-  private:
+private:
     Dialogs& dialogs;
     std::optional<QString> current;
 };

@@ -48,10 +48,10 @@ namespace {
 
 class QtDialogs final : public Dialogs {
 public:
-    Answer messageBox(QWidget* owner, const QString& text, const QString& caption,
-                      Buttons buttons, Icon icon) override {
-        QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                        caption, VisibleLines(text),
+    Answer messageBox(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
+                      Icon icon) override {
+        QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
+                        VisibleLines(text),
                         buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No)
                                                   : QMessageBox::Ok,
                         owner);
@@ -90,8 +90,8 @@ public:
 class DesktopShell final : public Shell {
 public:
     bool open(const QString& target) override {
-        const bool isAddress = target.contains(QLatin1String("://")) ||
-                               target.startsWith(QLatin1String("mailto:"));
+        const bool isAddress =
+            target.contains(QLatin1String("://")) || target.startsWith(QLatin1String("mailto:"));
         return QDesktopServices::openUrl(isAddress ? QUrl(target) : QUrl::fromLocalFile(target));
     }
 };

@@ -39,7 +39,8 @@ private slots:
         QTest::mouseClick(f->form->PushButton1, Qt::LeftButton);
         QCOMPARE(listed(), expected);
         const auto& shown = f->fakes.dialogs.shown.first();
-        QCOMPARE(shown.text, QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files"));
+        QCOMPARE(shown.text,
+                 QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files"));
         QCOMPARE(shown.caption, QStringLiteral("EPS Files (*.eps)|*.eps|"));
         QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 0);
     }

@@ -24,16 +24,21 @@ private slots:
         Guarded g(dialogs, nullptr, errorreport::labels::PushButton7);
         QStringList ran;
         const auto fail = [](int n) { platform::Raise(n, {}); };
-        g.run(100, [&] { fail(53); ran << QStringLiteral("not reached"); });
+        g.run(100, [&] {
+            fail(53);
+            ran << QStringLiteral("not reached");
+        });
         g.run(100, [&] { ran << QStringLiteral("second statement of 100"); });
         g.run(102, [&] { fail(76); });
         g.run(104, [&] { throw std::runtime_error("disk on fire"); });
         g.run(106, [&] { ran << QStringLiteral("106"); });
-        QCOMPARE(ran, (QStringList{QStringLiteral("second statement of 100"), QStringLiteral("106")}));
+        QCOMPARE(ran,
+                 (QStringList{QStringLiteral("second statement of 100"), QStringLiteral("106")}));
         QCOMPARE(g.failures(), 3);
         const QStringList reports = dialogs.messages();
         QCOMPARE(reports.size(), 3);
-        QVERIFY(reports[0].startsWith(QStringLiteral("File not found\r\nin Pellarine2021/08/31.Form1.PushButton7_Click at line 100\r\r")));
+        QVERIFY(reports[0].startsWith(QStringLiteral(
+            "File not found\r\nin Pellarine2021/08/31.Form1.PushButton7_Click at line 100\r\r")));
         QVERIFY(reports[1].startsWith(QStringLiteral("Path not found\r\n")));
         QVERIFY(reports[1].contains(QStringLiteral("at line 102\r\r")));
         QVERIFY(reports[2].startsWith(QStringLiteral("disk on fire\r\n")));

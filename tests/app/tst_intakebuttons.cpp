@@ -80,8 +80,9 @@ private slots:
 
         const auto& prompt = f->fakes.dialogs.shown[0];
         QCOMPARE(prompt.kind, QStringLiteral("input"));
-        QCOMPARE(prompt.text, QStringLiteral("Enter file extension to load:\r\r(* for all files, "
-                                             "txt for all txt files, doc for all doc files, etc.)"));
+        QCOMPARE(prompt.text,
+                 QStringLiteral("Enter file extension to load:\r\r(* for all files, "
+                                "txt for all txt files, doc for all doc files, etc.)"));
         QCOMPARE(prompt.caption, QStringLiteral("Pellarine"));
         QCOMPARE(prompt.defaultText, QStringLiteral("eps"));
         QCOMPARE(f->fakes.dialogs.shown[1].text, QStringLiteral("Please select folder:"));

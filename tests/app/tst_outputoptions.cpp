@@ -69,8 +69,10 @@ private slots:
     void browse_setsTheFolderWithOneTrailingSeparator_data() {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("text");
-        QTest::newRow("folder") << "/srv/out" << "/srv/out/";
-        QTest::newRow("root") << "/" << "/";
+        QTest::newRow("folder") << "/srv/out"
+                                << "/srv/out/";
+        QTest::newRow("root") << "/"
+                              << "/";
     }
     void browse_setsTheFolderWithOneTrailingSeparator() {
         QFETCH(QString, chosen);
@@ -122,11 +124,10 @@ private slots:
         QTest::mouseClick(form.PushButton5, Qt::LeftButton);
         QCOMPARE(f->fakes.dialogs.shown.size(), 1);
         const auto& box = f->fakes.dialogs.shown[0];
-        QCOMPARE(box.text,
-                 QStringLiteral("To view the quality of the original EPS files, "
-                                "https://www.epsviewer.example/ can be used.\r\n\r\n"
-                                "Questions? Please contact Team Marrowind at "
-                                "https://www.marrowind.example/contact/"));
+        QCOMPARE(box.text, QStringLiteral("To view the quality of the original EPS files, "
+                                          "https://www.epsviewer.example/ can be used.\r\n\r\n"
+                                          "Questions? Please contact Team Marrowind at "
+                                          "https://www.marrowind.example/contact/"));
         QCOMPARE(box.caption, QStringLiteral("Pellarine"));
         QCOMPARE(box.buttons, platform::Buttons::Ok);
         QCOMPARE(box.icon, platform::Icon::None);
@@ -158,10 +159,10 @@ private slots:
         QCOMPARE(form.pointer(), P::Default);
 
         form.setPointer(P::Hourglass);
-        for (QWidget* w : {static_cast<QWidget*>(form.PushButton2),
-                           static_cast<QWidget*>(form.Frame2),
-                           static_cast<QWidget*>(form.ListView1->viewport()),
-                           static_cast<QWidget*>(form.Option1)}) {
+        for (QWidget* w :
+             {static_cast<QWidget*>(form.PushButton2), static_cast<QWidget*>(form.Frame2),
+              static_cast<QWidget*>(form.ListView1->viewport()),
+              static_cast<QWidget*>(form.Option1)}) {
             moveTo(w);
             QCOMPARE(form.pointer(), P::Hourglass);
         }

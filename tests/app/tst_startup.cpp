@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -13,7 +14,6 @@
 #include <QSlider>
 #include <QTest>
 #include <QTreeView>
-#include <QHeaderView>
 
 using testing::StoredSetting;
 using testing::StoreSetting;
@@ -79,10 +79,14 @@ private slots:
         QTest::addColumn<QString>("option2");
         QTest::addColumn<bool>("selected1");
         QTest::addColumn<bool>("selected2");
-        QTest::newRow("second chosen") << "False" << "True" << false << true;
-        QTest::newRow("neither") << "False" << "False" << false << false;
-        QTest::newRow("any letter case") << "tRUE" << "fALSE" << true << false;
-        QTest::newRow("numbers") << "0" << "-1" << false << true;
+        QTest::newRow("second chosen") << "False"
+                                       << "True" << false << true;
+        QTest::newRow("neither") << "False"
+                                 << "False" << false << false;
+        QTest::newRow("any letter case") << "tRUE"
+                                         << "fALSE" << true << false;
+        QTest::newRow("numbers") << "0"
+                                 << "-1" << false << true;
     }
     void storedOptions_selectTheOptionAndFrame() {
         QFETCH(QString, option1);
@@ -105,8 +109,8 @@ private slots:
         Form1& form = f->create();
         const QStringList reports = f->fakes.dialogs.messages();
         QCOMPARE(reports.size(), 2);
-        QVERIFY(reports[0].startsWith(
-            QStringLiteral("Type mismatch\r\nin Pellarine2021/08/31.Form1.Form_Load at line 142\r\r")));
+        QVERIFY(reports[0].startsWith(QStringLiteral(
+            "Type mismatch\r\nin Pellarine2021/08/31.Form1.Form_Load at line 142\r\r")));
         QVERIFY(reports[1].contains(QStringLiteral(" at line 144\r\r")));
         QCOMPARE(f->fakes.dialogs.shown[0].caption, QStringLiteral("Application Error"));
         // Both options keep their layout state; the later steps still ran.
@@ -121,10 +125,11 @@ private slots:
         Form1& form = f->create();
         QCOMPARE(f->fakes.dialogs.shown.size(), 1);
         const auto& report = f->fakes.dialogs.shown[0];
-        QCOMPARE(report.text.toUtf8(),
-                 QByteArray("Invalid procedure call or argument\r\n"
-                            "in Pellarine2021/08/31.Form1.Form_Load at line 136\r\r"
-                            "Please email screenshot of this message to support@marrowind.example"));
+        QCOMPARE(
+            report.text.toUtf8(),
+            QByteArray("Invalid procedure call or argument\r\n"
+                       "in Pellarine2021/08/31.Form1.Form_Load at line 136\r\r"
+                       "Please email screenshot of this message to support@marrowind.example"));
         QCOMPARE(report.caption, QStringLiteral("Application Error"));
         QCOMPARE(report.icon, platform::Icon::Warning);
         QCOMPARE(report.buttons, platform::Buttons::Ok);

@@ -45,7 +45,8 @@ private slots:
         AddBothFlavours("root", "C:\\", "C:\\");
         AddBothFlavours("empty", "", "");
         // The other flavour's separator is an ordinary character.
-        QTest::addRow("posix ignores backslash") << Flavour::Posix << "/a/b\\c" << "/a/";
+        QTest::addRow("posix ignores backslash") << Flavour::Posix << "/a/b\\c"
+                                                 << "/a/";
     }
     void getFolderPart() {
         QFETCH(Flavour, flavour);
@@ -96,15 +97,22 @@ private slots:
         // A leading run: a network path on Windows (two), the root on POSIX (one).
         QTest::addRow("win network") << Flavour::Windows << "\\\\srv\\share\\\\x"
                                      << "\\\\srv\\share\\x";
-        QTest::addRow("win single lead") << Flavour::Windows << "\\x\\\\y" << "\\\\x\\y";
-        QTest::addRow("win triple lead") << Flavour::Windows << "\\\\\\srv\\x" << "\\\\srv\\x";
-        QTest::addRow("win only separators") << Flavour::Windows << "\\\\\\\\" << "\\\\";
+        QTest::addRow("win single lead") << Flavour::Windows << "\\x\\\\y"
+                                         << "\\\\x\\y";
+        QTest::addRow("win triple lead") << Flavour::Windows << "\\\\\\srv\\x"
+                                         << "\\\\srv\\x";
+        QTest::addRow("win only separators") << Flavour::Windows << "\\\\\\\\"
+                                             << "\\\\";
         QTest::addRow("posix doubled lead") << Flavour::Posix << "//srv/share//x"
                                             << "/srv/share/x";
-        QTest::addRow("posix single lead") << Flavour::Posix << "/x//y" << "/x/y";
-        QTest::addRow("posix long lead") << Flavour::Posix << "////a///b" << "/a//b";
-        QTest::addRow("posix only separators") << Flavour::Posix << "///" << "/";
-        QTest::addRow("posix root entry") << Flavour::Posix << "//usr/x" << "/usr/x";
+        QTest::addRow("posix single lead") << Flavour::Posix << "/x//y"
+                                           << "/x/y";
+        QTest::addRow("posix long lead") << Flavour::Posix << "////a///b"
+                                         << "/a//b";
+        QTest::addRow("posix only separators") << Flavour::Posix << "///"
+                                               << "/";
+        QTest::addRow("posix root entry") << Flavour::Posix << "//usr/x"
+                                          << "/usr/x";
     }
     void fixPathBackslashes() {
         QFETCH(Flavour, flavour);
@@ -140,7 +148,8 @@ private slots:
         const QString path = dir.filePath("batch.bat");
         paths::WriteTextFile(path, QStringLiteral("a much longer text than the next one\r\n"));
         paths::WriteTextFile(path, QStringLiteral("Grüße"));
-        QCOMPARE(Contents(path), QByteArray("Gr\xc3\xbc\xc3\x9f" "e"));
+        QCOMPARE(Contents(path), QByteArray("Gr\xc3\xbc\xc3\x9f"
+                                            "e"));
     }
 
     void writeTextFile_failures_data() {

@@ -39,7 +39,8 @@ QString WriteJpeg(const QString& path, QSize size, QImage::Format format = QImag
                      Qt::blue);
     painter.end();
     image.convertTo(format);
-    if (!image.save(path, "JPEG", 90)) qFatal("cannot write the test picture");
+    if (!image.save(path, "JPEG", 90))
+        qFatal("cannot write the test picture");
     return path;
 }
 
@@ -78,7 +79,7 @@ class TestPdfWriter : public QObject {
         PrintJpegToPdf(fakes->printing, jpeg);
     }
 
-  private slots:
+private slots:
     void init() {
         scratch = std::make_unique<testing::ScratchHome>();
         fakes = std::make_unique<testing::FakeServices>();
@@ -282,7 +283,8 @@ class TestPdfWriter : public QObject {
         QFETCH(bool, valid);
         const std::optional<platform::JpegFacts> facts = platform::ReadJpegFacts(jpeg);
         QCOMPARE(facts.has_value(), valid);
-        if (!valid) return;
+        if (!valid)
+            return;
         QTEST(facts->width, "width");
         QTEST(facts->height, "height");
         QTEST(facts->components, "components");

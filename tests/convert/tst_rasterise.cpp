@@ -14,7 +14,7 @@ namespace {
 
 // The real launcher, remembering the processes it started.
 class RecordingLauncher final : public platform::Launcher {
-  public:
+public:
     platform::PosixLauncher real{QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch")};
     QList<qint64> started;
 
@@ -40,9 +40,7 @@ QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void Sleep(int ms) {
-    QTest::qWait(ms);
-}
+void Sleep(int ms) { QTest::qWait(ms); }
 
 } // namespace
 
@@ -59,7 +57,7 @@ class TestRasterise : public QObject {
         rasterise::WriteBatchFile(rasterise::BatchText(quality));
     }
 
-  private slots:
+private slots:
     void init() {
         scratch = std::make_unique<testing::ScratchHome>();
         oldTemp = qgetenv("TEMP");

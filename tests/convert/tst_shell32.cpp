@@ -8,7 +8,7 @@ using testing::FakeLauncher;
 class TestShell32 : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void exeInName_startsHidden_butPlainStartIsNormal_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("parameters");

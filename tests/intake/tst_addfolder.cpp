@@ -91,7 +91,9 @@ private slots:
         QTest::addColumn<bool>("bad");
         QTest::newRow("plain") << "Projects 2021" << false;
         QTest::newRow("question mark") << "what?" << true;
-        QTest::newRow("control character") << "a\x01" "b" << true;
+        QTest::newRow("control character") << "a\x01"
+                                              "b"
+                                           << true;
         QTest::newRow("tab") << "a\tb" << true;
         QTest::newRow("delete") << "a\x7f" << true;
         QTest::newRow("C1 control 159") << QString("a") + QChar(0x9f) << true;
@@ -112,20 +114,32 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("extension") << "plan.eps" << "*.eps" << true;
-        QTest::newRow("capital name") << "PLAN.EPS" << "*.eps" << true;
-        QTest::newRow("capital pattern") << "plan.eps" << "*.EPS" << true;
-        QTest::newRow("accented case") << QString::fromUtf8("Ärger.eps") << QString::fromUtf8("ä*")
-                                       << true;
-        QTest::newRow("longer extension") << "plan.epsx" << "*.eps" << false;
-        QTest::newRow("all with dot") << "plan.eps" << "*.*" << true;
-        QTest::newRow("all without dot") << "README" << "*.*" << true;
-        QTest::newRow("prefix any extension") << "README" << "READ*.*" << true;
-        QTest::newRow("one character") << "a.eps" << "?.eps" << true;
-        QTest::newRow("one character only") << "ab.eps" << "?.eps" << false;
-        QTest::newRow("two dots") << "a..eps" << "*..eps" << true;
-        QTest::newRow("two dots needed") << "a.eps" << "*..eps" << false;
-        QTest::newRow("star in middle") << "a-b-c.txt" << "a*c.*" << true;
+        QTest::newRow("extension") << "plan.eps"
+                                   << "*.eps" << true;
+        QTest::newRow("capital name") << "PLAN.EPS"
+                                      << "*.eps" << true;
+        QTest::newRow("capital pattern") << "plan.eps"
+                                         << "*.EPS" << true;
+        QTest::newRow("accented case")
+            << QString::fromUtf8("Ärger.eps") << QString::fromUtf8("ä*") << true;
+        QTest::newRow("longer extension") << "plan.epsx"
+                                          << "*.eps" << false;
+        QTest::newRow("all with dot") << "plan.eps"
+                                      << "*.*" << true;
+        QTest::newRow("all without dot") << "README"
+                                         << "*.*" << true;
+        QTest::newRow("prefix any extension") << "README"
+                                              << "READ*.*" << true;
+        QTest::newRow("one character") << "a.eps"
+                                       << "?.eps" << true;
+        QTest::newRow("one character only") << "ab.eps"
+                                            << "?.eps" << false;
+        QTest::newRow("two dots") << "a..eps"
+                                  << "*..eps" << true;
+        QTest::newRow("two dots needed") << "a.eps"
+                                         << "*..eps" << false;
+        QTest::newRow("star in middle") << "a-b-c.txt"
+                                        << "a*c.*" << true;
     }
     void wildcardMatch() {
         QFETCH(QString, name);
@@ -217,17 +231,17 @@ private slots:
     void appendFilesOfTree_followsFolderOrder_andLeavesOutTildeAndHiddenFiles() {
         file("top.eps");
         file("~lock.eps");
-        file(".hidden.eps");        // hidden + archive: 34, left out
-        file(".readonly.eps");      // hidden + archive + read-only: 35, added
+        file(".hidden.eps");   // hidden + archive: 34, left out
+        file(".readonly.eps"); // hidden + archive + read-only: 35, added
         QVERIFY(QFile::setPermissions(root + "/.readonly.eps", QFile::ReadOwner));
         file("A/a.eps");
         file("A/A1/a1.eps");
         file("B/b.EPS");
         file("B/~b.eps");
         const QStringList found = filesOfTree("*.eps");
-        QCOMPARE(AsSet(found), (QSet<QString>{root + "/top.eps", root + "/.readonly.eps",
-                                              root + "/A/a.eps", root + "/A/A1/a1.eps",
-                                              root + "/B/b.EPS"}));
+        QCOMPARE(AsSet(found),
+                 (QSet<QString>{root + "/top.eps", root + "/.readonly.eps", root + "/A/a.eps",
+                                root + "/A/A1/a1.eps", root + "/B/b.EPS"}));
         // Folder by folder, in the order the scan collected them.
         const auto folders = scan();
         QStringList folderOfEach;
@@ -244,8 +258,8 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("eps") << "eps" << QStringList{"a.eps", "b.EPS", "d..eps"};
         QTest::newRow("capitals") << "EPS" << QStringList{"a.eps", "b.EPS", "d..eps"};
-        QTest::newRow("every file") << "*" << QStringList{"a.eps", "b.EPS", "c.txt", "noext",
-                                                          "d..eps"};
+        QTest::newRow("every file")
+            << "*" << QStringList{"a.eps", "b.EPS", "c.txt", "noext", "d..eps"};
         QTest::newRow("leading dot") << ".eps" << QStringList{"d..eps"};
         QTest::newRow("nothing matches") << "pdf" << QStringList{};
     }
@@ -309,8 +323,8 @@ private slots:
             folders = scan();
             found = filesOfTree("*.eps");
         });
-        QFile::setPermissions(root + "/locked", QFile::ReadOwner | QFile::WriteOwner |
-                                                    QFile::ExeOwner);
+        QFile::setPermissions(root + "/locked",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (!ran)
             QSKIP("running as root without the right to change the effective user");
         QCOMPARE(AsSet(folders), (QSet<QString>{entry(), entry("A")}));

@@ -42,13 +42,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("text only") << QList<QUrl>{} << "some words" << false;
-        QTest::newRow("web address") << QList<QUrl>{QUrl("https://example.org/a.eps")} << ""
-                                     << false;
-        QTest::newRow("local file") << QList<QUrl>{QUrl::fromLocalFile("/tmp/a.eps")} << ""
-                                    << true;
-        QTest::newRow("mixed")
-            << QList<QUrl>{QUrl("https://example.org"), QUrl::fromLocalFile("/tmp/b")} << ""
-            << true;
+        QTest::newRow("web address")
+            << QList<QUrl>{QUrl("https://example.org/a.eps")} << "" << false;
+        QTest::newRow("local file") << QList<QUrl>{QUrl::fromLocalFile("/tmp/a.eps")} << "" << true;
+        QTest::newRow("mixed") << QList<QUrl>{QUrl("https://example.org"),
+                                              QUrl::fromLocalFile("/tmp/b")}
+                               << "" << true;
     }
     void acceptsDrag() {
         QFETCH(QList<QUrl>, urls);
@@ -66,8 +65,7 @@ private slots:
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile("/b/2.eps"), QUrl("https://example.org/x"),
                       QUrl::fromLocalFile("/a/1 with blank.eps")});
-        QCOMPARE(dropintake::DroppedPaths(data),
-                 (QStringList{"/b/2.eps", "/a/1 with blank.eps"}));
+        QCOMPARE(dropintake::DroppedPaths(data), (QStringList{"/b/2.eps", "/a/1 with blank.eps"}));
     }
 
     void files_areAppendedUnchanged_whateverTheirName() {
@@ -92,8 +90,7 @@ private slots:
         QCOMPARE(appended.size(), 5);
         QCOMPARE(appended.first(), base + "/first.pdf");
         // A's tree, then B's tree, each once.
-        QCOMPARE(appended.mid(1, 2),
-                 (QStringList{base + "/A/a.eps", base + "/A/sub/deep.txt"}));
+        QCOMPARE(appended.mid(1, 2), (QStringList{base + "/A/a.eps", base + "/A/sub/deep.txt"}));
         QCOMPARE(appended[3], base + "/B/b.eps");
         QCOMPARE(appended.last(), base + "/last.eps");
         QVERIFY(dialogs.shown.isEmpty());

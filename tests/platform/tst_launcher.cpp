@@ -32,7 +32,7 @@ class TestLauncher : public QObject {
     std::unique_ptr<testing::ScratchHome> scratch;
     PosixLauncher launcher{QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch")};
 
-  private slots:
+private slots:
     void init() { scratch = std::make_unique<testing::ScratchHome>(); }
     void cleanup() { scratch.reset(); }
 

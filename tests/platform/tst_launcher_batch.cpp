@@ -27,7 +27,8 @@ class TestBatchInterpreter : public QObject {
         const LaunchResult r =
             launcher.start(QLatin1Char('"') + work + QStringLiteral("/job.bat\""), QString(),
                            work + QLatin1Char('/'), QStringLiteral("open"), 0);
-        if (r.code <= 32) return -1000 - r.code;
+        if (r.code <= 32)
+            return -1000 - r.code;
         QDeadlineTimer deadline(10000);
         int status;
         while ((status = launcher.exitStatus(r.processId)) == launch::StillActive &&
@@ -42,7 +43,7 @@ class TestBatchInterpreter : public QObject {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-  private slots:
+private slots:
     void init() {
         scratch = std::make_unique<testing::ScratchHome>();
         work = scratch->makeFolder(QStringLiteral("work folder"));

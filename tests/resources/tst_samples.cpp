@@ -19,10 +19,16 @@ QByteArray ReadAll(const QString& path) {
 
 // The switches the conversion hands to Ghostscript, with the quality at its default.
 QStringList GhostscriptArguments(const QString& output, const QString& input) {
-    return {QStringLiteral("-dSAFER"), QStringLiteral("-dBATCH"), QStringLiteral("-dNOPAUSE"),
-            QStringLiteral("-sDEVICE=jpeg"), QStringLiteral("-dJPEGQ=75"),
-            QStringLiteral("-dDOINTERPOLATE"), QStringLiteral("-dGraphicsAlphaBits=4"),
-            QStringLiteral("-dEPSCrop"), QStringLiteral("-sOutputFile=") + output, input};
+    return {QStringLiteral("-dSAFER"),
+            QStringLiteral("-dBATCH"),
+            QStringLiteral("-dNOPAUSE"),
+            QStringLiteral("-sDEVICE=jpeg"),
+            QStringLiteral("-dJPEGQ=75"),
+            QStringLiteral("-dDOINTERPOLATE"),
+            QStringLiteral("-dGraphicsAlphaBits=4"),
+            QStringLiteral("-dEPSCrop"),
+            QStringLiteral("-sOutputFile=") + output,
+            input};
 }
 
 } // namespace
@@ -34,7 +40,8 @@ private slots:
     void samples_rasteriseCleanly_data() {
         QTest::addColumn<QString>("path");
         const QDir samples(SourceDir + QStringLiteral("/resources/data/Samples"));
-        const QStringList names = samples.entryList({QStringLiteral("*.eps")}, QDir::Files, QDir::Name);
+        const QStringList names =
+            samples.entryList({QStringLiteral("*.eps")}, QDir::Files, QDir::Name);
         QVERIFY2(names.size() >= 6, qPrintable(samples.path()));
         for (const QString& name : names)
             QTest::newRow(qPrintable(name)) << samples.filePath(name);
@@ -51,7 +58,8 @@ private slots:
             QVERIFY2(text.contains(comment), comment);
         QVERIFY(text.trimmed().endsWith("\n%%EOF"));
         const QRegularExpressionMatch box =
-            QRegularExpression(QStringLiteral("\n%%BoundingBox: (-?\\d+) (-?\\d+) (-?\\d+) (-?\\d+)\n"))
+            QRegularExpression(
+                QStringLiteral("\n%%BoundingBox: (-?\\d+) (-?\\d+) (-?\\d+) (-?\\d+)\n"))
                 .match(QString::fromLatin1(text));
         QVERIFY(box.hasMatch());
         const QSize expected(box.captured(3).toInt() - box.captured(1).toInt(),
@@ -109,7 +117,8 @@ private slots:
             }
             found.append({side, bits});
         }
-        for (const QPair<int, int>& wanted : QList<QPair<int, int>>{{32, 24}, {48, 32}, {128, 32}, {256, 32}})
+        for (const QPair<int, int>& wanted :
+             QList<QPair<int, int>>{{32, 24}, {48, 32}, {128, 32}, {256, 32}})
             QVERIFY2(found.contains(wanted), qPrintable(QString::number(wanted.first)));
         // The same file is built into the program as its window icon.
         QCOMPARE(ReadAll(QStringLiteral(":/pellarine.ico")), ico);

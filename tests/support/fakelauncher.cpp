@@ -11,7 +11,8 @@ platform::LaunchResult FakeLauncher::start(const QString& file, const QString& p
 
 int FakeLauncher::exitStatus(qint64) {
     ++statusReads;
-    if (terminations > 0) return 137;
+    if (terminations > 0)
+        return 137;
     return statusReads <= runningPolls ? platform::launch::StillActive : exitCode;
 }
 

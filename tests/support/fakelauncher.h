@@ -9,7 +9,7 @@ namespace testing {
 
 // A launcher that starts nothing: records every start and plays a scripted process.
 class FakeLauncher final : public platform::Launcher {
-  public:
+public:
     struct Start {
         QString file, parameters, directory, verb;
         int showState = 0;

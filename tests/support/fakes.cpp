@@ -25,22 +25,30 @@ QString FakeDialogs::inputBox(QWidget*, const QString& prompt, const QString& ca
 }
 
 QStringList FakeDialogs::openFiles(QWidget*, const QString& title, const QString& filter) {
-    shown.append({QStringLiteral("files"), title, filter, platform::Buttons::Ok,
-                  platform::Icon::None, {}});
+    shown.append(
+        {QStringLiteral("files"), title, filter, platform::Buttons::Ok, platform::Icon::None, {}});
     opened();
     return fileSelections.isEmpty() ? QStringList() : fileSelections.dequeue();
 }
 
 QString FakeDialogs::browseForFolder(QWidget*, const QString& title, const QString& startFolder) {
-    shown.append({QStringLiteral("folder"), title, startFolder, platform::Buttons::Ok,
-                  platform::Icon::None, {}});
+    shown.append({QStringLiteral("folder"),
+                  title,
+                  startFolder,
+                  platform::Buttons::Ok,
+                  platform::Icon::None,
+                  {}});
     opened();
     return folders.isEmpty() ? QString() : folders.dequeue();
 }
 
 QString FakeDialogs::saveFile(QWidget*, const QString& title, const QString& suggested) {
-    shown.append({QStringLiteral("save"), title, suggested, platform::Buttons::Ok,
-                  platform::Icon::None, {}});
+    shown.append({QStringLiteral("save"),
+                  title,
+                  suggested,
+                  platform::Buttons::Ok,
+                  platform::Icon::None,
+                  {}});
     opened();
     return saveNames.isEmpty() ? QString() : saveNames.dequeue();
 }

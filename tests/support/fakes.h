@@ -20,8 +20,8 @@ namespace testing {
 class FakeDialogs final : public platform::Dialogs {
 public:
     struct Shown {
-        QString kind; // "message", "input", "files", "folder", "save"
-        QString text; // message text, prompt, or title
+        QString kind;    // "message", "input", "files", "folder", "save"
+        QString text;    // message text, prompt, or title
         QString caption; // caption, or the filter / start folder
         platform::Buttons buttons = platform::Buttons::Ok;
         platform::Icon icon = platform::Icon::None;
