@@ -62,7 +62,7 @@ void Form1::PushButton2_Click() {
                 platform::Raise(platform::errors::FileNotFound, run::NoGhostscript);
             rasterise::PrepareWorkingFolder(services.applicationFolder);
         });
-        prepared = g.run(114, [&] { rasterise::WriteBatchFile(batchText); }) && prepared;
+        prepared = prepared && g.run(114, [&] { rasterise::WriteBatchFile(batchText); });
         const int n = ItemCount();
         QStringList failed;
         for (int i = 1; i <= n; ++i) {

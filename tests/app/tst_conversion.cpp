@@ -207,6 +207,22 @@ private slots:
         QCOMPARE(closing(), QStringLiteral("Done."));
     }
 
+    void missingGhostscript_isToldOnce_andEveryItemCounted() {
+        form->AddToList(SamplesFolder + QStringLiteral("/line-art.eps"));
+        form->AddToList(SamplesFolder + QStringLiteral("/gradient.eps"));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(f->home.makeFolder(QStringLiteral("empty-bin"))));
+        press();
+        qputenv("PATH", path);
+        const QStringList messages = f->fakes.dialogs.messages();
+        QCOMPARE(messages.size(), 2);
+        QVERIFY(messages[0].startsWith(QStringLiteral("Ghostscript was not found.")));
+        QVERIFY(messages[0].contains(QStringLiteral("PushButton2_Click at line 112\r\r")));
+        QCOMPARE(messages[1], QStringLiteral("Done.\r\n\r\n2 of 2 files produced no PDF:\r\n"
+                                             "line-art.eps\r\ngradient.eps"));
+        QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
+    }
+
     void aListedPdf_isNeverReplacedByItsOwnConversion() {
         const QString art = f->home.makeFolder(QStringLiteral("pdfs"));
         testing::WriteFile(art + QStringLiteral("/original.pdf"), SquareEps);
