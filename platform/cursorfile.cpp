@@ -150,13 +150,17 @@ std::vector<const Entry*> ByPointerPreference(const Directory& dir) {
     return order;
 }
 
+// The directory of the icon or cursor file at `path`, with its images; nothing when the file
+// cannot be read or is no such file.
+std::optional<Directory> ReadFileDirectory(const QString& path) {
+    const std::optional<QByteArray> data = ReadWholeFile(path);
+    return data ? ReadDirectory(*data) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<QCursor> LoadCursorFile(const QString& path) {
-    const std::optional<QByteArray> data = ReadWholeFile(path);
-    if (!data)
-        return std::nullopt;
-    const std::optional<Directory> dir = ReadDirectory(*data);
+    const std::optional<Directory> dir = ReadFileDirectory(path);
     if (!dir)
         return std::nullopt;
     for (const Entry* entry : ByPointerPreference(*dir)) {
@@ -174,10 +178,7 @@ std::optional<QCursor> LoadCursorFile(const QString& path) {
 }
 
 std::optional<QIcon> LoadIconFile(const QString& path) {
-    const std::optional<QByteArray> data = ReadWholeFile(path);
-    if (!data)
-        return std::nullopt;
-    const std::optional<Directory> dir = ReadDirectory(*data);
+    const std::optional<Directory> dir = ReadFileDirectory(path);
     if (!dir)
         return std::nullopt;
     QIcon icon;
