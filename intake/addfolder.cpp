@@ -65,7 +65,7 @@ QList<platform::FolderEntry> ListFiles(const QString& folder, const QString& pat
     QString d = folder;
     if (!d.endsWith(paths::Separator()))
         d += paths::Separator();
-    return platform::ListFolder(d, pattern, platform::Listing::FilesOnly, YieldIfDue);
+    return platform::ListFolder(d, pattern, YieldIfDue);
 }
 
 void RemoveFirst(SubFolderCollection& folders, const QString& folder) {

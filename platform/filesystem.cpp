@@ -143,7 +143,7 @@ bool FileExists(const QString& path) {
     return ::stat(bytes->constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern, Listing which,
+QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern,
                               const std::function<void()>& onEach) {
     QList<FolderEntry> entries;
     const auto bytes = Encode(folder);
@@ -169,7 +169,7 @@ QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern, Lis
                 found.regularFile = S_ISREG(st.st_mode);
             }
         }
-        if (which == Listing::FilesOnly && isFolder)
+        if (isFolder)
             continue;
         entries.append(std::move(found));
     }

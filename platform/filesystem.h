@@ -30,9 +30,6 @@ std::optional<int> FileAttributes(const QString& path);
 // Folders, missing paths and any failure give false; it never raises.
 bool FileExists(const QString& path);
 
-// Which entries a folder listing returns.
-enum class Listing { FilesOnly, FilesAndFolders };
-
 // One name of a folder listing, with its type as the folder reports it (links followed).
 struct FolderEntry {
     QString name;
@@ -40,12 +37,12 @@ struct FolderEntry {
 };
 
 // The entries of `folder` whose names match the wildcard `pattern`, in the file system's own
-// order, without "." and "..". FilesOnly leaves out folders and links to folders. A folder
+// order, without "." and "..", folders and links to folders. A folder
 // that cannot be read lists nothing. Plain entries are not looked up one by one (the folder
 // itself tells their type), so a listing costs little more than reading the folder.
 // `onEach`, when given, is called after every entry read, so a caller can keep its window
 // served during a very large listing.
-QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern, Listing which,
+QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern,
                               const std::function<void()>& onEach = {});
 
 // The names of the immediate sub-folders of `folder` (links to folders included), in the file

@@ -9,7 +9,6 @@ namespace platform {
 // is kept as the per-user store of the same relative path, here
 // $XDG_CONFIG_HOME/Software/Marrowind PDF Writer.ini, and its values lie in that file's default
 // section ([General]), so that other programs of the user can read them.
-QString UserRegistryFile(const QString& key);
 std::optional<QString> ReadUserRegistryString(const QString& key, const QString& name);
 // Raises a failure when the value cannot be stored.
 void SetUserRegistryString(const QString& key, const QString& name, const QString& value);
