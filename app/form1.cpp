@@ -44,6 +44,7 @@ QGroupBox* MakeFrame(QWidget* parent, const QString& caption) {
 
 Form1::Form1(platform::Services services_, QWidget* parent)
     : QWidget(parent), ghostscriptTimeLimitMs(rasterise::GhostscriptTimeLimitMs),
+      ghostscriptMemoryLimitBytes(rasterise::GhostscriptMemoryLimitBytes()),
       services(std::move(services_)) {
     buildLayout();
     connectHandlers();
@@ -202,6 +203,7 @@ void Form1::setPointer(Pointer value) {
 
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
+    closeRequested = true;
     Form_Unload();
 }
 

@@ -94,8 +94,10 @@ public:
 
     // The run's "a conversion is in progress" flag.
     bool Converting = false;
-    // How long Ghostscript may work on one file before it is ended.
+    // How long Ghostscript may work on one file before it is ended, and how much memory it
+    // may take.
     int ghostscriptTimeLimitMs;
+    qint64 ghostscriptMemoryLimitBytes;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,7 +106,7 @@ protected:
 
 private:
     void buildLayout();
-    bool convertItem(errorreport::Guarded& g, int i, const QString& source);
+    bool convertItem(errorreport::Guarded& g, int i, const QString& source, QString& output);
     void connectHandlers();
     void ApplySkin();
     void OpenHomePageAtRandom();
@@ -122,6 +124,8 @@ private:
     Pointer currentPointer = Pointer::Default;
     std::optional<QCursor> handCursor;
     bool settingsFailureShown = false;
+    // Set when the window is being closed: work waiting inside the event loop gives up.
+    bool closeRequested = false;
 
     // Reordering rows by dragging them inside the list.
     bool IsDragging = false;

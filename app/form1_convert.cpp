@@ -14,6 +14,7 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
@@ -46,6 +47,7 @@ void Form1::PushButton2_Click() {
 
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton2);
     QString closing;
+    std::unique_ptr<QLockFile> lock;
     if (g.test(104, [&] { return ItemCount() == 0; })) {
         closing = run::NoFiles;
     } else if (g.test(106, [&] {
@@ -53,11 +55,24 @@ void Form1::PushButton2_Click() {
                })) {
         closing = run::NoFolder;
     } else {
-        platform::Yield();
+        // Another window of this user may be converting: its working folder and the PDF
+        // Writer's values are ours too, so wait for it, the window served meanwhile.
+        bool gaveUp = false;
+        bool prepared = g.run(108, [&] {
+            lock = run::LockConversions([&] {
+                setPointer(Pointer::Hourglass);
+                ProgressBar1->setFormat(run::WaitingForOther);
+                return !(gaveUp = closeRequested);
+            });
+        });
+        if (gaveUp) {
+            Converting = false;
+            return;
+        }
         QString batchText;
         g.run(110, [&] { batchText = rasterise::BatchText(Slider1->value()); });
         // Without a working folder no item can be converted; one report says why.
-        bool prepared = g.run(112, [&] {
+        prepared = prepared && g.run(112, [&] {
             if (!run::GhostscriptFound())
                 platform::Raise(platform::errors::FileNotFound, run::NoGhostscript);
             rasterise::PrepareWorkingFolder(services.applicationFolder);
@@ -65,24 +80,33 @@ void Form1::PushButton2_Click() {
         prepared = prepared && g.run(114, [&] { rasterise::WriteBatchFile(batchText); });
         const int n = ItemCount();
         QStringList failed;
+        run::WrittenPdfs written;
+        QList<run::Replaced> replaced;
         for (int i = 1; i <= n; ++i) {
             const QString source = i <= ItemCount() ? ItemText(i) : QString();
-            if (!prepared || !convertItem(g, i, source))
+            QString output;
+            if (!prepared || !convertItem(g, i, source, output)) {
                 failed << paths::GetFileNamePart(source);
+                continue;
+            }
+            if (const auto earlier = written.note(output, source))
+                replaced.append({output, source, *earlier});
         }
         setPointer(Pointer::Default);
         ProgressBar1->setValue(0);
         ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
-        closing = run::ClosingMessage(n, failed);
+        closing = run::ClosingMessage(n, failed, replaced);
     }
     services.dialogs->messageBox(this, closing, apptitle::ApplicationTitle(), platform::Buttons::Ok,
                                  platform::Icon::None);
+    lock.reset();
     Converting = false;
 }
 
-// One item of the run; answers whether its PDF was written. A step that fails ends the item:
-// nothing of an earlier item is reused and nothing waits for a file that will never come.
-bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source) {
+// One item of the run; answers whether its PDF was written, and where. A step that fails ends
+// the item: nothing of an earlier item is reused and nothing waits for a file that will never
+// come.
+bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source, QString& output) {
     setPointer(Pointer::Hourglass);
     const auto done = [this](bool converted) {
         setPointer(Pointer::Default);
@@ -98,7 +122,6 @@ bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source) {
         ProgressBar1->setFormat(QStringLiteral("Processing: ") + name);
     });
     platform::Yield();
-    QString output;
     if (!g.run(128, [&] {
             // The first option, or neither (only a damaged store leaves both cleared): into the
             // folder of the text box, which was checked when the run started.
@@ -112,14 +135,14 @@ bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source) {
         return done(false);
     if (!g.run(130, [&] { pdfwriter::SetPdfWriterOutput(output); }))
         return done(false);
-    rasterise::Rasterised result = rasterise::Rasterised::CopyFailed;
+    rasterise::Rasterisation result;
     if (!g.run(134, [&] {
             result = rasterise::RasteriseEps(source, *services.launcher, platform::Pause,
-                                             ghostscriptTimeLimitMs);
+                                             ghostscriptTimeLimitMs, ghostscriptMemoryLimitBytes);
         }))
         return done(false);
     setPointer(Pointer::Hourglass);
-    if (result != rasterise::Rasterised::Converted)
+    if (result.result != rasterise::Rasterised::Converted)
         return done(false);
     const auto before = platform::FileIdentityOf(output);
     const QString jpeg = rasterise::CurrentJpgPath();

@@ -1,15 +1,20 @@
 #include "convert/rasterise.h"
 
 #include "convert/paths.h"
+#include "platform/batchlog.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
+#include "platform/filesystem.h"
 #include "platform/launcher.h"
+#include "platform/pdfprinter.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace rasterise {
 
@@ -36,10 +41,16 @@ QString WorkingFolder() { return platform::TempFolder() + QStringLiteral("/ps");
 QString BatchFilePath() { return WorkingFolder() + QStringLiteral("/eps2jpg.bat"); }
 QString CurrentEpsPath() { return WorkingFolder() + QStringLiteral("/current.eps"); }
 QString CurrentJpgPath() { return WorkingFolder() + QStringLiteral("/current.jpg"); }
+QString BatchLogPath() { return WorkingFolder() + QStringLiteral("/eps2jpg.log"); }
+
+qint64 GhostscriptMemoryLimitBytes() {
+    constexpr qint64 GiB = qint64(1) << 30;
+    return std::clamp(platform::PhysicalMemoryBytes() / 4, GiB, 4 * GiB);
+}
 
 QString BatchText(int quality) {
     return QStringLiteral("gswin32c -dSAFER -dBATCH -dNOPAUSE -sDEVICE=jpeg -dJPEGQ=") +
-           QString::number(quality) +
+           QString::number(std::max(quality, 1)) +
            QStringLiteral(" -dDOINTERPOLATE -dGraphicsAlphaBits=4 -dEPSCrop ") +
            QStringLiteral("-sOutputFile=current.jpg current.eps") + QStringLiteral("\r\n") +
            QStringLiteral("del current.eps");
@@ -78,34 +89,101 @@ void WriteBatchFile(const QString& batchText) {
     paths::WriteTextFile(BatchFilePath(), batchText);
 }
 
-Rasterised RasteriseEps(const QString& source, platform::Launcher& launcher,
-                        const Shell32::PauseFunction& pause, int timeLimitMs) {
+QList<LoggedCommand> ReadBatchLog(const QString& path) {
+    namespace log = platform::batchlog;
+    QList<LoggedCommand> commands;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return commands;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).chopped(1);
+        const QString text = line.mid(2);
+        if (line.startsWith(QLatin1String(log::CommandMark)))
+            commands.append({text, std::nullopt, {}});
+        else if (commands.isEmpty())
+            continue;
+        else if (line.startsWith(QLatin1String(log::OutputMark)))
+            commands.last().output.append(text);
+        else if (line.startsWith(QLatin1String(log::StatusMark)))
+            commands.last().status = text.toInt();
+    }
+    return commands;
+}
+
+namespace {
+
+// What the log says of the Ghostscript line of the batch file.
+std::optional<LoggedCommand> GhostscriptEntry() {
+    for (const LoggedCommand& command : ReadBatchLog(BatchLogPath()))
+        if (command.line.startsWith(QLatin1String("gswin32c ")))
+            return command;
+    return std::nullopt;
+}
+
+bool RanOutOfMemory(const LoggedCommand& gs) {
+    for (const QString& line : gs.output)
+        if (line.contains(QLatin1String("VMerror")) ||
+            line.contains(QLatin1String("Last OS error: 12")) ||
+            line.contains(QLatin1String("Cannot allocate memory"), Qt::CaseInsensitive) ||
+            line.contains(QLatin1String("out of memory"), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+// The line that says best why Ghostscript failed: its own "Error:" line, else the last line that
+// speaks of an error, else how it ended.
+QString ErrorLine(const LoggedCommand& gs) {
+    const int status = gs.status.value_or(-1);
+    if (status > 128)
+        return QStringLiteral("Ghostscript was ended by signal %1").arg(status - 128);
+    for (const QString& line : gs.output)
+        if (line.startsWith(QLatin1String("Error: ")))
+            return line.trimmed();
+    for (auto it = gs.output.crbegin(); it != gs.output.crend(); ++it)
+        if (it->contains(QLatin1String("rror")) || it->contains(QLatin1String("cannot be run")) ||
+            it->contains(QLatin1String("not recognized")))
+            return it->trimmed();
+    return QStringLiteral("Ghostscript ended with status %1").arg(status);
+}
+
+bool JpegIsComplete(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && platform::JpegIsComplete(file.readAll());
+}
+
+} // namespace
+
+Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
+                           const Shell32::PauseFunction& pause, int timeLimitMs,
+                           qint64 memoryLimitBytes) {
     const QString eps = CurrentEpsPath();
     const QString jpg = CurrentJpgPath();
     platform::CheckPrivateFolder(WorkingFolder());
     paths::DeleteFileQuiet(eps);
     paths::DeleteFileQuiet(jpg);
-    if (!QFileInfo::exists(source))
-        platform::Raise(platform::errors::FileNotFound,
-                        QStringLiteral("The file %1 cannot be found.").arg(Native(source)));
-    CopyReplacing(source, eps);
+    QFile::remove(BatchLogPath());
+    try {
+        platform::CopyRegularFile(source, eps, platform::Yield);
+    } catch (const platform::Failure& failure) {
+        platform::Raise(failure.number, QStringLiteral("The file %1 cannot be copied: %2")
+                                            .arg(Native(source), failure.description));
+    }
 
     QElapsedTimer clock;
     clock.start();
     while (!IsFile(eps)) {
         if (clock.elapsed() >= CopyWaitMs)
-            return Rasterised::CopyFailed;
+            return {Rasterised::CopyFailed, QStringLiteral("the copy never appeared")};
         platform::Yield();
         pause(100);
     }
 
-    clock.restart();
-    const int ended =
-        Shell32::ShellAndWait(launcher, QLatin1Char('"') + BatchFilePath() + QLatin1Char('"'), 0,
-                              WorkingFolder() + QLatin1Char('/'), pause, timeLimitMs);
+    const int ended = Shell32::ShellAndWait(
+        launcher, QLatin1Char('"') + BatchFilePath() + QLatin1Char('"'), 0,
+        WorkingFolder() + QLatin1Char('/'), pause, timeLimitMs, memoryLimitBytes);
     if (ended == Shell32::LaunchFailed) {
         QFile::remove(eps);
-        return Rasterised::LaunchFailed;
+        return {Rasterised::LaunchFailed, {}};
     }
     if (ended != Shell32::TimedOut) {
         // The batch file has ended; its last line has removed the input, or never will.
@@ -115,14 +193,27 @@ Rasterised RasteriseEps(const QString& source, platform::Launcher& launcher,
             pause(100);
         }
     }
-    if (ended == Shell32::TimedOut || IsFile(eps)) {
+    const std::optional<LoggedCommand> gs = GhostscriptEntry();
+    Rasterisation outcome{Rasterised::Converted, {}};
+    if (ended == Shell32::TimedOut || IsFile(eps))
         // Ghostscript was ended before the batch file could delete its input, and whatever
         // image it had begun is incomplete.
+        outcome = {Rasterised::TimedOut, {}};
+    else if (gs && gs->status.value_or(0) != 0)
+        outcome = {RanOutOfMemory(*gs) ? Rasterised::OutOfMemory : Rasterised::GhostscriptError,
+                   ErrorLine(*gs)};
+    else if (!gs || !gs->status)
+        outcome = {Rasterised::GhostscriptError,
+                   QStringLiteral("Ghostscript did not run to its end")};
+    else if (!IsFile(jpg))
+        outcome = {Rasterised::NoImage, {}};
+    else if (!JpegIsComplete(jpg))
+        outcome = {Rasterised::Incomplete, {}};
+    if (outcome.result != Rasterised::Converted) {
         QFile::remove(eps);
         QFile::remove(jpg);
-        return Rasterised::TimedOut;
     }
-    return IsFile(jpg) ? Rasterised::Converted : Rasterised::NoImage;
+    return outcome;
 }
 
 } // namespace rasterise

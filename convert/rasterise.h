@@ -3,7 +3,10 @@
 #include "convert/shell32.h"
 #include "platform/eventloop.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 namespace platform {
 class Launcher;
@@ -16,6 +19,12 @@ namespace rasterise {
 
 // How long Ghostscript may work on one file before it is ended and the file counted as failed.
 constexpr int GhostscriptTimeLimitMs = 60000;
+
+// How much memory (address space) Ghostscript may take for one file: a quarter of the machine's
+// memory, at least 1 GiB and at most 4 GiB. Ghostscript bands large pages, so a real drawing
+// needs far less (about 30 MB for the samples); the ceiling only stops a runaway program before
+// it pushes the desktop into swap.
+qint64 GhostscriptMemoryLimitBytes();
 // How long a finished step may take to show in the working folder: the copy to appear, the
 // input to disappear once the batch file has ended.
 constexpr int CopyWaitMs = 3000;
@@ -25,8 +34,10 @@ QString WorkingFolder();
 QString BatchFilePath();  // eps2jpg.bat
 QString CurrentEpsPath(); // current.eps
 QString CurrentJpgPath(); // current.jpg
+QString BatchLogPath();   // eps2jpg.log, kept by the batch interpreter
 
-// The two lines of eps2jpg.bat for a JPEG quality in percent, joined by CR LF.
+// The two lines of eps2jpg.bat for a JPEG quality in percent, joined by CR LF. Ghostscript
+// takes a quality of 0 for its default (75), so the lowest quality written is 1.
 QString BatchText(int quality);
 
 // Copies the `ps` folder of the application folder into the working folder, replacing files
@@ -38,20 +49,40 @@ void PrepareWorkingFolder(const QString& applicationFolder);
 void WriteBatchFile(const QString& batchText);
 
 enum class Rasterised {
-    Converted,    // current.jpg exists
-    NoImage,      // Ghostscript ran but made no image (not an EPS, or a damaged one)
-    TimedOut,     // Ghostscript did not finish in time and was ended
-    CopyFailed,   // the copy of the source never appeared in the working folder
-    LaunchFailed, // the batch file could not be started
+    Converted,        // current.jpg exists and is a complete picture
+    NoImage,          // Ghostscript ended well but made no image
+    GhostscriptError, // Ghostscript failed (not an EPS, or a damaged one)
+    Incomplete,       // the picture was cut off (a full disk, a killed program)
+    TimedOut,         // Ghostscript did not finish in time and was ended
+    OutOfMemory,      // Ghostscript ran out of the memory it may take
+    CopyFailed,       // the copy of the source never appeared in the working folder
+    LaunchFailed,     // the batch file could not be started
 };
 
-// Copies `source` to current.eps, runs eps2jpg.bat hidden in the working folder and waits
-// until current.eps is gone. A stale current.jpg is removed first, so a JPEG that exists
-// afterwards belongs to this source. Raises a failure when the source cannot be copied or the
-// working folder is not private. After a time-out or failed start neither current.eps nor
-// current.jpg is left.
-Rasterised RasteriseEps(const QString& source, platform::Launcher& launcher,
-                        const Shell32::PauseFunction& pause = platform::Pause,
-                        int timeLimitMs = GhostscriptTimeLimitMs);
+// The outcome of rasterising one source, with what Ghostscript or the system said about it.
+struct Rasterisation {
+    Rasterised result = Rasterised::NoImage;
+    QString detail;
+};
+
+// What the batch interpreter's log tells of one command: its status (nothing when it never
+// ended) and the lines it printed.
+struct LoggedCommand {
+    QString line;
+    std::optional<int> status;
+    QStringList output;
+};
+QList<LoggedCommand> ReadBatchLog(const QString& path);
+
+// Copies `source` to current.eps, runs eps2jpg.bat hidden in the working folder (Ghostscript
+// bounded by `timeLimitMs` and `memoryLimitBytes`) and waits until current.eps is gone. A stale
+// current.jpg is removed first, so a JPEG that exists afterwards belongs to this source; a JPEG
+// that is incomplete, or that Ghostscript made while failing, is removed. Raises a failure when
+// the source cannot be copied (a pipe or device is never read) or the working folder is not
+// private. After any outcome but Converted neither current.eps nor current.jpg is left.
+Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
+                           const Shell32::PauseFunction& pause = platform::Pause,
+                           int timeLimitMs = GhostscriptTimeLimitMs,
+                           qint64 memoryLimitBytes = GhostscriptMemoryLimitBytes());
 
 } // namespace rasterise

@@ -1,8 +1,14 @@
 #include "convert/run.h"
 
 #include "convert/paths.h"
+#include "platform/environment.h"
+#include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
 
 namespace run {
 
@@ -21,17 +27,56 @@ QString OutputPath(const QString& source, const QString& folderText, bool beside
     return paths::FixPathBackslashes(folder + paths::Separator() + name);
 }
 
-QString ClosingMessage(int itemCount, const QStringList& failedNames) {
-    if (failedNames.isEmpty())
-        return Done;
-    constexpr int Shown = 5;
-    QString text =
-        Done + QStringLiteral("\r\n\r\n") +
-        QStringLiteral("%1 of %2 files produced no PDF:").arg(failedNames.size()).arg(itemCount);
-    for (qsizetype i = 0; i < failedNames.size() && i < Shown; ++i)
-        text += QStringLiteral("\r\n") + failedNames[i];
-    if (failedNames.size() > Shown)
-        text += QStringLiteral("\r\nand %1 more").arg(failedNames.size() - Shown);
+std::unique_ptr<QLockFile> LockConversions(const std::function<bool()>& keepWaiting) {
+    const QString path = platform::PrivateUserFolder() + QStringLiteral("/conversion.lock");
+    auto lock = std::make_unique<QLockFile>(path);
+    // Held for as long as a run lasts, however long: only a lock whose program has gone is stale.
+    lock->setStaleLockTime(0);
+    while (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError)
+            platform::Raise(platform::errors::PermissionDenied,
+                            QStringLiteral("The lock file %1 cannot be made.")
+                                .arg(QDir::toNativeSeparators(path)));
+        if (!keepWaiting())
+            return nullptr;
+        platform::Pause(100);
+    }
+    return lock;
+}
+
+std::optional<QString> WrittenPdfs::note(const QString& pdf, const QString& source) {
+    const QFileInfo info(pdf);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QString key =
+        (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+    std::optional<QString> earlier;
+    if (const auto it = sources.constFind(key); it != sources.cend() && *it != source)
+        earlier = *it;
+    sources.insert(key, source);
+    return earlier;
+}
+
+QString ClosingMessage(int itemCount, const QStringList& failedNames,
+                       const QList<Replaced>& replaced) {
+    QString text = Done;
+    if (!failedNames.isEmpty()) {
+        constexpr int Shown = 5;
+        text += QStringLiteral("\r\n\r\n") + QStringLiteral("%1 of %2 files produced no PDF:")
+                                                 .arg(failedNames.size())
+                                                 .arg(itemCount);
+        for (qsizetype i = 0; i < failedNames.size() && i < Shown; ++i)
+            text += QStringLiteral("\r\n") + failedNames[i];
+        if (failedNames.size() > Shown)
+            text += QStringLiteral("\r\nand %1 more").arg(failedNames.size() - Shown);
+    }
+    if (!replaced.isEmpty()) {
+        text += QStringLiteral("\r\n\r\nWritten more than once in this run, so an earlier "
+                               "result was replaced:");
+        for (const Replaced& r : replaced)
+            text += QStringLiteral("\r\n%1 now holds %2, not %3")
+                        .arg(QDir::toNativeSeparators(r.pdf), QDir::toNativeSeparators(r.source),
+                             QDir::toNativeSeparators(r.earlier));
+    }
     return text;
 }
 

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLockFile;
 
 // The pieces of a conversion run that need no window: naming the output of a source, and the
 // closing message.
@@ -32,8 +38,41 @@ QString OutputName(const QString& fileName);
 // beside the source; doubled separators are collapsed.
 QString OutputPath(const QString& source, const QString& folderText, bool besideSource);
 
+// What the progress bar says while the run waits for another one to finish.
+inline const QString WaitingForOther =
+    QStringLiteral("Waiting for another conversion to finish...");
+
+// Takes the per-user lock that keeps two runs (two windows, or two copies of the program) from
+// sharing the working folder and the PDF Writer's values. While another run holds it, calls
+// `keepWaiting` about every 100 ms, the window served in between; answers nullptr when that
+// gives up. A lock left by a program that was killed is taken over at once. Raises a failure
+// when the lock cannot be made at all.
+std::unique_ptr<QLockFile> LockConversions(const std::function<bool()>& keepWaiting);
+
+// A PDF written twice in one run, by two sources of the same name.
+struct Replaced {
+    QString pdf;
+    QString source;  // the source the PDF now holds
+    QString earlier; // the source it held before
+};
+
+// Remembers which source each PDF of a run came from, so that a second source writing the same
+// PDF (clients/acme/logo.eps and clients/globex/logo.eps into one folder, or plan.eps and
+// plan.EPS) is noticed.
+class WrittenPdfs {
+public:
+    // Notes that `source` was saved as `pdf`; answers the earlier source when this run had
+    // already saved another source there.
+    std::optional<QString> note(const QString& pdf, const QString& source);
+
+private:
+    QHash<QString, QString> sources;
+};
+
 // "Done.", and when some items produced no PDF, after an empty line how many and which: the
-// first few names, then how many more.
-QString ClosingMessage(int itemCount, const QStringList& failedNames);
+// first few names, then how many more; and every PDF that a later source of the same run
+// replaced, with the source it now holds.
+QString ClosingMessage(int itemCount, const QStringList& failedNames,
+                       const QList<Replaced>& replaced = {});
 
 } // namespace run

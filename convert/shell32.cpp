@@ -80,14 +80,14 @@ ShellLaunchError LaunchErrorFor(int code) {
 
 ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, int showState,
                              const QString& parameters, const QString& directory,
-                             const QString& verb, QWidget*) {
+                             const QString& verb, QWidget*, qint64 memoryLimitBytes) {
     ShellResult outcome;
     try {
         if (file.toUpper().contains(QLatin1String(".EXE")))
             showState = 0;
         const bool plain = parameters.isEmpty() && directory.isEmpty();
-        const platform::LaunchResult started =
-            launcher.start(file, parameters, directory, verb, plain ? 1 : showState);
+        const platform::LaunchResult started = launcher.start(
+            file, parameters, directory, verb, plain ? 1 : showState, memoryLimitBytes);
         outcome.result = started.code;
         outcome.processId = started.processId;
     } catch (...) {
@@ -100,11 +100,12 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
 }
 
 int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
-                 const QString& directory, const PauseFunction& pause, int timeLimitMs) {
+                 const QString& directory, const PauseFunction& pause, int timeLimitMs,
+                 qint64 memoryLimitBytes) {
     if (showState < 0 || showState > 6)
         showState = 6;
-    const ShellResult started =
-        ShellExecuteFile(launcher, file, showState, QString(), directory, QStringLiteral("open"));
+    const ShellResult started = ShellExecuteFile(launcher, file, showState, QString(), directory,
+                                                 QStringLiteral("open"), nullptr, memoryLimitBytes);
     if (started.error)
         return LaunchFailed;
 

@@ -34,7 +34,8 @@ ShellLaunchError LaunchErrorFor(int code);
 // back as the result code and the error record.
 ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, int showState,
                              const QString& parameters, const QString& directory,
-                             const QString& verb, QWidget* owner = nullptr);
+                             const QString& verb, QWidget* owner = nullptr,
+                             qint64 memoryLimitBytes = 0);
 
 // Pauses the given number of milliseconds, keeping the window alive (platform::Pause).
 using PauseFunction = std::function<void(int ms)>;
@@ -47,8 +48,10 @@ constexpr int TimedOut = -2;
 // status, yields to the window, pauses 100 ms, and stops once the status read was not "still
 // active". After `timeLimitMs` the program and everything it started are ended and TimedOut
 // is answered. Otherwise answers the exit code, or LaunchFailed when nothing started. Show
-// states outside 0 to 6 become 6.
+// states outside 0 to 6 become 6. `memoryLimitBytes` (0 for none) bounds the memory of the
+// program and of everything it starts.
 int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
-                 const QString& directory, const PauseFunction& pause, int timeLimitMs);
+                 const QString& directory, const PauseFunction& pause, int timeLimitMs,
+                 qint64 memoryLimitBytes = 0);
 
 } // namespace Shell32

@@ -40,10 +40,7 @@ QString PrivateFolder(const QString& parent, const QString& name) {
 
 } // namespace
 
-QString TempFolder() {
-    const QString fromEnv = qEnvironmentVariable("TEMP");
-    if (!fromEnv.isEmpty())
-        return fromEnv;
+QString PrivateUserFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty()) {
         const QString folder = PrivateFolder(runtime, QStringLiteral("pellarine"));
@@ -58,6 +55,20 @@ QString TempFolder() {
                              "folder of your own.")
                   .arg(QDir::tempPath()));
     return folder;
+}
+
+QString TempFolder() {
+    // A relative value would mean another folder once a child starts in the working folder.
+    const QString fromEnv = qEnvironmentVariable("TEMP");
+    if (!fromEnv.isEmpty())
+        return QDir::isAbsolutePath(fromEnv) ? fromEnv : QDir(fromEnv).absolutePath();
+    return PrivateUserFolder();
+}
+
+qint64 PhysicalMemoryBytes() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<qint64>(pages) * pageSize : 0;
 }
 
 } // namespace platform

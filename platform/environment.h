@@ -10,9 +10,17 @@ QString ExecutableFolder();
 // The user's desktop folder followed by "/". Raises a failure when the desktop cannot be named.
 QString GetDesktopFolder();
 
-// The value standing for "TEMP": the environment variable when set, otherwise a private
-// per-user folder (mode 0700) under XDG_RUNTIME_DIR, or under the system temporary folder.
-// Raises a failure when no such folder can be made.
+// A folder only this user can enter (mode 0700), the same for every copy of the program this
+// user runs: under XDG_RUNTIME_DIR, or under the system temporary folder. Raises a failure
+// when no such folder can be made.
+QString PrivateUserFolder();
+
+// The value standing for "TEMP": the environment variable when set (made absolute against the
+// current folder when relative), otherwise PrivateUserFolder(). Raises a failure when no such
+// folder can be made.
 QString TempFolder();
+
+// The machine's physical memory in bytes; 0 when it cannot be told.
+qint64 PhysicalMemoryBytes();
 
 } // namespace platform

@@ -5,11 +5,13 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -263,6 +265,155 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes) {
     }
     if (::close(fd) != 0 && errno != EINTR)
         RaiseErrno(errno, errors::PathNotFound);
+}
+
+namespace {
+
+// The system's words for an error, as the user reads them.
+QString ReasonOf(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+[[noreturn]] void RaiseWithReason(int error, int missing, const QString& description) {
+    Raise(FailureNumber(error, missing), description);
+}
+
+QString KindOf(mode_t mode) {
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC; // a write that takes nothing is a full disk
+            return false;
+        }
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+void CopyRegularFile(const QString& from, const QString& to, const std::function<void()>& onChunk) {
+    const auto source = Encode(from);
+    const auto target = Encode(to);
+    if (!source || source->isEmpty() || !target || target->isEmpty())
+        Raise(errors::FileNotFound, QStringLiteral("the file cannot be found"));
+    struct stat st {};
+    if (::stat(source->constData(), &st) != 0)
+        RaiseWithReason(errno, errors::FileNotFound,
+                        errno == ENOENT ? QStringLiteral("the file cannot be found")
+                                        : ReasonOf(errno));
+    if (!S_ISREG(st.st_mode))
+        Raise(errors::PathFileAccess,
+              QStringLiteral("it is %1, not a regular file").arg(KindOf(st.st_mode)));
+    // Opened without waiting, and checked again: the path may have changed since it was looked at.
+    FdCloser in{::open(source->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    if (in.fd < 0)
+        RaiseWithReason(errno, errors::FileNotFound, ReasonOf(errno));
+    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode))
+        Raise(errors::PathFileAccess,
+              QStringLiteral("it is %1, not a regular file").arg(KindOf(st.st_mode)));
+    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+
+    ::unlink(target->constData());
+    FdCloser out{
+        ::open(target->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
+    if (out.fd < 0)
+        RaiseWithReason(errno, errors::PathNotFound, ReasonOf(errno));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(in.fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int error = errno;
+            ::unlink(target->constData());
+            RaiseWithReason(error, errors::FileNotFound, ReasonOf(error));
+        }
+        if (got == 0)
+            break;
+        if (!WriteAll(out.fd, buffer, size_t(got))) {
+            const int error = errno;
+            ::unlink(target->constData());
+            RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
+        }
+        if (onChunk)
+            onChunk();
+    }
+    const int closed = ::close(out.fd);
+    out.fd = -1;
+    if (closed != 0 && errno != EINTR) {
+        const int error = errno;
+        ::unlink(target->constData());
+        RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
+    }
+}
+
+void ReplaceFileWith(const QString& path, const QByteArray& bytes) {
+    const auto target = Encode(path);
+    if (!target || target->isEmpty())
+        Raise(errors::PathNotFound, QStringLiteral("the name cannot be used"));
+    const QFileInfo info(path);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    struct stat st {};
+    if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        Raise(errors::PathNotFound,
+              QStringLiteral("the folder %1 does not exist").arg(info.absolutePath()));
+
+    // A name of our own beside the target, created exclusively, so nothing there is followed.
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = folder + "/." + QFile::encodeName(info.fileName()) + '.' +
+                    QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        RaiseWithReason(errno, errors::PathNotFound, ReasonOf(errno));
+    const bool written = WriteAll(fd, bytes.constData(), size_t(bytes.size()));
+    int error = errno;
+    const bool closed = ::close(fd) == 0 || errno == EINTR;
+    if (written && !closed)
+        error = errno;
+    if (!written || !closed) {
+        ::unlink(temporary.constData());
+        RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
+    }
+    if (::rename(temporary.constData(), target->constData()) != 0) {
+        error = errno;
+        ::unlink(temporary.constData());
+        // In a shared folder with the sticky bit, another user's file cannot be replaced.
+        struct stat there {};
+        if ((error == EPERM || error == EACCES) && ::lstat(target->constData(), &there) == 0 &&
+            there.st_uid != ::geteuid())
+            Raise(errors::PermissionDenied,
+                  QStringLiteral("the file there belongs to another user"));
+        RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
+    }
 }
 
 std::optional<FileIdentity> FileIdentityOf(const QString& path) {

@@ -22,6 +22,7 @@
 
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -135,7 +136,7 @@ int CodeForErrno(int error) {
 // Starts `program` with `arguments` (argv[0] included) in `directory`, in a process group of
 // its own. The child reports a failed exec through a close-on-exec pipe.
 LaunchResult Spawn(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::string& directory) {
+                   const std::string& directory, qint64 memoryLimitBytes) {
     std::vector<char*> argv;
     for (const std::string& a : arguments)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -170,6 +171,11 @@ LaunchResult Spawn(const std::string& program, const std::vector<std::string>& a
             ::close(nothing);
         }
         ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+        if (memoryLimitBytes > 0) {
+            const rlimit ceiling{static_cast<rlim_t>(memoryLimitBytes),
+                                 static_cast<rlim_t>(memoryLimitBytes)};
+            ::setrlimit(RLIMIT_AS, &ceiling);
+        }
         int error = 0;
         if (!directory.empty() && ::chdir(directory.c_str()) != 0)
             error = errno == ENOENT ? ENOTDIR : errno;
@@ -210,7 +216,8 @@ bool IsBatchFile(const QString& path) {
 PosixLauncher::PosixLauncher(QString batchInterpreter) : interpreter(std::move(batchInterpreter)) {}
 
 LaunchResult PosixLauncher::start(const QString& file, const QString& parameters,
-                                  const QString& directory, const QString& verb, int) {
+                                  const QString& directory, const QString& verb, int,
+                                  qint64 memoryLimitBytes) {
     if (!verb.isEmpty() && verb.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0)
         return {launch::NoAssociation, 0};
     if (!directory.isEmpty() && !QFileInfo(directory).isDir())
@@ -241,7 +248,7 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
     }
     for (std::string& word : SplitCommandWords(QFile::encodeName(parameters).toStdString()))
         arguments.push_back(std::move(word));
-    return Spawn(program, arguments, folder);
+    return Spawn(program, arguments, folder, memoryLimitBytes);
 }
 
 int PosixLauncher::exitStatus(qint64 processId) {

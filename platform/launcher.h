@@ -33,9 +33,11 @@ public:
 
     // Opens `file` (surrounding double quotes are removed) with `verb` ("open" or empty) in
     // `directory` (empty: the current one). `parameters` are split on blanks, double quotes
-    // grouping. The show state is a hint for programs with windows.
+    // grouping. The show state is a hint for programs with windows. `memoryLimitBytes`, when
+    // above 0, bounds the address space of the process and of everything it starts.
     virtual LaunchResult start(const QString& file, const QString& parameters,
-                               const QString& directory, const QString& verb, int showState) = 0;
+                               const QString& directory, const QString& verb, int showState,
+                               qint64 memoryLimitBytes = 0) = 0;
 
     // The exit code of a started process, launch::StillActive while it runs.
     virtual int exitStatus(qint64 processId) = 0;
@@ -56,7 +58,7 @@ public:
     explicit PosixLauncher(QString batchInterpreter);
 
     LaunchResult start(const QString& file, const QString& parameters, const QString& directory,
-                       const QString& verb, int showState) override;
+                       const QString& verb, int showState, qint64 memoryLimitBytes = 0) override;
     int exitStatus(qint64 processId) override;
     void release(qint64 processId) override;
     void terminateTree(qint64 processId) override;

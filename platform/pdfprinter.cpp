@@ -2,20 +2,21 @@
 
 #include "platform/dialogs.h"
 #include "platform/failure.h"
+#include "platform/filesystem.h"
 #include "platform/pdfwritername.h"
 #include "platform/registry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QLocale>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
-#include <QStorageInfo>
+
+#include <cstdlib>
 
 namespace platform {
 
@@ -103,12 +104,56 @@ std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg) {
     return facts;
 }
 
-QSize PdfWriterPaperPoints() {
-    const bool inches = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
-    return QPageSize(inches ? QPageSize::Letter : QPageSize::A4).sizePoints();
+bool JpegIsComplete(const QByteArray& jpeg) {
+    // Encoders may pad after the marker; a few stray bytes are allowed.
+    const qsizetype end = jpeg.lastIndexOf("\xFF\xD9");
+    return end >= 2 && jpeg.size() - end - 2 <= 16;
 }
 
-QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize pagePoints) {
+QSize PdfWriterPaperPoints(const JpegFacts& facts) {
+    const QString paper =
+        ReadUserRegistryString(PdfWriterKey(), PaperValue()).value_or(QString()).trimmed();
+    if (paper.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::A4).sizePoints();
+    if (paper.compare(QLatin1String("Letter"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::Letter).sizePoints();
+    return {facts.width, facts.height};
+}
+
+namespace {
+
+// A text string of the document information: in parentheses, with the characters that would
+// end or escape it escaped; UTF-16 when it is not plain ASCII.
+QByteArray PdfText(const QString& text) {
+    bool ascii = true;
+    for (const QChar c : text)
+        ascii = ascii && c.unicode() >= 32 && c.unicode() < 127;
+    if (!ascii) {
+        QByteArray hex = "<FEFF";
+        for (const QChar c : text)
+            hex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+        return hex + '>';
+    }
+    QByteArray escaped = text.toLatin1();
+    escaped.replace('\\', "\\\\").replace('(', "\\(").replace(')', "\\)");
+    return '(' + escaped + ')';
+}
+
+// D:YYYYMMDDHHmmSS+HH'mm', the date form of PDF.
+QByteArray PdfDate(const QDateTime& when) {
+    const int offset = when.offsetFromUtc() / 60;
+    const QByteArray zone =
+        offset == 0 ? QByteArray("Z")
+                    : (offset > 0 ? "+" : "-") +
+                          QByteArray::number(std::abs(offset) / 60).rightJustified(2, '0') + '\'' +
+                          QByteArray::number(std::abs(offset) % 60).rightJustified(2, '0') + '\'';
+    return "(D:" + when.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + zone + ')';
+}
+
+} // namespace
+
+QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize pagePoints,
+                      const PdfOrigin& origin) {
     const QByteArray w = QByteArray::number(pagePoints.width());
     const QByteArray h = QByteArray::number(pagePoints.height());
     const QByteArray content = "q " + w + " 0 0 " + h + " 0 0 cm /Im0 Do Q\n";
@@ -119,7 +164,8 @@ QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize page
     QByteArray pdf;
     pdf.reserve(jpeg.size() + 1024);
     pdf += "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
-    qsizetype offsets[6] = {};
+    constexpr int Objects = 6;
+    qsizetype offsets[Objects + 1] = {};
     const auto object = [&](int number, const QByteArray& body) {
         offsets[number] = pdf.size();
         pdf += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
@@ -139,41 +185,33 @@ QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize page
     pdf += "\nendstream\nendobj\n";
     object(5, "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
                   "endstream");
+    object(6, "<< /Creator " + PdfText(origin.creator) + " /Producer " + PdfText(origin.producer) +
+                  " /CreationDate " + PdfDate(origin.created) + " >>");
 
     const qsizetype xref = pdf.size();
-    pdf += "xref\n0 6\n0000000000 65535 f \n";
-    for (int i = 1; i <= 5; ++i)
+    pdf += "xref\n0 " + QByteArray::number(Objects + 1) + "\n0000000000 65535 f \n";
+    for (int i = 1; i <= Objects; ++i)
         pdf += QByteArray::number(offsets[i]).rightJustified(10, '0') + " 00000 n \n";
-    pdf +=
-        "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(Objects + 1) +
+           " /Root 1 0 R /Info 6 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
     return pdf;
 }
 
 void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
     const QByteArray jpeg = ReadJpeg(jpegPath);
     const std::optional<JpegFacts> facts = ReadJpegFacts(jpeg);
-    if (!facts)
-        Raise(InvalidPicture, QStringLiteral("The picture %1 is not a JPEG image that can be "
-                                             "printed.")
+    if (!facts || !JpegIsComplete(jpeg))
+        Raise(InvalidPicture, QStringLiteral("The picture %1 is not a complete JPEG image that "
+                                             "can be printed.")
                                   .arg(Native(jpegPath)));
-    const QByteArray pdf = OnePagePdf(jpeg, *facts, PdfWriterPaperPoints());
-
-    const QString folder = QFileInfo(target).absolutePath();
-    if (!QFileInfo(folder).isDir())
-        Raise(errors::PathNotFound, QStringLiteral("The PDF file %1 cannot be saved: the folder "
-                                                   "%2 does not exist.")
-                                        .arg(Native(target), Native(folder)));
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        Raise(errors::PathFileAccess, QStringLiteral("The PDF file %1 cannot be saved: %2")
-                                          .arg(Native(target), file.errorString()));
-    if (file.write(pdf) != pdf.size() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        const bool full = QStorageInfo(folder).bytesAvailable() < pdf.size();
-        Raise(full ? errors::DiskFull : errors::PathFileAccess,
-              QStringLiteral("The PDF file %1 cannot be saved: %2")
-                  .arg(Native(target), full ? DescriptionOf(errors::DiskFull) : reason));
+    const PdfOrigin origin{QCoreApplication::applicationName(), PdfWriterName(),
+                           QDateTime::currentDateTime()};
+    const QByteArray pdf = OnePagePdf(jpeg, *facts, PdfWriterPaperPoints(*facts), origin);
+    try {
+        ReplaceFileWith(target, pdf);
+    } catch (const Failure& failure) {
+        Raise(failure.number, QStringLiteral("The PDF file %1 cannot be saved: %2")
+                                  .arg(Native(target), failure.description));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QSize>
 #include <QString>
 #include <optional>
@@ -14,6 +15,9 @@ class Dialogs;
 inline QString PdfWriterKey() { return QStringLiteral("Software\\Marrowind PDF Writer"); }
 inline QString OutputFileValue() { return QStringLiteral("OutputFile"); }
 inline QString BypassSaveAsValue() { return QStringLiteral("BypassSaveAs"); }
+// The PDF Writer's own setting of its paper: "A4" or "Letter" for a fixed paper the picture is
+// stretched over; anything else, or nothing, for a page the size of the picture.
+inline QString PaperValue() { return QStringLiteral("Paper"); }
 
 // The application's current printer, and the one drawing job the conversion prints on it.
 class Printing {
@@ -54,17 +58,31 @@ struct JpegFacts {
 };
 std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg);
 
-// The PDF Writer's paper: Letter where the locale measures in inches, A4 elsewhere.
-QSize PdfWriterPaperPoints();
+// True when the JPEG ends with its end-of-image marker: a picture whose writing was cut off
+// does not.
+bool JpegIsComplete(const QByteArray& jpeg);
+
+// The PDF Writer's paper for a picture, in points: the fixed paper of its "Paper" setting, or
+// by default the picture itself at one point per pixel, so the page keeps the drawing's shape.
+QSize PdfWriterPaperPoints(const JpegFacts& facts);
+
+// What a PDF printer notes in the document about where it came from.
+struct PdfOrigin {
+    QString creator;  // the program that printed
+    QString producer; // the printer that wrote the PDF
+    QDateTime created;
+};
 
 // A one-page PDF whose page (`pagePoints`, in points) is covered by the JPEG, stretched in
 // width and height; the JPEG's bytes are embedded unchanged.
-QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize pagePoints);
+QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize pagePoints,
+                      const PdfOrigin& origin);
 
 // The PDF Writer's job: the JPEG at `jpegPath` as a one-page PDF at `target`. The PDF is written
 // to a temporary file beside the target and renamed into place, so the target never holds a
-// half-written file and an older file there stays until the new one is complete. Raises a
-// failure (and leaves nothing behind) when the JPEG is unreadable or the target cannot be written.
+// half-written file, an older file there stays until the new one is complete, and a link at the
+// target is replaced rather than followed. Raises a failure (and leaves nothing behind) when the
+// JPEG is unreadable or incomplete or the target cannot be written.
 void SaveJpegAsPdf(const QString& jpegPath, const QString& target);
 
 // The PDF Writer's handling of a job: to "OutputFile" without asking when "BypassSaveAs" is "1",

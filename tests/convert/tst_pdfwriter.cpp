@@ -107,9 +107,22 @@ private slots:
                  QStringLiteral("/out/second.pdf"));
     }
 
-    void squareJpeg_becomesValidPdf_fillingThePortraitPage_unresampled() {
+    // By default the page is the picture, one point per pixel; a fixed paper stretches it.
+    void jpeg_becomesValidPdf_onTheWritersPaper_unresampled_data() {
+        QTest::addColumn<QString>("paper");
+        QTest::addColumn<QSize>("page");
+        QTest::newRow("the picture's own size") << QString() << QSize(300, 120);
+        QTest::newRow("A4") << QStringLiteral("A4") << QSize(595, 842);
+        QTest::newRow("Letter") << QStringLiteral("letter") << QSize(612, 792);
+    }
+    void jpeg_becomesValidPdf_onTheWritersPaper_unresampled() {
+        QFETCH(QString, paper);
+        QFETCH(QSize, page);
+        if (!paper.isEmpty())
+            platform::SetUserRegistryString(platform::PdfWriterKey(), platform::PaperValue(),
+                                            paper);
         const QString jpeg =
-            WriteJpeg(scratch->path() + QStringLiteral("/current.jpg"), {300, 300});
+            WriteJpeg(scratch->path() + QStringLiteral("/current.jpg"), {300, 120});
         const QString output =
             scratch->makeFolder(QStringLiteral("out folder")) + QStringLiteral("/plan.pdf");
         printItem(jpeg, output);
@@ -117,13 +130,6 @@ private slots:
 
         const QByteArray pdf = ReadAll(output);
         QVERIFY(pdf.contains(ReadAll(jpeg))); // the JPEG's bytes, unchanged
-        const QSize page = platform::PdfWriterPaperPoints();
-        QVERIFY(page.height() > page.width());
-        QVERIFY(pdf.contains(QStringLiteral("q %1 0 0 %2 0 0 cm /Im0 Do Q")
-                                 .arg(page.width())
-                                 .arg(page.height())
-                                 .toLatin1()));
-
         const QByteArray info = Run(QStringLiteral("pdfinfo"), {output}).simplified();
         QVERIFY2(info.contains("Pages: 1") && !info.contains("rror") && !info.contains("arning"),
                  info.constData());
@@ -132,14 +138,19 @@ private slots:
                                    .arg(page.height())
                                    .toLatin1()),
                  info.constData());
+        QVERIFY2(info.contains("Producer: Marrowind PDF Writer") &&
+                     info.contains("CreationDate:") && info.contains("Creator:"),
+                 info.constData());
         const QList<QByteArray> images =
             Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output}).split('\n');
         QVERIFY(images.size() >= 3);
         const QList<QByteArray> row = images[2].simplified().split(' ');
         QCOMPARE(row.value(3), QByteArray("300")); // width
-        QCOMPARE(row.value(4), QByteArray("300")); // height
+        QCOMPARE(row.value(4), QByteArray("120")); // height
         QCOMPARE(row.value(5), QByteArray("rgb"));
         QCOMPARE(row.value(8), QByteArray("jpeg"));
+        if (paper.isEmpty()) // one point per pixel: 72 pixels per inch both ways
+            QCOMPARE(row.value(12) + row.value(13), QByteArray("7272"));
 
         // Rendered, the picture's corners are the page's corners.
         const QString prefix = scratch->path() + QStringLiteral("/render");
@@ -160,17 +171,35 @@ private slots:
         const QString output = folder + QStringLiteral("/plan.pdf");
         testing::WriteFile(output, "old pdf");
         const QString broken = scratch->path() + QStringLiteral("/broken.jpg");
-        testing::WriteFile(broken, "not a jpeg");
+        const QByteArray whole = ReadAll(WriteJpeg(broken, {40, 20}));
         SetPdfWriterOutput(output);
         fakes->printing.setCurrentPrinter(QStringLiteral("Marrowind PDF Writer"));
-        QVERIFY_THROWS_EXCEPTION(platform::Failure, PrintJpegToPdf(fakes->printing, broken));
-        QCOMPARE(ReadAll(output), QByteArray("old pdf"));
+        // Neither something else nor a picture whose writing was cut off is printed.
+        for (const QByteArray& bytes : {QByteArray("not a jpeg"), whole.left(whole.size() - 40)}) {
+            testing::WriteFile(broken, bytes);
+            QVERIFY_THROWS_EXCEPTION(platform::Failure, PrintJpegToPdf(fakes->printing, broken));
+            QCOMPARE(ReadAll(output), QByteArray("old pdf"));
+        }
 
         PrintJpegToPdf(fakes->printing,
                        WriteJpeg(scratch->path() + QStringLiteral("/ok.jpg"), {40, 20}));
         QVERIFY(ReadAll(output).startsWith("%PDF-1.4"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("plan.pdf")});
+    }
+
+    void linkAtTheTarget_isReplaced_itsTargetUntouched() {
+        const QString folder = scratch->makeFolder(QStringLiteral("shared"));
+        const QString notes = scratch->path() + QStringLiteral("/notes.txt");
+        testing::WriteFile(notes, "my notes");
+        QVERIFY(QFile::link(notes, folder + QStringLiteral("/A-1.pdf")));
+        SetPdfWriterOutput(folder + QStringLiteral("/A-1.pdf"));
+        fakes->printing.setCurrentPrinter(QStringLiteral("Marrowind PDF Writer"));
+        PrintJpegToPdf(fakes->printing,
+                       WriteJpeg(scratch->path() + QStringLiteral("/ok.jpg"), {40, 20}));
+        QCOMPARE(ReadAll(notes), QByteArray("my notes"));
+        QVERIFY(!QFileInfo(folder + QStringLiteral("/A-1.pdf")).isSymLink());
+        QVERIFY(ReadAll(folder + QStringLiteral("/A-1.pdf")).startsWith("%PDF-1.4"));
     }
 
     void unwritableTarget_fails_andLeavesNoFile_data() {

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using rasterise::Rasterised;
 
 namespace {
@@ -19,9 +21,10 @@ public:
     QList<qint64> started;
 
     platform::LaunchResult start(const QString& file, const QString& parameters,
-                                 const QString& directory, const QString& verb,
-                                 int showState) override {
-        const platform::LaunchResult r = real.start(file, parameters, directory, verb, showState);
+                                 const QString& directory, const QString& verb, int showState,
+                                 qint64 memoryLimitBytes = 0) override {
+        const platform::LaunchResult r =
+            real.start(file, parameters, directory, verb, showState, memoryLimitBytes);
         started << r.processId;
         return r;
     }
@@ -73,7 +76,7 @@ private slots:
         const QByteArray head = "gswin32c -dSAFER -dBATCH -dNOPAUSE -sDEVICE=jpeg -dJPEGQ=";
         const QByteArray tail = " -dDOINTERPOLATE -dGraphicsAlphaBits=4 -dEPSCrop "
                                 "-sOutputFile=current.jpg current.eps\r\ndel current.eps";
-        QTest::newRow("0") << 0 << head + "0" + tail;
+        QTest::newRow("Min. is the least quality Ghostscript honours") << 0 << head + "1" + tail;
         QTest::newRow("75") << 75 << head + "75" + tail;
         QTest::newRow("100") << 100 << head + "100" + tail;
     }
@@ -131,20 +134,21 @@ private slots:
             scratch->makeFolder(QStringLiteral("src dir")) + QStringLiteral("/plän mit blanks.eps");
         testing::WriteFile(source, SmallEps);
         RecordingLauncher launcher;
-        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep), Rasterised::Converted);
+        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep).result, Rasterised::Converted);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(ReadAll(rasterise::CurrentJpgPath()).startsWith("\xFF\xD8"));
         QCOMPARE(launcher.started.size(), 1);
         QVERIFY(!platform::ProcessGroupExists(launcher.started[0]));
     }
 
-    void notAnEps_givesNoImage_evenWithAnOldJpegLeftOver() {
+    void notAnEps_isGhostscriptsError_evenWithAnOldJpegLeftOver() {
         prepare();
         testing::WriteFile(rasterise::CurrentJpgPath(), "\xFF\xD8 from an earlier item");
         const QString source = scratch->path() + QStringLiteral("/broken.eps");
         testing::WriteFile(source, "this is not PostScript at all {{{");
         RecordingLauncher launcher;
-        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep), Rasterised::NoImage);
+        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep).result,
+                 Rasterised::GhostscriptError);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
     }
@@ -156,12 +160,77 @@ private slots:
         RecordingLauncher launcher;
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep, 1500), Rasterised::TimedOut);
+        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep, 1500).result,
+                 Rasterised::TimedOut);
         QVERIFY(clock.elapsed() < 10000);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
         QCOMPARE(launcher.started.size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(!platform::ProcessGroupExists(launcher.started[0]), 3000);
+    }
+
+    // Only a complete picture from a Ghostscript that ended well counts; the working folder's
+    // launcher stands in for Ghostscript misbehaving.
+    void onlyACompletePictureCounts_data() {
+        QTest::addColumn<QByteArray>("launcher");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("cut off") << QByteArray("gs \"$@\"; head -c 300 current.jpg > cut; "
+                                               "mv cut current.jpg")
+                                 << int(Rasterised::Incomplete) << QString();
+        QTest::newRow("picture, then a failure")
+            << QByteArray("gs \"$@\"; echo 'Error: /ioerror in --showpage--'; exit 1")
+            << int(Rasterised::GhostscriptError)
+            << QStringLiteral("Error: /ioerror in --showpage--");
+        QTest::newRow("killed") << QByteArray("gs \"$@\"; kill -9 $$")
+                                << int(Rasterised::GhostscriptError)
+                                << QStringLiteral("Ghostscript was ended by signal 9");
+        QTest::newRow("not executable where it lies")
+            << QByteArray("exec gs \"$@\"") << int(Rasterised::Converted) << QString();
+    }
+    void onlyACompletePictureCounts() {
+        QFETCH(QByteArray, launcher);
+        QFETCH(int, result);
+        QFETCH(QString, detail);
+        prepare();
+        const QString gswin32c = rasterise::WorkingFolder() + QStringLiteral("/gswin32c");
+        testing::WriteFile(gswin32c, "#!/bin/sh\n" + launcher + "\n");
+        // As on a folder mounted "noexec": the script runs through its interpreter.
+        QFile::setPermissions(gswin32c, QFile::ReadOwner | QFile::WriteOwner);
+        const QString source = scratch->path() + QStringLiteral("/a.eps");
+        testing::WriteFile(source, SmallEps);
+        RecordingLauncher recording;
+        const rasterise::Rasterisation outcome = rasterise::RasteriseEps(source, recording, Sleep);
+        QCOMPARE(int(outcome.result), result);
+        QCOMPARE(outcome.detail, detail);
+        QCOMPARE(QFile::exists(rasterise::CurrentJpgPath()), result == int(Rasterised::Converted));
+    }
+
+    void ghostscriptBeyondItsMemory_isEnded_withThatReason() {
+        prepare();
+        const QString source = scratch->path() + QStringLiteral("/grows.eps");
+        testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
+                                   "/d 10 dict def { d d length 1000000 string put } loop\n");
+        RecordingLauncher launcher;
+        const auto outcome = rasterise::RasteriseEps(source, launcher, Sleep, 30000, 300 << 20);
+        QCOMPARE(outcome.result, Rasterised::OutOfMemory);
+        QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
+    }
+
+    void sourceThatIsAPipe_failsAtOnce_withoutCopyOrRun() {
+        prepare();
+        const QString pipe = scratch->path() + QStringLiteral("/pipe.eps");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        testing::FakeLauncher launcher;
+        try {
+            rasterise::RasteriseEps(pipe, launcher, Sleep);
+            QFAIL("no failure raised");
+        } catch (const platform::Failure& failure) {
+            QVERIFY2(failure.description.contains(QStringLiteral("named pipe")),
+                     qPrintable(failure.description));
+        }
+        QVERIFY(launcher.starts.isEmpty());
+        QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
     }
 
     void sourceThatCannotBeCopied_fails_withoutRunning() {
@@ -182,7 +251,7 @@ private slots:
         testing::WriteFile(source, SmallEps);
         testing::FakeLauncher launcher;
         launcher.result = platform::launch::NoAssociation;
-        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep), Rasterised::LaunchFailed);
+        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep).result, Rasterised::LaunchFailed);
         QCOMPARE(launcher.starts.size(), 1);
         QCOMPARE(launcher.starts[0].file,
                  QLatin1Char('"') + rasterise::BatchFilePath() + QLatin1Char('"'));

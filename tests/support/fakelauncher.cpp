@@ -4,8 +4,8 @@ namespace testing {
 
 platform::LaunchResult FakeLauncher::start(const QString& file, const QString& parameters,
                                            const QString& directory, const QString& verb,
-                                           int showState) {
-    starts.append({file, parameters, directory, verb, showState});
+                                           int showState, qint64 memoryLimitBytes) {
+    starts.append({file, parameters, directory, verb, showState, memoryLimitBytes});
     return {result, result > 32 ? 4242 : 0};
 }
 

@@ -13,6 +13,7 @@ public:
     struct Start {
         QString file, parameters, directory, verb;
         int showState = 0;
+        qint64 memoryLimitBytes = 0;
     };
     QList<Start> starts;
     int result = platform::launch::Started; // what start() answers
@@ -23,8 +24,8 @@ public:
     int releases = 0;
 
     platform::LaunchResult start(const QString& file, const QString& parameters,
-                                 const QString& directory, const QString& verb,
-                                 int showState) override;
+                                 const QString& directory, const QString& verb, int showState,
+                                 qint64 memoryLimitBytes = 0) override;
     int exitStatus(qint64 processId) override;
     void release(qint64) override { ++releases; }
     void terminateTree(qint64) override { ++terminations; }

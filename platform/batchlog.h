@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+
+// The log the batch interpreter keeps beside a batch file (its name with ".log"): for every
+// line run, the command, what it printed and its exit status, each line starting with a mark.
+namespace platform::batchlog {
+
+inline constexpr const char* CommandMark = "> ";
+inline constexpr const char* OutputMark = "| ";
+inline constexpr const char* StatusMark = "= ";
+
+// What a command prints is kept up to these sizes: the first HeadBytes, then the last
+// TailBytes. A line longer than LongestLine is cut there.
+inline constexpr std::size_t HeadBytes = 16 * 1024;
+inline constexpr std::size_t TailBytes = 16 * 1024;
+inline constexpr std::size_t LongestLine = 1024;
+
+} // namespace platform::batchlog
