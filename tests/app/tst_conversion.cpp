@@ -6,6 +6,7 @@
 #include "platform/launcher.h"
 #include "platform/registry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,6 +42,21 @@ const QByteArray LoopingEps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100 1
 const QByteArray SquareEps =
     "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 50 50\n0 0 1 setrgbcolor 0 0 50 50 rectfill\n"
     "showpage\n%%EOF\n";
+
+// A drawing of its own size and colour, so that a PDF shows which source it holds.
+QByteArray Drawing(int width, int height) {
+    return QStringLiteral("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 %1 %2\n"
+                          "0.2 0.4 0.8 setrgbcolor 0 0 %1 %2 rectfill\nshowpage\n%%EOF\n")
+        .arg(width)
+        .arg(height)
+        .toLatin1();
+}
+
+QString PageSize(const QString& pdf) {
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Page size:\\s+(\\S+ x \\S+) pts")).match(PdfInfo(pdf));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
 
 } // namespace
 
@@ -189,6 +205,54 @@ private slots:
         QVERIFY(!QFileInfo::exists(rasterise::CurrentEpsPath()));
         QVERIFY(!QFileInfo::exists(rasterise::CurrentJpgPath()));
         QCOMPARE(form->ItemCount(), 6);
+    }
+
+    // Three copies of the program convert at once; each PDF holds its own source's drawing.
+    void windowsConvertingAtOnce_eachPdfHoldsItsOwnDrawing() {
+        const QList<QSize> sizes{{40, 40}, {90, 30}, {30, 70}};
+        QList<QProcess*> peers;
+        for (int p = 0; p < sizes.size(); ++p) {
+            QStringList arguments{out};
+            for (int k = 0; k < 4; ++k) {
+                const QString source = f->home.path() + QStringLiteral("/w%1-%2.eps").arg(p).arg(k);
+                testing::WriteFile(source, Drawing(sizes[p].width(), sizes[p].height()));
+                arguments << source;
+            }
+            auto* peer = new QProcess(this);
+            peer->start(QCoreApplication::applicationDirPath() +
+                            QStringLiteral("/pellarine-convert-peer"),
+                        arguments);
+            peers << peer;
+        }
+        for (QProcess* peer : peers) {
+            QVERIFY(peer->waitForFinished(120000));
+            QCOMPARE(peer->readAllStandardOutput().trimmed(), QByteArray("Done."));
+        }
+        for (int p = 0; p < sizes.size(); ++p)
+            for (int k = 0; k < 4; ++k)
+                QCOMPARE(PageSize(out + QStringLiteral("/w%1-%2.pdf").arg(p).arg(k)),
+                         QStringLiteral("%1 x %2").arg(sizes[p].width()).arg(sizes[p].height()));
+    }
+
+    void sameNamedSources_intoOneFolder_areNamedInTheClosingMessage() {
+        const QString acme = f->home.makeFolder(QStringLiteral("clients/acme"));
+        const QString globex = f->home.makeFolder(QStringLiteral("clients/globex"));
+        testing::WriteFile(acme + QStringLiteral("/logo.eps"), Drawing(20, 20));
+        testing::WriteFile(globex + QStringLiteral("/logo.eps"), Drawing(60, 20));
+        testing::WriteFile(acme + QStringLiteral("/plan.eps"), Drawing(20, 20));
+        testing::WriteFile(acme + QStringLiteral("/plan.EPS"), Drawing(20, 60));
+        for (const QString& s :
+             {acme + QStringLiteral("/logo.eps"), globex + QStringLiteral("/logo.eps"),
+              acme + QStringLiteral("/plan.eps"), acme + QStringLiteral("/plan.EPS")})
+            form->AddToList(s);
+        testing::WriteFile(out + QStringLiteral("/old.pdf"), "before the run");
+        press();
+        QCOMPARE(closing(),
+                 QStringLiteral("Done.\r\n\r\nWritten more than once in this run, so an earlier "
+                                "result was replaced:\r\n%1/logo.pdf now holds %2/logo.eps, not "
+                                "%3/logo.eps\r\n%1/plan.pdf now holds %3/plan.EPS, not %3/plan.eps")
+                     .arg(out, globex, acme));
+        QCOMPARE(PageSize(out + QStringLiteral("/logo.pdf")), QStringLiteral("60 x 20"));
     }
 
     void progressText_showsTheFileNameAsItIs() {

@@ -91,6 +91,8 @@ private slots:
         QCOMPARE(rasterise::BatchFilePath(), QStringLiteral("/first/ps/eps2jpg.bat"));
         qputenv("TEMP", "/second");
         QCOMPARE(rasterise::CurrentEpsPath(), QStringLiteral("/second/ps/current.eps"));
+        qputenv("TEMP", "relative"); // taken against the current folder, once and for all
+        QCOMPARE(rasterise::WorkingFolder(), QDir::currentPath() + QStringLiteral("/relative/ps"));
     }
 
     void preparation_overwritesOldCopy_andOldBatchFileIsReplaced() {

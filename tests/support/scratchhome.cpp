@@ -8,18 +8,22 @@
 namespace testing {
 
 ScratchHome::ScratchHome()
-    : oldHome(qgetenv("HOME")), oldConfig(qgetenv("XDG_CONFIG_HOME")), oldTemp(qgetenv("TEMP")) {
+    : oldHome(qgetenv("HOME")), oldConfig(qgetenv("XDG_CONFIG_HOME")), oldTemp(qgetenv("TEMP")),
+      oldRuntime(qgetenv("XDG_RUNTIME_DIR")) {
     QDir().mkpath(configFolder());
     QDir().mkpath(temp());
     qputenv("HOME", QFile::encodeName(home()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder()));
     qputenv("TEMP", QFile::encodeName(temp()));
+    QDir().mkdir(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime()));
 }
 
 ScratchHome::~ScratchHome() {
     qputenv("HOME", oldHome);
     qputenv("XDG_CONFIG_HOME", oldConfig);
     qputenv("TEMP", oldTemp);
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
 }
 
 QString ScratchHome::makeFolder(const QString& relative) const {

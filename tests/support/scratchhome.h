@@ -6,8 +6,9 @@
 
 namespace testing {
 
-// A private HOME, config folder and TEMP for one test function: the settings store and the
-// working folder start empty and vanish afterwards. Restores the environment when destroyed.
+// A private HOME, config folder, runtime folder and TEMP for one test function: the settings store
+// and the working folder start empty and vanish afterwards. Restores the environment when
+// destroyed.
 class ScratchHome {
 public:
     ScratchHome();
@@ -19,12 +20,14 @@ public:
     QString home() const { return dir.path() + QStringLiteral("/home"); }
     QString configFolder() const { return home() + QStringLiteral("/.config"); }
     QString temp() const { return dir.path() + QStringLiteral("/temp"); }
+    // The per-user runtime folder, where the program keeps its locks.
+    QString runtime() const { return dir.path() + QStringLiteral("/runtime"); }
     // A fresh folder inside the scratch area, for test files.
     QString makeFolder(const QString& relative) const;
 
 private:
     QTemporaryDir dir;
-    QByteArray oldHome, oldConfig, oldTemp;
+    QByteArray oldHome, oldConfig, oldTemp, oldRuntime;
 };
 
 // Writes `text` to `path`, creating folders on the way.
