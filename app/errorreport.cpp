@@ -36,6 +36,7 @@ bool Guarded::guard(int step, const std::function<void()>& statement) {
         description = QString::fromLocal8Bit(other.what());
     }
     ++failureCount;
+    last = description;
     ShowErrorReport(dialogs, owner, label, step, description);
     return false;
 }

@@ -60,8 +60,9 @@ public:
     // continues with the branch that the condition would have taken when it held.
     bool test(int step, const std::function<bool()>& condition);
 
-    // How many failures this procedure has reported so far.
+    // How many failures this procedure has reported so far, and the description of the last.
     int failures() const { return failureCount; }
+    const QString& lastDescription() const { return last; }
 
 private:
     bool guard(int step, const std::function<void()>& statement);
@@ -70,6 +71,7 @@ private:
     QWidget* owner;
     QString label;
     int failureCount = 0;
+    QString last;
 };
 
 } // namespace errorreport

@@ -61,6 +61,8 @@ public:
     void PushButton5_Click();
     void PushButton6_Click();
     void PushButton7_Click();
+    // Escape during a run: asks whether to stop after the current file.
+    void Form_EscapePressed();
     // Dropping files from a file manager: only data with local files can be dropped.
     bool ListView1_DragOver(const QMimeData& data);
     void ListView1_Drop(const QMimeData& data);
@@ -92,8 +94,9 @@ public:
     QLabel* Creator = nullptr;
     platform::SkinFramework SkinFramework1;
 
-    // The run's "a conversion is in progress" flag.
+    // The run's "a conversion is in progress" flag, and the user's wish to stop it.
     bool Converting = false;
+    bool stopRequested = false;
     // How long Ghostscript may work on one file before it is ended, and how much memory it
     // may take.
     int ghostscriptTimeLimitMs;
@@ -103,10 +106,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildLayout();
-    bool convertItem(errorreport::Guarded& g, int i, const QString& source, QString& output);
+    void convertJobList();
+    void showItem(errorreport::Guarded& g, int i, const QString& source);
     void connectHandlers();
     void ApplySkin();
     void OpenHomePageAtRandom();

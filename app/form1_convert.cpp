@@ -1,10 +1,11 @@
-// "Start Converting To PDF": every listed EPS becomes a PDF, one after the other.
+// "Start Converting To PDF": every listed EPS becomes a PDF, one after the other. The window
+// shows the progress, the pointer and the messages; converting an item is the convert module's.
 #include "app/form1.h"
 
 #include "app/apptitle.h"
 #include "app/errorreport.h"
+#include "convert/item.h"
 #include "convert/paths.h"
-#include "convert/pdfwriter.h"
 #include "convert/rasterise.h"
 #include "convert/run.h"
 #include "platform/dialogs.h"
@@ -12,29 +13,24 @@
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 
-#include <QElapsedTimer>
+#include <QDir>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <cmath>
 
 namespace {
 
-// Waits, serving window events, until a file other than `before` is at `path`.
-bool WaitForNewFile(const QString& path, const std::optional<platform::FileIdentity>& before) {
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        const auto now = platform::FileIdentityOf(path);
-        if (now && now != before)
-            return true;
-        if (clock.elapsed() >= run::PdfWaitMs)
-            return false;
-        platform::Yield();
-        platform::Pause(10);
-    }
+// What tells two failures of a run apart: the number and the folder or file it is about; for
+// a failure about no place, the statement and its description.
+QString CauseOf(int step, const platform::Failure& failure) {
+    const QString number = QString::number(failure.number) + QLatin1Char('|');
+    return failure.about.isEmpty()
+               ? number + QString::number(step) + QLatin1Char('|') + failure.description
+               : number + QDir::cleanPath(failure.about);
 }
 
 } // namespace
@@ -43,10 +39,26 @@ void Form1::PushButton2_Click() {
     if (Converting)
         return;
     Converting = true;
+    stopRequested = false;
+    // However the handler ends, the next press starts a run again.
+    const auto idle = qScopeGuard([this] {
+        Converting = false;
+        stopRequested = false;
+    });
     platform::Yield();
+    try {
+        convertJobList();
+    } catch (const std::exception& unexpected) {
+        setPointer(Pointer::Default);
+        errorreport::ShowErrorReport(*services.dialogs, this, errorreport::labels::PushButton2, 0,
+                                     QString::fromLocal8Bit(unexpected.what()));
+    }
+}
 
+void Form1::convertJobList() {
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton2);
     QString closing;
+    QString details;
     std::unique_ptr<QLockFile> lock;
     if (g.test(104, [&] { return ItemCount() == 0; })) {
         closing = run::NoFiles;
@@ -54,64 +66,86 @@ void Form1::PushButton2_Click() {
                    return !paths::FolderExists(Text1->text()) && !Option2->isChecked();
                })) {
         closing = run::NoFolder;
+    } else if (g.test(106, [&] {
+                   return !Option2->isChecked() && !platform::FolderIsWritable(Text1->text());
+               })) {
+        closing = run::FolderNotWritable(Text1->text());
     } else {
+        // Why no item can be converted, when the run cannot even begin.
+        QString notPrepared;
+        const auto prepare = [&](int step, const std::function<void()>& statement) {
+            if (notPrepared.isEmpty() && !g.run(step, statement))
+                notPrepared = g.lastDescription();
+        };
         // Another window of this user may be converting: its working folder and the PDF
         // Writer's values are ours too, so wait for it, the window served meanwhile.
-        bool gaveUp = false;
-        bool prepared = g.run(108, [&] {
+        prepare(108, [&] {
             lock = run::LockConversions([&] {
                 setPointer(Pointer::Hourglass);
                 ProgressBar1->setFormat(run::WaitingForOther);
-                return !(gaveUp = closeRequested);
+                return !closeRequested && !stopRequested;
             });
+            if (!lock && !closeRequested)
+                notPrepared = run::StoppedByUser;
         });
-        if (gaveUp) {
-            Converting = false;
+        if (closeRequested)
             return;
-        }
         QString batchText;
         g.run(110, [&] { batchText = rasterise::BatchText(Slider1->value()); });
-        // Without a working folder no item can be converted; one report says why.
-        prepared = prepared && g.run(112, [&] {
+        prepare(112, [&] {
             if (!run::GhostscriptFound())
                 platform::Raise(platform::errors::FileNotFound, run::NoGhostscript);
             rasterise::PrepareWorkingFolder(services.applicationFolder);
         });
-        prepared = prepared && g.run(114, [&] { rasterise::WriteBatchFile(batchText); });
+        prepare(114, [&] { rasterise::WriteBatchFile(batchText); });
+
+        // One cause, one box: a failure like the one just shown is only counted.
+        QString lastCause;
+        const auto report = [&](int step, const platform::Failure& failure) {
+            const QString cause = CauseOf(step, failure);
+            if (cause == lastCause)
+                return;
+            lastCause = cause;
+            errorreport::ShowErrorReport(*services.dialogs, this, errorreport::labels::PushButton2,
+                                         step, failure.description);
+        };
+        const item::Tools tools{*services.launcher,          *services.printers,
+                                *services.printing,          ghostscriptTimeLimitMs,
+                                ghostscriptMemoryLimitBytes, report};
         const int n = ItemCount();
-        QStringList failed;
+        QList<run::Failed> failed;
         run::WrittenPdfs written;
         QList<run::Replaced> replaced;
         for (int i = 1; i <= n; ++i) {
             const QString source = i <= ItemCount() ? ItemText(i) : QString();
-            QString output;
-            if (!prepared || !convertItem(g, i, source, output)) {
-                failed << paths::GetFileNamePart(source);
+            if (!notPrepared.isEmpty() || stopRequested) {
+                failed.append({source, stopRequested ? run::StoppedByUser : notPrepared});
                 continue;
             }
-            if (const auto earlier = written.note(output, source))
-                replaced.append({output, source, *earlier});
+            showItem(g, i, source);
+            // The options are read anew for every item.
+            const item::Destination destination{Text1->text(),
+                                                Option2->isChecked() && !Option1->isChecked()};
+            const item::Outcome outcome = item::ConvertItem(source, destination, tools);
+            setPointer(Pointer::Default);
+            if (!outcome.converted)
+                failed.append({source, outcome.reason});
+            else if (const auto earlier = written.note(outcome.output, source))
+                replaced.append({outcome.output, source, *earlier});
         }
         setPointer(Pointer::Default);
         ProgressBar1->setValue(0);
         ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
         closing = run::ClosingMessage(n, failed, replaced);
+        details = run::ClosingDetails(failed);
     }
     services.dialogs->messageBox(this, closing, apptitle::ApplicationTitle(), platform::Buttons::Ok,
-                                 platform::Icon::None);
-    lock.reset();
-    Converting = false;
+                                 platform::Icon::None, details);
 }
 
-// One item of the run; answers whether its PDF was written, and where. A step that fails ends
-// the item: nothing of an earlier item is reused and nothing waits for a file that will never
-// come.
-bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source, QString& output) {
+// The busy pointer, the bar's share and its "Processing: " text for item i.
+void Form1::showItem(errorreport::Guarded& g, int i, const QString& source) {
     setPointer(Pointer::Hourglass);
-    const auto done = [this](bool converted) {
-        setPointer(Pointer::Default);
-        return converted;
-    };
     g.run(120,
           [&] { ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * i / ItemCount()))); });
     g.run(124, [&] {
@@ -122,36 +156,13 @@ bool Form1::convertItem(errorreport::Guarded& g, int i, const QString& source, Q
         ProgressBar1->setFormat(QStringLiteral("Processing: ") + name);
     });
     platform::Yield();
-    if (!g.run(128, [&] {
-            // The first option, or neither (only a damaged store leaves both cleared): into the
-            // folder of the text box, which was checked when the run started.
-            output = run::OutputPath(source, Text1->text(),
-                                     Option2->isChecked() && !Option1->isChecked());
-        }))
-        return done(false);
-    // A listed PDF "converted" beside itself would be replaced by a picture of its first page.
-    if (const auto target = platform::FileIdentityOf(output);
-        target && target == platform::FileIdentityOf(source))
-        return done(false);
-    if (!g.run(130, [&] { pdfwriter::SetPdfWriterOutput(output); }))
-        return done(false);
-    rasterise::Rasterisation result;
-    if (!g.run(134, [&] {
-            result = rasterise::RasteriseEps(source, *services.launcher, platform::Pause,
-                                             ghostscriptTimeLimitMs, ghostscriptMemoryLimitBytes);
-        }))
-        return done(false);
-    setPointer(Pointer::Hourglass);
-    if (result.result != rasterise::Rasterised::Converted)
-        return done(false);
-    const auto before = platform::FileIdentityOf(output);
-    const QString jpeg = rasterise::CurrentJpgPath();
-    const bool printed = g.run(142, [&] {
-        pdfwriter::SelectPdfWriter(*services.printers, *services.printing);
-        pdfwriter::PrintJpegToPdf(*services.printing, jpeg);
-    });
-    platform::Yield();
-    platform::Yield();
-    paths::DeleteFileQuiet(jpeg);
-    return done(printed && WaitForNewFile(output, before));
+}
+
+void Form1::Form_EscapePressed() {
+    if (!Converting || stopRequested)
+        return;
+    if (services.dialogs->messageBox(this, run::StopQuestion, apptitle::ApplicationTitle(),
+                                     platform::Buttons::YesNo,
+                                     platform::Icon::None) == platform::Answer::Yes)
+        stopRequested = true;
 }

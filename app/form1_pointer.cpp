@@ -13,6 +13,14 @@
 #include <QRadioButton>
 #include <QTreeView>
 
+void Form1::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && Converting) {
+        Form_EscapePressed();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void Form1::mouseMoveEvent(QMouseEvent* event) {
     hover(this, event->position().toPoint());
     QWidget::mouseMoveEvent(event);
@@ -76,7 +84,15 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
         default: break;
         }
-    } else if (widget == ListView1 && event->type() == QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
+    // Escape during a run, wherever the focus is, asks whether to stop.
+    if (event->type() == QEvent::KeyPress && Converting &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        Form_EscapePressed();
+        return true;
+    }
+    if (widget == ListView1 && event->type() == QEvent::KeyPress) {
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
             ListView1_RemoveSelected();
             return true;

@@ -2,11 +2,13 @@
 
 #include "app/apptitle.h"
 #include "platform/dialogs.h"
+#include "platform/failure.h"
 #include "platform/pdfprinter.h"
 #include "platform/pdfwritername.h"
 #include "platform/printers.h"
 #include "platform/registry.h"
 
+#include <QDir>
 #include <QStringList>
 
 namespace pdfwriter {
@@ -20,10 +22,17 @@ bool IsInstalled(platform::Printers& printers) {
 } // namespace
 
 void SetPdfWriterOutput(const QString& outputPath) {
-    platform::SetUserRegistryString(platform::PdfWriterKey(), platform::OutputFileValue(),
-                                    outputPath);
-    platform::SetUserRegistryString(platform::PdfWriterKey(), platform::BypassSaveAsValue(),
-                                    QStringLiteral("1"));
+    try {
+        platform::SetUserRegistryString(platform::PdfWriterKey(), platform::OutputFileValue(),
+                                        outputPath);
+        platform::SetUserRegistryString(platform::PdfWriterKey(), platform::BypassSaveAsValue(),
+                                        QStringLiteral("1"));
+    } catch (const platform::Failure& failure) {
+        const QString store = platform::UserRegistryFile(platform::PdfWriterKey());
+        platform::RaiseAbout(store, failure.number,
+                             QStringLiteral("The PDF Writer's settings cannot be saved in %1: %2")
+                                 .arg(QDir::toNativeSeparators(store), failure.description));
+    }
 }
 
 bool SelectPdfWriter(platform::Printers& printers, platform::Printing& printing) {

@@ -139,10 +139,16 @@ QString ErrorLine(const LoggedCommand& gs) {
     for (const QString& line : gs.output)
         if (line.startsWith(QLatin1String("Error: ")))
             return line.trimmed();
-    for (auto it = gs.output.crbegin(); it != gs.output.crend(); ++it)
-        if (it->contains(QLatin1String("rror")) || it->contains(QLatin1String("cannot be run")) ||
-            it->contains(QLatin1String("not recognized")))
-            return it->trimmed();
+    // Ghostscript's greeting says nothing about the failure.
+    static const QStringList greeting{
+        QStringLiteral("GPL Ghostscript"), QStringLiteral("Copyright (C)"),
+        QStringLiteral("This software is supplied"), QStringLiteral("see the file COPYING")};
+    for (auto it = gs.output.crbegin(); it != gs.output.crend(); ++it) {
+        const QString line = it->trimmed();
+        if (!line.isEmpty() && std::none_of(greeting.cbegin(), greeting.cend(),
+                                            [&](const QString& g) { return line.startsWith(g); }))
+            return line;
+    }
     return QStringLiteral("Ghostscript ended with status %1").arg(status);
 }
 
@@ -162,28 +168,32 @@ Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
     paths::DeleteFileQuiet(eps);
     paths::DeleteFileQuiet(jpg);
     QFile::remove(BatchLogPath());
+    if (const auto kind = platform::NonRegularKind(source))
+        return {Rasterised::NotAFile, QStringLiteral("it is %1, not a regular file").arg(*kind),
+                platform::errors::PathFileAccess};
     try {
         platform::CopyRegularFile(source, eps, platform::Yield);
     } catch (const platform::Failure& failure) {
-        platform::Raise(failure.number, QStringLiteral("The file %1 cannot be copied: %2")
-                                            .arg(Native(source), failure.description));
+        return {Rasterised::CopyFailed, failure.description, failure.number};
     }
 
     QElapsedTimer clock;
     clock.start();
     while (!IsFile(eps)) {
         if (clock.elapsed() >= CopyWaitMs)
-            return {Rasterised::CopyFailed, QStringLiteral("the copy never appeared")};
+            return {Rasterised::CopyFailed, QStringLiteral("the copy never appeared"),
+                    platform::errors::PathFileAccess};
         platform::Yield();
         pause(100);
     }
 
+    QString launchFailure;
     const int ended = Shell32::ShellAndWait(
         launcher, QLatin1Char('"') + BatchFilePath() + QLatin1Char('"'), 0,
-        WorkingFolder() + QLatin1Char('/'), pause, timeLimitMs, memoryLimitBytes);
+        WorkingFolder() + QLatin1Char('/'), pause, timeLimitMs, memoryLimitBytes, &launchFailure);
     if (ended == Shell32::LaunchFailed) {
         QFile::remove(eps);
-        return {Rasterised::LaunchFailed, {}};
+        return {Rasterised::LaunchFailed, launchFailure};
     }
     if (ended != Shell32::TimedOut) {
         // The batch file has ended; its last line has removed the input, or never will.
@@ -199,6 +209,8 @@ Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
         // Ghostscript was ended before the batch file could delete its input, and whatever
         // image it had begun is incomplete.
         outcome = {Rasterised::TimedOut, {}};
+    else if (gs && (gs->status == 126 || gs->status == 127))
+        outcome = {Rasterised::NotStarted, ErrorLine(*gs)};
     else if (gs && gs->status.value_or(0) != 0)
         outcome = {RanOutOfMemory(*gs) ? Rasterised::OutOfMemory : Rasterised::GhostscriptError,
                    ErrorLine(*gs)};

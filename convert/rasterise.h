@@ -52,17 +52,20 @@ enum class Rasterised {
     Converted,        // current.jpg exists and is a complete picture
     NoImage,          // Ghostscript ended well but made no image
     GhostscriptError, // Ghostscript failed (not an EPS, or a damaged one)
+    NotStarted,       // Ghostscript could not be started (launcher missing or broken)
     Incomplete,       // the picture was cut off (a full disk, a killed program)
     TimedOut,         // Ghostscript did not finish in time and was ended
     OutOfMemory,      // Ghostscript ran out of the memory it may take
-    CopyFailed,       // the copy of the source never appeared in the working folder
+    NotAFile,         // the source is a pipe, a device, a socket or a folder: never copied
+    CopyFailed,       // the source could not be copied into the working folder
     LaunchFailed,     // the batch file could not be started
 };
 
 // The outcome of rasterising one source, with what Ghostscript or the system said about it.
 struct Rasterisation {
     Rasterised result = Rasterised::NoImage;
-    QString detail;
+    QString detail;  // what Ghostscript or the system said, as plain words
+    int failure = 0; // NotAFile, CopyFailed: the failure number, for the report
 };
 
 // What the batch interpreter's log tells of one command: its status (nothing when it never
@@ -77,9 +80,10 @@ QList<LoggedCommand> ReadBatchLog(const QString& path);
 // Copies `source` to current.eps, runs eps2jpg.bat hidden in the working folder (Ghostscript
 // bounded by `timeLimitMs` and `memoryLimitBytes`) and waits until current.eps is gone. A stale
 // current.jpg is removed first, so a JPEG that exists afterwards belongs to this source; a JPEG
-// that is incomplete, or that Ghostscript made while failing, is removed. Raises a failure when
-// the source cannot be copied (a pipe or device is never read) or the working folder is not
-// private. After any outcome but Converted neither current.eps nor current.jpg is left.
+// that is incomplete, or that Ghostscript made while failing, is removed. A source that is not a
+// regular file is never read, so a pipe or device cannot block. Raises a failure only when the
+// working folder is not private. After any outcome but Converted neither current.eps nor
+// current.jpg is left.
 Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
                            const Shell32::PauseFunction& pause = platform::Pause,
                            int timeLimitMs = GhostscriptTimeLimitMs,

@@ -56,18 +56,20 @@ std::optional<QString> WrittenPdfs::note(const QString& pdf, const QString& sour
     return earlier;
 }
 
-QString ClosingMessage(int itemCount, const QStringList& failedNames,
+QString ClosingMessage(int itemCount, const QList<Failed>& failed,
                        const QList<Replaced>& replaced) {
     QString text = Done;
-    if (!failedNames.isEmpty()) {
+    if (!failed.isEmpty()) {
         constexpr int Shown = 5;
-        text += QStringLiteral("\r\n\r\n") + QStringLiteral("%1 of %2 files produced no PDF:")
-                                                 .arg(failedNames.size())
-                                                 .arg(itemCount);
-        for (qsizetype i = 0; i < failedNames.size() && i < Shown; ++i)
-            text += QStringLiteral("\r\n") + failedNames[i];
-        if (failedNames.size() > Shown)
-            text += QStringLiteral("\r\nand %1 more").arg(failedNames.size() - Shown);
+        text += QStringLiteral("\r\n\r\n%1 of %2 files produced no PDF:")
+                    .arg(failed.size())
+                    .arg(itemCount);
+        for (qsizetype i = 0; i < failed.size() && i < Shown; ++i)
+            text += QStringLiteral("\r\n") + paths::GetFileNamePart(failed[i].source) +
+                    QStringLiteral(": ") + failed[i].reason;
+        if (failed.size() > Shown)
+            text += QStringLiteral("\r\nand %1 more (Show Details... lists them all)")
+                        .arg(failed.size() - Shown);
     }
     if (!replaced.isEmpty()) {
         text += QStringLiteral("\r\n\r\nWritten more than once in this run, so an earlier "
@@ -78,6 +80,13 @@ QString ClosingMessage(int itemCount, const QStringList& failedNames,
                              QDir::toNativeSeparators(r.earlier));
     }
     return text;
+}
+
+QString ClosingDetails(const QList<Failed>& failed) {
+    QStringList lines;
+    for (const Failed& f : failed)
+        lines << QDir::toNativeSeparators(f.source) + QStringLiteral(": ") + f.reason;
+    return lines.join(QStringLiteral("\r\n"));
 }
 
 } // namespace run

@@ -19,6 +19,12 @@ inline const QString NoFolder =
     QStringLiteral("Folder does not exist. Please select another folder.");
 inline const QString Done = QStringLiteral("Done.");
 
+// The closing message of a run into a folder that exists but cannot be written.
+inline QString FolderNotWritable(const QString& folder) {
+    return QStringLiteral("The folder %1 cannot be written to. Please select another folder.")
+        .arg(folder);
+}
+
 inline const QString NoGhostscript = QStringLiteral(
     "Ghostscript was not found. Please install Ghostscript (the \"gs\" command) and try again.");
 
@@ -69,10 +75,28 @@ private:
     QHash<QString, QString> sources;
 };
 
+// A source that gave no PDF, and why.
+struct Failed {
+    QString source;
+    QString reason;
+};
+
+// Why the items a stopped run did not reach have no PDF.
+inline const QString StoppedByUser = QStringLiteral("not converted: the run was stopped");
+
+// The question Escape asks during a run.
+inline const QString StopQuestion =
+    QStringLiteral("Stop converting after the current file?\r\n\r\nThe files after it are "
+                   "left unconverted.");
+
 // "Done.", and when some items produced no PDF, after an empty line how many and which: the
-// first few names, then how many more; and every PDF that a later source of the same run
-// replaced, with the source it now holds.
-QString ClosingMessage(int itemCount, const QStringList& failedNames,
+// first few names with their reasons, then how many more; and every PDF that a later source of
+// the same run replaced, with the source it now holds.
+QString ClosingMessage(int itemCount, const QList<Failed>& failed,
                        const QList<Replaced>& replaced = {});
+
+// Every source that gave no PDF, by its full path, with its reason: one per line, for the
+// closing message's details. Empty when every source gave its PDF.
+QString ClosingDetails(const QList<Failed>& failed);
 
 } // namespace run

@@ -90,6 +90,7 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
             file, parameters, directory, verb, plain ? 1 : showState, memoryLimitBytes);
         outcome.result = started.code;
         outcome.processId = started.processId;
+        outcome.reason = started.reason;
     } catch (...) {
         outcome.result = platform::launch::OutOfResources;
         outcome.processId = 0;
@@ -101,13 +102,19 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
 
 int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
                  const QString& directory, const PauseFunction& pause, int timeLimitMs,
-                 qint64 memoryLimitBytes) {
+                 qint64 memoryLimitBytes, QString* launchFailure) {
     if (showState < 0 || showState > 6)
         showState = 6;
     const ShellResult started = ShellExecuteFile(launcher, file, showState, QString(), directory,
                                                  QStringLiteral("open"), nullptr, memoryLimitBytes);
-    if (started.error)
+    if (started.error) {
+        if (launchFailure)
+            *launchFailure = started.reason.isEmpty()
+                                 ? started.error->description
+                                 : started.error->description + QStringLiteral(" (") +
+                                       started.reason + QLatin1Char(')');
         return LaunchFailed;
+    }
 
     QElapsedTimer clock;
     clock.start();

@@ -24,6 +24,7 @@ struct ShellResult {
     int result = 0;       // above 32 on success, otherwise the shell's failure code
     qint64 processId = 0; // the started process, 0 when none
     std::optional<ShellLaunchError> error;
+    QString reason; // what the system said of a failed start, when it said anything
 };
 
 // The numbered error for a shell failure code (0 to 32).
@@ -50,8 +51,9 @@ constexpr int TimedOut = -2;
 // is answered. Otherwise answers the exit code, or LaunchFailed when nothing started. Show
 // states outside 0 to 6 become 6. `memoryLimitBytes` (0 for none) bounds the memory of the
 // program and of everything it starts.
+// When nothing started, `launchFailure` (if given) receives the error's message and the reason.
 int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
                  const QString& directory, const PauseFunction& pause, int timeLimitMs,
-                 qint64 memoryLimitBytes = 0);
+                 qint64 memoryLimitBytes = 0, QString* launchFailure = nullptr);
 
 } // namespace Shell32

@@ -18,8 +18,9 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
+    // `details`, when given, is text the user can unfold below the message, read and copy.
     virtual Answer messageBox(QWidget* owner, const QString& text, const QString& caption,
-                              Buttons buttons, Icon icon) = 0;
+                              Buttons buttons, Icon icon, const QString& details = {}) = 0;
 
     // A one-line text prompt. Returns the empty text when cancelled.
     virtual QString inputBox(QWidget* owner, const QString& prompt, const QString& caption,

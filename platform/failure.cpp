@@ -2,12 +2,16 @@
 
 namespace platform {
 
-Failure::Failure(int number_, QString description_, QString source_)
+Failure::Failure(int number_, QString description_, QString source_, QString about_)
     : number(number_), description(std::move(description_)), source(std::move(source_)),
-      utf8(description.toUtf8()) {}
+      about(std::move(about_)), utf8(description.toUtf8()) {}
 
 void Raise(int number, const QString& description, const QString& source) {
     throw Failure(number, description.isEmpty() ? DescriptionOf(number) : description, source);
+}
+
+void RaiseAbout(const QString& about, int number, const QString& description) {
+    throw Failure(number, description.isEmpty() ? DescriptionOf(number) : description, {}, about);
 }
 
 QString DescriptionOf(int number) {

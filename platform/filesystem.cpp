@@ -314,6 +314,14 @@ bool WriteAll(int fd, const char* data, size_t size) {
 
 } // namespace
 
+std::optional<QString> NonRegularKind(const QString& path) {
+    const auto bytes = Encode(path);
+    struct stat st {};
+    if (!bytes || bytes->isEmpty() || ::stat(bytes->constData(), &st) != 0 || S_ISREG(st.st_mode))
+        return std::nullopt;
+    return KindOf(st.st_mode);
+}
+
 void CopyRegularFile(const QString& from, const QString& to, const std::function<void()>& onChunk) {
     const auto source = Encode(from);
     const auto target = Encode(to);
@@ -368,6 +376,25 @@ void CopyRegularFile(const QString& from, const QString& to, const std::function
         ::unlink(target->constData());
         RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
     }
+}
+
+bool FolderIsWritable(const QString& folder) {
+    const auto name = Encode(folder);
+    if (!name || name->isEmpty())
+        return false;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const QByteArray probe = *name + "/.pellarine-write-test." +
+                                 QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(probe.constData());
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 void ReplaceFileWith(const QString& path, const QByteArray& bytes) {

@@ -82,6 +82,10 @@ void RemoveFile(const QString& path);
 // 70 (permission denied), 61 (disk full), ... A short write is a failure, never a success.
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
+// What `path` is when it exists but is not a regular file (links followed): "a named pipe",
+// "a device", "a socket", "a folder"; nothing for a regular file or a path that cannot be read.
+std::optional<QString> NonRegularKind(const QString& path);
+
 // Copies the regular file `from` (links followed) to `to`, replacing what is there; a link at
 // `to` is replaced, never followed. A source that is not a regular file (a pipe, a device, a
 // socket, a folder) is refused without being read, so nothing can block on it. `onChunk` is
@@ -90,6 +94,10 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes);
 // description says why in plain words.
 void CopyRegularFile(const QString& from, const QString& to,
                      const std::function<void()>& onChunk = {});
+
+// True when a new file can be made in `folder` (tried with a file that is removed at once): the
+// one test that also tells a read-only disk, access lists and other users' folders apart.
+bool FolderIsWritable(const QString& folder);
 
 // Puts `bytes` at `path` as a new file: written beside it under a temporary name and renamed
 // over whatever is at `path`, so the path never holds half a file and a link there is replaced

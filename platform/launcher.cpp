@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -144,13 +145,13 @@ LaunchResult Spawn(const std::string& program, const std::vector<std::string>& a
 
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
-        return {launch::OutOfResources, 0};
+        return {launch::OutOfResources, 0, {}};
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
         ::close(report[0]);
         ::close(report[1]);
-        return {errno == ENOMEM ? launch::OutOfMemory : launch::OutOfResources, 0};
+        return {errno == ENOMEM ? launch::OutOfMemory : launch::OutOfResources, 0, {}};
     }
     if (pid == 0) {
         // Only async-signal-safe calls from here to exec.
@@ -198,12 +199,15 @@ LaunchResult Spawn(const std::string& program, const std::vector<std::string>& a
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-        return {CodeForErrno(error), 0};
+        return {CodeForErrno(error), 0,
+                QStringLiteral("%1 cannot be run: %2")
+                    .arg(QFile::decodeName(QByteArray::fromStdString(program)),
+                         QString::fromLocal8Bit(std::strerror(error)))};
     }
     static const bool endChildrenAtExit = std::atexit(TerminateAllChildren) == 0;
     (void)endChildrenAtExit;
     FollowChild(pid);
-    return {launch::Started, pid};
+    return {launch::Started, pid, {}};
 }
 
 bool IsBatchFile(const QString& path) {
@@ -219,17 +223,18 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
                                   const QString& directory, const QString& verb, int,
                                   qint64 memoryLimitBytes) {
     if (!verb.isEmpty() && verb.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0)
-        return {launch::NoAssociation, 0};
+        return {launch::NoAssociation, 0, {}};
     if (!directory.isEmpty() && !QFileInfo(directory).isDir())
-        return {launch::PathNotFound, 0};
+        return {launch::PathNotFound, 0, {}};
     const QString name = Unquoted(file);
     if (name.isEmpty())
-        return {launch::FileNotFound, 0};
+        return {launch::FileNotFound, 0, {}};
     const QFileInfo target(Resolve(name, directory));
     if (!target.exists())
-        return {target.dir().exists() ? launch::FileNotFound : launch::PathNotFound, 0};
+        return {target.dir().exists() ? launch::FileNotFound : launch::PathNotFound, 0,
+                QStringLiteral("%1 is missing").arg(target.filePath())};
     if (!target.isFile())
-        return {launch::NoAssociation, 0};
+        return {launch::NoAssociation, 0, {}};
 
     const std::string path = QFile::encodeName(target.absoluteFilePath()).toStdString();
     const std::string folder = QFile::encodeName(directory).toStdString();
@@ -237,14 +242,16 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
     std::string program;
     if (IsBatchFile(name)) {
         if (!QFileInfo(interpreter).isExecutable())
-            return {launch::NoAssociation, 0};
+            return {launch::NoAssociation, 0,
+                    QStringLiteral("the command interpreter %1 is missing or cannot be run")
+                        .arg(interpreter)};
         program = QFile::encodeName(interpreter).toStdString();
         arguments = {program, path};
     } else if (target.isExecutable()) {
         program = path;
         arguments = {path};
     } else {
-        return {launch::NoAssociation, 0};
+        return {launch::NoAssociation, 0, {}};
     }
     for (std::string& word : SplitCommandWords(QFile::encodeName(parameters).toStdString()))
         arguments.push_back(std::move(word));

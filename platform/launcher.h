@@ -24,6 +24,7 @@ constexpr int UnknownProcess = -1;
 struct LaunchResult {
     int code = launch::OutOfResources; // above 32 when started
     qint64 processId = 0;              // the started process, 0 when none
+    QString reason;                    // when not started: why, in plain words
 };
 
 // Starts files the way the desktop shell opens them, and follows the started processes.

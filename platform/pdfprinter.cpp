@@ -210,8 +210,9 @@ void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
     try {
         ReplaceFileWith(target, pdf);
     } catch (const Failure& failure) {
-        Raise(failure.number, QStringLiteral("The PDF file %1 cannot be saved: %2")
-                                  .arg(Native(target), failure.description));
+        RaiseAbout(QFileInfo(target).absolutePath(), failure.number,
+                   QStringLiteral("The PDF file %1 cannot be saved: %2")
+                       .arg(Native(target), failure.description));
     }
 }
 

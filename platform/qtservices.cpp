@@ -49,13 +49,15 @@ namespace {
 class QtDialogs final : public Dialogs {
 public:
     Answer messageBox(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
-                      Icon icon) override {
+                      Icon icon, const QString& details = {}) override {
         QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
                         VisibleLines(text),
                         buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No)
                                                   : QMessageBox::Ok,
                         owner);
         box.setTextFormat(Qt::PlainText);
+        if (!details.isEmpty())
+            box.setDetailedText(VisibleLines(details));
         box.setWindowModality(Qt::ApplicationModal);
         const int result = box.exec();
         if (buttons == Buttons::Ok)

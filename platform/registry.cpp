@@ -10,6 +10,8 @@ QString StoreOf(QString key) { return key.replace(QLatin1Char('\\'), QLatin1Char
 
 } // namespace
 
+QString UserRegistryFile(const QString& key) { return UserStoreFile(StoreOf(key)); }
+
 std::optional<QString> ReadUserRegistryString(const QString& key, const QString& name) {
     return ReadUserValue(StoreOf(key), QString(), name);
 }

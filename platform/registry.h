@@ -10,6 +10,8 @@ namespace platform {
 // $XDG_CONFIG_HOME/Software/Marrowind PDF Writer.ini, and its values lie in that file's default
 // section ([General]), so that other programs of the user can read them.
 std::optional<QString> ReadUserRegistryString(const QString& key, const QString& name);
+// The file that holds the values of `key`.
+QString UserRegistryFile(const QString& key);
 // Raises a failure when the value cannot be stored.
 void SetUserRegistryString(const QString& key, const QString& name, const QString& value);
 

@@ -2,6 +2,7 @@
 // Writer stand-in, real PDF files checked with poppler.
 #include "app/joblist.h"
 #include "convert/rasterise.h"
+#include "convert/run.h"
 #include "formfixture.h"
 #include "platform/launcher.h"
 #include "platform/registry.h"
@@ -194,17 +195,96 @@ private slots:
         QVERIFY(IsOnePagePdf(out + QStringLiteral("/last.pdf")));
         QCOMPARE(QDir(out).entryList(QDir::Files).size(), 2);
         const QStringList messages = f->fakes.dialogs.messages();
-        // The name without "." and the vanished source are reported as they happen.
+        // The name without "." and the vanished source are reported as they happen, naming them.
         QCOMPARE(messages.size(), 3);
-        QVERIFY(messages[0].startsWith(QStringLiteral("Invalid procedure call or argument\r\n")));
+        QVERIFY(messages[0].startsWith(QStringLiteral("The file name %1/noextension").arg(art)));
         QVERIFY(messages[0].contains(QStringLiteral("PushButton2_Click at line 128\r\r")));
-        QVERIFY(messages[1].contains(QStringLiteral("deleted.eps")));
-        QCOMPARE(messages[2], QStringLiteral("Done.\r\n\r\n4 of 6 files produced no PDF:\r\n"
-                                             "rejected.eps\r\nforever.eps\r\nnoextension\r\n"
-                                             "deleted.eps"));
+        QVERIFY(messages[1].startsWith(QStringLiteral("The file %1/deleted.eps").arg(art)));
+        QVERIFY2(messages[2].startsWith(QStringLiteral(
+                     "Done.\r\n\r\n4 of 6 files produced no PDF:\r\nrejected.eps: Ghostscript "
+                     "could not convert it: Error: /undefined in this\r\nforever.eps: stopped: "
+                     "Ghostscript had not finished after 2 s\r\nnoextension: ")),
+                 qPrintable(messages[2]));
+        // The details name every file by its full path, with its reason.
+        const QStringList details =
+            f->fakes.dialogs.shown.last().details.split(QStringLiteral("\r\n"));
+        QCOMPARE(details.size(), 4);
+        QVERIFY(
+            details[3].startsWith(art + QStringLiteral("/deleted.eps: it could not be copied")));
         QVERIFY(!QFileInfo::exists(rasterise::CurrentEpsPath()));
         QVERIFY(!QFileInfo::exists(rasterise::CurrentJpgPath()));
         QCOMPARE(form->ItemCount(), 6);
+    }
+
+    // A cause that fails every item is shown once; the items are counted with their reason.
+    void oneCause_oneBox_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("output folder removed during the run") << "folder";
+        QTest::newRow("the PDF Writer's store cannot be written") << "store";
+    }
+    void oneCause_oneBox() {
+        QFETCH(QString, cause);
+        for (int k = 0; k < 6; ++k) {
+            const QString source = f->home.path() + QStringLiteral("/d%1.eps").arg(k);
+            testing::WriteFile(source, SquareEps);
+            form->AddToList(source);
+        }
+        const QString store =
+            f->home.configFolder() + QStringLiteral("/Software/Marrowind PDF Writer.ini");
+        if (cause == QLatin1String("store"))
+            f->home.makeFolder(QStringLiteral("home/.config/Software/Marrowind PDF Writer.ini"));
+        QTimer remover;
+        connect(&remover, &QTimer::timeout, this, [&] {
+            if (QFile::exists(out + QStringLiteral("/d0.pdf")))
+                QDir(out).removeRecursively();
+        });
+        if (cause == QLatin1String("folder"))
+            remover.start(5);
+        press();
+        const QStringList messages = f->fakes.dialogs.messages();
+        QVERIFY2(messages.size() == 2, qPrintable(messages.join(QStringLiteral("\n----\n"))));
+        QVERIFY2(messages[0].contains(cause == QLatin1String("store") ? store : out),
+                 qPrintable(messages[0]));
+        QVERIFY2(messages[1].contains(QStringLiteral("of 6 files produced no PDF")),
+                 qPrintable(messages[1]));
+    }
+
+    void unwritableFolder_stopsTheRunBeforeAnyWork() {
+        form->AddToList(SamplesFolder + QStringLiteral("/line-art.eps"));
+        form->Text1->setText(QStringLiteral("/proc/"));
+        press();
+        QCOMPARE(f->fakes.dialogs.messages(),
+                 QStringList{QStringLiteral(
+                     "The folder /proc/ cannot be written to. Please select another folder.")});
+        QVERIFY(!QFileInfo::exists(rasterise::WorkingFolder()));
+    }
+
+    void escape_stopsTheRunAfterTheCurrentFile() {
+        for (int k = 0; k < 3; ++k) {
+            const QString source = f->home.path() + QStringLiteral("/s%1.eps").arg(k);
+            testing::WriteFile(source, SquareEps);
+            form->AddToList(source);
+        }
+        f->fakes.dialogs.answers.enqueue(platform::Answer::Yes);
+        QTimer probe; // Escape while the first file is being converted
+        connect(&probe, &QTimer::timeout, this, [&] {
+            if (form->ProgressBar1->format() == QStringLiteral("Processing: s0.eps")) {
+                probe.stop();
+                QTest::keyClick(form->ListView1, Qt::Key_Escape);
+            }
+        });
+        probe.start(5);
+        press();
+        const QStringList messages = f->fakes.dialogs.messages();
+        QCOMPARE(messages.size(), 2);
+        QVERIFY(messages[0].startsWith(QStringLiteral("Stop converting after the current file?")));
+        QCOMPARE(f->fakes.dialogs.shown[0].buttons, platform::Buttons::YesNo);
+        QCOMPARE(f->fakes.dialogs.shown[0].caption, QStringLiteral("Pellarine"));
+        QCOMPARE(messages[1], QStringLiteral("Done.\r\n\r\n2 of 3 files produced no PDF:\r\n"
+                                             "s1.eps: not converted: the run was stopped\r\n"
+                                             "s2.eps: not converted: the run was stopped"));
+        QVERIFY(IsOnePagePdf(out + QStringLiteral("/s0.pdf")));
+        QVERIFY(!form->Converting);
     }
 
     // Three copies of the program convert at once; each PDF holds its own source's drawing.
@@ -283,7 +363,8 @@ private slots:
         QVERIFY(messages[0].startsWith(QStringLiteral("Ghostscript was not found.")));
         QVERIFY(messages[0].contains(QStringLiteral("PushButton2_Click at line 112\r\r")));
         QCOMPARE(messages[1], QStringLiteral("Done.\r\n\r\n2 of 2 files produced no PDF:\r\n"
-                                             "line-art.eps\r\ngradient.eps"));
+                                             "line-art.eps: %1\r\ngradient.eps: %1")
+                                  .arg(run::NoGhostscript));
         QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
     }
 

@@ -219,32 +219,22 @@ private slots:
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
     }
 
-    void sourceThatIsAPipe_failsAtOnce_withoutCopyOrRun() {
+    void sourceThatIsAPipe_orMissing_failsAtOnce_withoutCopyOrRun() {
         prepare();
         const QString pipe = scratch->path() + QStringLiteral("/pipe.eps");
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         testing::FakeLauncher launcher;
-        try {
-            rasterise::RasteriseEps(pipe, launcher, Sleep);
-            QFAIL("no failure raised");
-        } catch (const platform::Failure& failure) {
-            QVERIFY2(failure.description.contains(QStringLiteral("named pipe")),
-                     qPrintable(failure.description));
-        }
-        QVERIFY(launcher.starts.isEmpty());
-        QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
-    }
-
-    void sourceThatCannotBeCopied_fails_withoutRunning() {
-        prepare();
-        testing::FakeLauncher launcher;
         int pauses = 0;
-        QVERIFY_THROWS_EXCEPTION(
-            platform::Failure,
-            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"), launcher,
-                                    [&](int) { ++pauses; }));
+        const auto pause = [&](int) { ++pauses; };
+        const auto piped = rasterise::RasteriseEps(pipe, launcher, pause);
+        QCOMPARE(piped.result, Rasterised::NotAFile);
+        QCOMPARE(piped.detail, QStringLiteral("it is a named pipe, not a regular file"));
+        const auto gone =
+            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"), launcher, pause);
+        QCOMPARE(gone.result, Rasterised::CopyFailed);
         QCOMPARE(pauses, 0);
         QVERIFY(launcher.starts.isEmpty());
+        QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
     }
 
     void batchFileThatCannotStart_leavesNoInput() {

@@ -6,7 +6,7 @@ platform::LaunchResult FakeLauncher::start(const QString& file, const QString& p
                                            const QString& directory, const QString& verb,
                                            int showState, qint64 memoryLimitBytes) {
     starts.append({file, parameters, directory, verb, showState, memoryLimitBytes});
-    return {result, result > 32 ? 4242 : 0};
+    return {result, result > 32 ? 4242 : 0, {}};
 }
 
 int FakeLauncher::exitStatus(qint64) {

@@ -8,8 +8,9 @@ void FakeDialogs::opened() {
 }
 
 platform::Answer FakeDialogs::messageBox(QWidget*, const QString& text, const QString& caption,
-                                         platform::Buttons buttons, platform::Icon icon) {
-    shown.append({QStringLiteral("message"), text, caption, buttons, icon, {}});
+                                         platform::Buttons buttons, platform::Icon icon,
+                                         const QString& details) {
+    shown.append({QStringLiteral("message"), text, caption, buttons, icon, {}, details});
     opened();
     if (!answers.isEmpty())
         return answers.dequeue();
@@ -18,15 +19,25 @@ platform::Answer FakeDialogs::messageBox(QWidget*, const QString& text, const QS
 
 QString FakeDialogs::inputBox(QWidget*, const QString& prompt, const QString& caption,
                               const QString& defaultText) {
-    shown.append({QStringLiteral("input"), prompt, caption, platform::Buttons::Ok,
-                  platform::Icon::None, defaultText});
+    shown.append({QStringLiteral("input"),
+                  prompt,
+                  caption,
+                  platform::Buttons::Ok,
+                  platform::Icon::None,
+                  defaultText,
+                  {}});
     opened();
     return inputs.isEmpty() ? QString() : inputs.dequeue();
 }
 
 QStringList FakeDialogs::openFiles(QWidget*, const QString& title, const QString& filter) {
-    shown.append(
-        {QStringLiteral("files"), title, filter, platform::Buttons::Ok, platform::Icon::None, {}});
+    shown.append({QStringLiteral("files"),
+                  title,
+                  filter,
+                  platform::Buttons::Ok,
+                  platform::Icon::None,
+                  {},
+                  {}});
     opened();
     return fileSelections.isEmpty() ? QStringList() : fileSelections.dequeue();
 }
@@ -37,6 +48,7 @@ QString FakeDialogs::browseForFolder(QWidget*, const QString& title, const QStri
                   startFolder,
                   platform::Buttons::Ok,
                   platform::Icon::None,
+                  {},
                   {}});
     opened();
     return folders.isEmpty() ? QString() : folders.dequeue();
@@ -48,6 +60,7 @@ QString FakeDialogs::saveFile(QWidget*, const QString& title, const QString& sug
                   suggested,
                   platform::Buttons::Ok,
                   platform::Icon::None,
+                  {},
                   {}});
     opened();
     return saveNames.isEmpty() ? QString() : saveNames.dequeue();

@@ -26,6 +26,7 @@ public:
         platform::Buttons buttons = platform::Buttons::Ok;
         platform::Icon icon = platform::Icon::None;
         QString defaultText;
+        QString details; // a message box's unfoldable details
     };
 
     QList<Shown> shown;
@@ -38,7 +39,8 @@ public:
     std::function<void()> whileOpen;
 
     platform::Answer messageBox(QWidget*, const QString& text, const QString& caption,
-                                platform::Buttons buttons, platform::Icon icon) override;
+                                platform::Buttons buttons, platform::Icon icon,
+                                const QString& details = {}) override;
     QString inputBox(QWidget*, const QString& prompt, const QString& caption,
                      const QString& defaultText) override;
     QStringList openFiles(QWidget*, const QString& title, const QString& filter) override;

@@ -1,0 +1,180 @@
+#include "convert/item.h"
+
+#include "convert/paths.h"
+#include "convert/pdfwriter.h"
+#include "convert/rasterise.h"
+#include "convert/run.h"
+#include "platform/eventloop.h"
+#include "platform/failure.h"
+#include "platform/filesystem.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <exception>
+#include <new>
+
+namespace item {
+
+namespace {
+
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// Waits, serving window events, until a file other than `before` is at `path`.
+bool WaitForNewFile(const QString& path, const std::optional<platform::FileIdentity>& before) {
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const auto now = platform::FileIdentityOf(path);
+        if (now && now != before)
+            return true;
+        if (clock.elapsed() >= run::PdfWaitMs)
+            return false;
+        platform::Yield();
+        platform::Pause(10);
+    }
+}
+
+// The PDF's path, or a failure naming what is wrong: a name without ".", or no folder to put
+// the PDF in at this item's turn (nothing is ever written anywhere else instead).
+QString OutputPathOf(const QString& source, const Destination& destination) {
+    const QString sourceFolder = QFileInfo(source).absolutePath();
+    if (!paths::GetFileNamePart(source).contains(QLatin1Char('.')))
+        platform::RaiseAbout(sourceFolder, platform::errors::InvalidArgument,
+                             QStringLiteral("The file name %1 has no \".\", so no PDF name can "
+                                            "be made from it.")
+                                 .arg(Native(source)));
+    if (!destination.besideSource) {
+        if (destination.folderText.trimmed().isEmpty())
+            platform::RaiseAbout({}, platform::errors::PathNotFound,
+                                 QStringLiteral("No output folder is set, so the PDF of %1 has "
+                                                "nowhere to go.")
+                                     .arg(Native(source)));
+        if (!paths::FolderExists(destination.folderText))
+            platform::RaiseAbout(destination.folderText, platform::errors::PathNotFound,
+                                 QStringLiteral("The output folder %1 does not exist.")
+                                     .arg(Native(destination.folderText)));
+    }
+    return run::OutputPath(source, destination.folderText, destination.besideSource);
+}
+
+QString Seconds(int ms) { return QString::number(ms / 1000.0); }
+
+// Why a source that was rasterised without a picture has no PDF.
+QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
+    using rasterise::Rasterised;
+    switch (r.result) {
+    case Rasterised::NoImage: return QStringLiteral("Ghostscript made no picture of it");
+    case Rasterised::GhostscriptError:
+        return QStringLiteral("Ghostscript could not convert it: ") + r.detail;
+    case Rasterised::NotStarted:
+        return QStringLiteral("Ghostscript could not be started: ") + r.detail;
+    case Rasterised::Incomplete:
+        return QStringLiteral("the picture Ghostscript made of it was incomplete");
+    case Rasterised::TimedOut:
+        return QStringLiteral("stopped: Ghostscript had not finished after %1 s")
+            .arg(Seconds(tools.timeLimitMs));
+    case Rasterised::OutOfMemory:
+        return QStringLiteral("stopped: Ghostscript needed more than %1 MB of memory")
+            .arg(tools.memoryLimitBytes >> 20);
+    case Rasterised::LaunchFailed:
+        return QStringLiteral("the batch file could not be started: ") + r.detail;
+    case Rasterised::NotAFile:
+    case Rasterised::CopyFailed: return QStringLiteral("it could not be copied: ") + r.detail;
+    case Rasterised::Converted: break;
+    }
+    return {};
+}
+
+// Runs one step; a failure is reported and becomes the item's reason.
+template <typename Step> bool Run(int step, Outcome& outcome, const Tools& tools, Step&& body) {
+    try {
+        body();
+        return true;
+    } catch (const platform::Failure& failure) {
+        tools.report(step, failure);
+        outcome.reason = failure.description;
+    } catch (const std::bad_alloc&) {
+        const platform::Failure failure(7, platform::DescriptionOf(7));
+        tools.report(step, failure);
+        outcome.reason = failure.description;
+    } catch (const std::exception& other) {
+        const platform::Failure failure(0, QString::fromLocal8Bit(other.what()));
+        tools.report(step, failure);
+        outcome.reason = failure.description;
+    }
+    return false;
+}
+
+} // namespace
+
+namespace {
+
+Outcome ConvertSteps(const QString& source, const Destination& destination, const Tools& tools) {
+    Outcome outcome;
+    if (!Run(steps::OutputPath, outcome, tools,
+             [&] { outcome.output = OutputPathOf(source, destination); }))
+        return outcome;
+    // A listed PDF "converted" beside itself would be replaced by a picture of its first page.
+    if (const auto target = platform::FileIdentityOf(outcome.output);
+        target && target == platform::FileIdentityOf(source)) {
+        outcome.reason = QStringLiteral("it is its own output file, which converting would "
+                                        "replace");
+        return outcome;
+    }
+    if (!Run(steps::PdfWriterOutput, outcome, tools,
+             [&] { pdfwriter::SetPdfWriterOutput(outcome.output); }))
+        return outcome;
+
+    rasterise::Rasterisation result;
+    if (!Run(steps::Rasterise, outcome, tools, [&] {
+            result = rasterise::RasteriseEps(source, tools.launcher, platform::Pause,
+                                             tools.timeLimitMs, tools.memoryLimitBytes);
+            // A source that cannot be read is told at once, as it names a file to look at.
+            if (result.result == rasterise::Rasterised::NotAFile ||
+                result.result == rasterise::Rasterised::CopyFailed)
+                platform::RaiseAbout(QFileInfo(source).absolutePath(), result.failure,
+                                     QStringLiteral("The file %1 cannot be copied: %2")
+                                         .arg(Native(source), result.detail));
+        })) {
+        if (result.result == rasterise::Rasterised::NotAFile ||
+            result.result == rasterise::Rasterised::CopyFailed)
+            outcome.reason = ReasonFor(result, tools);
+        return outcome;
+    }
+    if (result.result != rasterise::Rasterised::Converted) {
+        outcome.reason = ReasonFor(result, tools);
+        return outcome;
+    }
+
+    const auto before = platform::FileIdentityOf(outcome.output);
+    const QString jpeg = rasterise::CurrentJpgPath();
+    const bool printed = Run(steps::Print, outcome, tools, [&] {
+        pdfwriter::SelectPdfWriter(tools.printers, tools.printing);
+        pdfwriter::PrintJpegToPdf(tools.printing, jpeg);
+    });
+    platform::Yield();
+    platform::Yield();
+    paths::DeleteFileQuiet(jpeg);
+    if (!printed)
+        return outcome;
+    if (!WaitForNewFile(outcome.output, before)) {
+        outcome.reason =
+            QStringLiteral("the PDF Writer did not save %1").arg(Native(outcome.output));
+        return outcome;
+    }
+    outcome.converted = true;
+    return outcome;
+}
+
+} // namespace
+
+Outcome ConvertItem(const QString& source, const Destination& destination, const Tools& tools) {
+    Outcome outcome;
+    // Whatever goes wrong outside a step (the working folder's path that cannot be formed, say)
+    // ends this item, not the run.
+    Run(0, outcome, tools, [&] { outcome = ConvertSteps(source, destination, tools); });
+    return outcome;
+}
+
+} // namespace item

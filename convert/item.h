@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace platform {
+class Launcher;
+class Printers;
+class Printing;
+struct Failure;
+} // namespace platform
+
+// Converting one item of the job list: naming its PDF, rasterising it with Ghostscript,
+// printing the picture on the PDF Writer and waiting for the PDF. The answer says whether the
+// PDF was written and, when not, why, in words the user reads in the closing summary.
+namespace item {
+
+// Where the PDFs go, as the output options say at the item's turn.
+struct Destination {
+    QString folderText;        // the output folder box
+    bool besideSource = false; // "Save results in folder of original file" alone
+};
+
+// What an item needs from outside.
+struct Tools {
+    platform::Launcher& launcher;
+    platform::Printers& printers;
+    platform::Printing& printing;
+    int timeLimitMs;
+    qint64 memoryLimitBytes;
+    // Told of a failure the user should see at once, with the step it failed in.
+    std::function<void(int step, const platform::Failure&)> report;
+};
+
+struct Outcome {
+    bool converted = false;
+    QString output; // the PDF's path, once it could be named
+    QString reason; // why there is no PDF
+};
+
+// The steps an item reports failures of.
+namespace steps {
+constexpr int OutputPath = 128;
+constexpr int PdfWriterOutput = 130;
+constexpr int Rasterise = 134;
+constexpr int Print = 142;
+} // namespace steps
+
+// Converts `source`. Never throws: every failure ends the item with its reason, and nothing of
+// an earlier item is reused.
+Outcome ConvertItem(const QString& source, const Destination& destination, const Tools& tools);
+
+} // namespace item

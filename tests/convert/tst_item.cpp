@@ -1,0 +1,107 @@
+// Converting one item without the window: every source that gives no PDF says why.
+#include "convert/item.h"
+#include "convert/rasterise.h"
+#include "fakes.h"
+#include "platform/failure.h"
+#include "platform/launcher.h"
+#include "scratchhome.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QByteArray SquareEps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 50 50\n"
+                             "0 0 1 setrgbcolor 0 0 50 50 rectfill\nshowpage\n%%EOF\n";
+
+} // namespace
+
+class TestItem : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyMissingPdf_hasItsReason_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("folder"); // "" beside the source, "-" none set, else a name
+        QTest::addColumn<QString>("reason"); // what the reason starts with
+        QTest::addColumn<int>("reportedStep");
+        QTest::newRow("converted") << "good.eps" << SquareEps << "out" << QString() << 0;
+        QTest::newRow("empty") << "empty.eps" << QByteArray() << "out"
+                               << "Ghostscript made no picture of it" << 0;
+        QTest::newRow("not PostScript")
+            << "words.eps" << QByteArray("this is not PostScript") << "out"
+            << "Ghostscript could not convert it: Error: /undefined in this" << 0;
+        QTest::newRow("endless") << "loop.eps" << QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n{} loop\n")
+                                 << "out"
+                                 << "stopped: Ghostscript had not finished after 1.5 s" << 0;
+        QTest::newRow("no dot") << "noextension" << SquareEps << "out"
+                                << "The file name %1/noextension has no \".\"" << 128;
+        QTest::newRow("a pipe") << "pipe.eps" << QByteArray("fifo") << "out"
+                                << "it could not be copied: it is a named pipe" << 134;
+        QTest::newRow("vanished") << "gone.eps" << QByteArray("missing") << "out"
+                                  << "it could not be copied: the file cannot be found" << 134;
+        QTest::newRow("its own output") << "self.pdf" << SquareEps << ""
+                                        << "it is its own output file" << 0;
+        QTest::newRow("output folder gone") << "a.eps" << SquareEps << "gone"
+                                            << "The output folder %2/gone does not exist." << 128;
+        QTest::newRow("no output folder") << "a.eps" << SquareEps << "-"
+                                          << "No output folder is set, so the PDF of" << 128;
+        QTest::newRow("launcher broken") << "a.eps" << SquareEps << "broken"
+                                         << "Ghostscript could not be started: " << 0;
+        QTest::newRow("no interpreter")
+            << "a.eps" << SquareEps << "nointerpreter"
+            << "the batch file could not be started: No application is associated with this "
+               "file type. (the command interpreter "
+            << 0;
+    }
+    void everyMissingPdf_hasItsReason() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, folder);
+        QFETCH(QString, reason);
+        QFETCH(int, reportedStep);
+        testing::ScratchHome scratch;
+        testing::FakeServices fakes;
+        rasterise::PrepareWorkingFolder(QStringLiteral(PELLARINE_APP_FOLDER));
+        rasterise::WriteBatchFile(rasterise::BatchText(75));
+        const QString source = scratch.makeFolder(QStringLiteral("src")) + QLatin1Char('/') + name;
+        if (content == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(source).constData(), 0600), 0);
+        else if (content != "missing")
+            testing::WriteFile(source, content);
+        if (folder == QLatin1String("broken"))
+            testing::WriteFile(rasterise::WorkingFolder() + QStringLiteral("/gswin32c"),
+                               "#!/bin/sh\nexec no-such-ghostscript \"$@\"\n");
+        platform::PosixLauncher launcher(
+            folder == QLatin1String("nointerpreter")
+                ? scratch.path() + QStringLiteral("/pellarine-batch")
+                : QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
+        QList<int> reported;
+        const item::Tools tools{
+            launcher,       fakes.printers,
+            fakes.printing, 1500,
+            1 << 30,        [&](int step, const platform::Failure&) { reported << step; }};
+        const QString out = scratch.makeFolder(QStringLiteral("out"));
+        const item::Destination destination{folder == QLatin1String("gone")
+                                                ? scratch.path() + QStringLiteral("/gone")
+                                            : folder == QLatin1String("-") ? QString()
+                                                                           : out,
+                                            folder.isEmpty()};
+
+        const item::Outcome outcome = item::ConvertItem(source, destination, tools);
+        QCOMPARE(outcome.converted, reason.isEmpty());
+        QVERIFY(!outcome.converted || outcome.reason.isEmpty());
+        reason.replace(QStringLiteral("%1"), scratch.path() + QStringLiteral("/src"))
+            .replace(QStringLiteral("%2"), scratch.path());
+        QVERIFY2(outcome.reason.startsWith(reason), qPrintable(outcome.reason));
+        QCOMPARE(reported, reportedStep ? QList<int>{reportedStep} : QList<int>{});
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), reason.isEmpty() ? 1 : 0);
+        QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
+    }
+};
+
+QTEST_MAIN(TestItem)
+#include "tst_item.moc"
