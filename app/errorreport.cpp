@@ -31,7 +31,7 @@ bool Guarded::guard(int step, const std::function<void()>& statement) {
     } catch (const platform::Failure& failure) {
         description = failure.description;
     } catch (const std::bad_alloc&) {
-        description = platform::DescriptionOf(7);
+        description = platform::DescriptionOf(platform::errors::OutOfMemory);
     } catch (const std::exception& other) {
         description = QString::fromLocal8Bit(other.what());
     }

@@ -39,14 +39,14 @@ void Form1::Form_Load() {
         g.run(104, [&] {
             handCursor = platform::LoadCursorFile(handFile);
             if (!handCursor)
-                platform::Raise(481, {}); // "Invalid picture"
+                platform::Raise(platform::errors::InvalidPicture, {});
         });
     g.run(106, [&] { OpenHomePageAtRandom(); });
     g.run(130, [&] { setWindowTitle(apptitle::ProductName); });
     g.run(130, [&] {
         const auto icon = platform::LoadIconFile(QStringLiteral(":/pellarine.ico"));
         if (!icon)
-            platform::Raise(481, {}); // "Invalid picture"
+            platform::Raise(platform::errors::InvalidPicture, {});
         setWindowIcon(*icon);
     });
     g.run(130, [&] { apptitle::SetApplicationTitle(); });

@@ -15,29 +15,24 @@ int JobListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows.size());
 }
 
-int JobListModel::count() const {
-    flush();
-    return static_cast<int>(rows.size());
-}
+int JobListModel::count() const { return static_cast<int>(rows.size() + pending.size()); }
 
 const QString& JobListModel::text(int row) const {
-    flush();
-    return rows.at(row);
+    return row < rows.size() ? rows.at(row) : pending.at(row - rows.size());
 }
 
-void JobListModel::flush() const {
+void JobListModel::flush() {
     if (flushTimer != 0) {
-        const_cast<JobListModel*>(this)->killTimer(flushTimer);
+        killTimer(flushTimer);
         flushTimer = 0;
     }
     if (pending.isEmpty())
         return;
-    auto* self = const_cast<JobListModel*>(this);
     const int first = static_cast<int>(rows.size());
-    self->beginInsertRows({}, first, first + static_cast<int>(pending.size()) - 1);
+    beginInsertRows({}, first, first + static_cast<int>(pending.size()) - 1);
     rows.append(pending);
     pending.clear();
-    self->endInsertRows();
+    endInsertRows();
 }
 
 void JobListModel::timerEvent(QTimerEvent* event) {

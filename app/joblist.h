@@ -8,7 +8,7 @@
 //
 // Appended rows reach the view in batches: a view lays out all its rows after each insertion,
 // and a scan that appends thousands of rows while serving events would pay that every time.
-// Every read through this class sees the appended rows at once.
+// Every read through this class sees the appended rows at once; reading changes nothing.
 class JobListModel final : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -34,14 +34,14 @@ public:
     bool contains(const QString& path) const;
 
     // Hands the appended rows to the view now.
-    void flush() const;
+    void flush();
 
 private:
     void timerEvent(QTimerEvent* event) override;
 
-    mutable QStringList rows;    // the rows the view knows
-    mutable QStringList pending; // appended, not yet announced to the view
-    mutable int flushTimer = 0;
+    QStringList rows;    // the rows the view knows
+    QStringList pending; // appended, not yet announced to the view
+    int flushTimer = 0;
     QString header;
 };
 

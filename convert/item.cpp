@@ -95,7 +95,8 @@ template <typename Step> bool Run(int step, Outcome& outcome, const Tools& tools
         tools.report(step, failure);
         outcome.reason = failure.description;
     } catch (const std::bad_alloc&) {
-        const platform::Failure failure(7, platform::DescriptionOf(7));
+        const platform::Failure failure(platform::errors::OutOfMemory,
+                                        platform::DescriptionOf(platform::errors::OutOfMemory));
         tools.report(step, failure);
         outcome.reason = failure.description;
     } catch (const std::exception& other) {

@@ -20,7 +20,7 @@ QChar Separator(Flavour flavour) {
 QString GetFolderPart(const QString& path, Flavour flavour) {
     const qsizetype position = path.lastIndexOf(Separator(flavour)) + 1; // 1-based, 0 if none
     if (position > MaxPosition)
-        platform::Raise(6, {});
+        platform::Raise(platform::errors::Overflow, {});
     return path.left(position);
 }
 

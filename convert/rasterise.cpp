@@ -160,8 +160,7 @@ bool JpegIsComplete(const QString& path) {
 } // namespace
 
 Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
-                           const Shell32::PauseFunction& pause, int timeLimitMs,
-                           qint64 memoryLimitBytes) {
+                           const PauseFunction& pause, int timeLimitMs, qint64 memoryLimitBytes) {
     const QString eps = CurrentEpsPath();
     const QString jpg = CurrentJpgPath();
     platform::CheckPrivateFolder(WorkingFolder());
@@ -190,7 +189,7 @@ Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
     QString launchFailure;
     const int ended = Shell32::ShellAndWait(
         launcher, QLatin1Char('"') + BatchFilePath() + QLatin1Char('"'), 0,
-        WorkingFolder() + QLatin1Char('/'), pause, timeLimitMs, memoryLimitBytes, &launchFailure);
+        WorkingFolder() + QLatin1Char('/'), timeLimitMs, memoryLimitBytes, &launchFailure);
     if (ended == Shell32::LaunchFailed) {
         QFile::remove(eps);
         return {Rasterised::LaunchFailed, launchFailure};

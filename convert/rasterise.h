@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace platform {
@@ -16,6 +17,9 @@ class Launcher;
 // the private working folder. The batch file deletes its input when done; that deletion is how
 // the wait learns that Ghostscript has finished.
 namespace rasterise {
+
+// Pauses the given number of milliseconds, keeping the window alive (platform::Pause).
+using PauseFunction = std::function<void(int ms)>;
 
 // How long Ghostscript may work on one file before it is ended and the file counted as failed.
 constexpr int GhostscriptTimeLimitMs = 60000;
@@ -85,7 +89,7 @@ QList<LoggedCommand> ReadBatchLog(const QString& path);
 // working folder is not private. After any outcome but Converted neither current.eps nor
 // current.jpg is left.
 Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
-                           const Shell32::PauseFunction& pause = platform::Pause,
+                           const PauseFunction& pause = platform::Pause,
                            int timeLimitMs = GhostscriptTimeLimitMs,
                            qint64 memoryLimitBytes = GhostscriptMemoryLimitBytes());
 

@@ -101,8 +101,8 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
 }
 
 int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
-                 const QString& directory, const PauseFunction& pause, int timeLimitMs,
-                 qint64 memoryLimitBytes, QString* launchFailure) {
+                 const QString& directory, int timeLimitMs, qint64 memoryLimitBytes,
+                 QString* launchFailure) {
     if (showState < 0 || showState > 6)
         showState = 6;
     const ShellResult started = ShellExecuteFile(launcher, file, showState, QString(), directory,
@@ -118,12 +118,12 @@ int ShellAndWait(platform::Launcher& launcher, const QString& file, int showStat
 
     QElapsedTimer clock;
     clock.start();
-    // Status, yield, pause 100 ms, for as long as the program is still active; a program that
-    // ends meanwhile is noticed by the next read, without one more pause after it.
+    // Status, yield, pause up to 100 ms, for as long as the program is still active. The pause
+    // ends when the program does, and the next read notices it without one more pause.
     int status = launcher.exitStatus(started.processId);
     for (;;) {
         platform::Yield();
-        pause(100);
+        launcher.waitForEnd(started.processId, 100);
         if (status != platform::launch::StillActive)
             break;
         status = launcher.exitStatus(started.processId);

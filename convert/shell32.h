@@ -3,7 +3,6 @@
 #include "platform/failure.h"
 
 #include <QString>
-#include <functional>
 #include <optional>
 
 class QWidget;
@@ -38,22 +37,19 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
                              const QString& verb, QWidget* owner = nullptr,
                              qint64 memoryLimitBytes = 0);
 
-// Pauses the given number of milliseconds, keeping the window alive (platform::Pause).
-using PauseFunction = std::function<void(int ms)>;
-
 // What ShellAndWait answers when it has no exit code to give.
 constexpr int LaunchFailed = -1;
 constexpr int TimedOut = -2;
 
 // Opens `file` in `directory` and waits for the started program: it reads the program's exit
-// status, yields to the window, pauses 100 ms, and stops once the status read was not "still
-// active". After `timeLimitMs` the program and everything it started are ended and TimedOut
-// is answered. Otherwise answers the exit code, or LaunchFailed when nothing started. Show
-// states outside 0 to 6 become 6. `memoryLimitBytes` (0 for none) bounds the memory of the
-// program and of everything it starts.
-// When nothing started, `launchFailure` (if given) receives the error's message and the reason.
+// status, yields to the window, pauses up to 100 ms (the pause ends the moment the program
+// does), and stops once the status read was not "still active". After `timeLimitMs` the program and
+// everything it started are ended and TimedOut is answered. Otherwise answers the exit code, or
+// LaunchFailed when nothing started. Show states outside 0 to 6 become 6. `memoryLimitBytes` (0 for
+// none) bounds the memory of the program and of everything it starts. When nothing started,
+// `launchFailure` (if given) receives the error's message and the reason.
 int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
-                 const QString& directory, const PauseFunction& pause, int timeLimitMs,
-                 qint64 memoryLimitBytes = 0, QString* launchFailure = nullptr);
+                 const QString& directory, int timeLimitMs, qint64 memoryLimitBytes = 0,
+                 QString* launchFailure = nullptr);
 
 } // namespace Shell32

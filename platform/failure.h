@@ -31,13 +31,18 @@ private:
 
 // The usual failures with their usual texts.
 namespace errors {
-constexpr int TypeMismatch = 13;
 constexpr int InvalidArgument = 5;
+constexpr int Overflow = 6;
+constexpr int OutOfMemory = 7;
+constexpr int TypeMismatch = 13;
 constexpr int FileNotFound = 53;
 constexpr int PermissionDenied = 70;
 constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
+constexpr int DeviceIO = 57;
 constexpr int DiskFull = 61;
+constexpr int InvalidPicture = 481;
+constexpr int PrinterError = 482;
 } // namespace errors
 
 // The description of a failure number, as the run-time would word it.

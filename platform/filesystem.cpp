@@ -43,8 +43,8 @@ int FailureNumber(int error, int missing) {
     case ETXTBSY: return errors::PermissionDenied;
     case ENOSPC:
     case EDQUOT: return errors::DiskFull;
-    case EIO: return 57;
-    case ENOMEM: return 7;
+    case EIO: return errors::DeviceIO;
+    case ENOMEM: return errors::OutOfMemory;
     default: return errors::PathFileAccess;
     }
 }

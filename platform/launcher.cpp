@@ -5,95 +5,24 @@
 #include "platform/failure.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
-#include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <map>
-#include <mutex>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace platform {
 
 namespace {
-
-// The processes started here: running ones map to nothing, ended ones to their exit code.
-// Each child has a thread blocked in waitpid for it, so it is reaped the moment it ends.
-// Allocated once and never destroyed: a reaper thread may still report during program exit.
-struct Children {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::map<pid_t, std::optional<int>> processes;
-};
-
-Children& children() {
-    static Children* all = new Children;
-    return *all;
-}
-
-int ExitCodeOf(int status) {
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        return 128 + WTERMSIG(status);
-    return 255;
-}
-
-void FollowChild(pid_t pid) {
-    {
-        std::lock_guard lock(children().mutex);
-        children().processes[pid] = std::nullopt;
-    }
-    std::thread([pid] {
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        std::lock_guard lock(children().mutex);
-        children().processes[pid] = ExitCodeOf(status);
-        children().changed.notify_all();
-    }).detach();
-}
-
-// Waits until the child has been reaped; false when `timeout` passed first.
-bool WaitForEnd(pid_t pid, std::chrono::milliseconds timeout) {
-    std::unique_lock lock(children().mutex);
-    return children().changed.wait_for(lock, timeout, [pid] {
-        const auto it = children().processes.find(pid);
-        return it == children().processes.end() || it->second.has_value();
-    });
-}
-
-bool IsRunning(pid_t pid) {
-    std::lock_guard lock(children().mutex);
-    const auto it = children().processes.find(pid);
-    return it != children().processes.end() && !it->second.has_value();
-}
-
-void EndTree(pid_t pid) {
-    if (!IsRunning(pid))
-        return;
-    // The whole group goes at once: the interpreter and whatever it started. Nothing of theirs
-    // needs a chance to clean up, and the window must not wait on a polite request.
-    ::kill(-pid, SIGKILL);
-    WaitForEnd(pid, std::chrono::milliseconds(200));
-}
 
 QString Unquoted(QString file) {
     file = file.trimmed();
@@ -120,94 +49,20 @@ QString Resolve(const QString& file, const QString& directory) {
     return local;
 }
 
-int CodeForErrno(int error) {
-    switch (error) {
-    case ENOENT: return launch::FileNotFound;
-    case ENOTDIR: return launch::PathNotFound;
-    case EACCES:
-    case EPERM: return launch::AccessDenied;
-    case ENOMEM:
-    case E2BIG: return launch::OutOfMemory;
-    case ENOEXEC:
-    case ELIBBAD: return launch::InvalidExecutable;
-    default: return launch::OutOfResources;
-    }
-}
-
-// Starts `program` with `arguments` (argv[0] included) in `directory`, in a process group of
-// its own. The child reports a failed exec through a close-on-exec pipe.
-LaunchResult Spawn(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::string& directory, qint64 memoryLimitBytes) {
-    std::vector<char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
-        return {launch::OutOfResources, 0, {}};
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(report[0]);
-        ::close(report[1]);
-        return {errno == ENOMEM ? launch::OutOfMemory : launch::OutOfResources, 0, {}};
-    }
-    if (pid == 0) {
-        // Only async-signal-safe calls from here to exec.
-        ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM); // ends with us even if we crash
-        if (::getppid() != parent)
-            ::_exit(127);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        struct sigaction standard {};
-        standard.sa_handler = SIG_DFL;
-        for (const int s : {SIGPIPE, SIGINT, SIGTERM, SIGCHLD, SIGHUP, SIGQUIT})
-            ::sigaction(s, &standard, nullptr);
-        const int nothing = ::open("/dev/null", O_RDONLY);
-        if (nothing >= 0 && nothing != 0) {
-            ::dup2(nothing, 0);
-            ::close(nothing);
-        }
-        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-        if (memoryLimitBytes > 0) {
-            const rlimit ceiling{static_cast<rlim_t>(memoryLimitBytes),
-                                 static_cast<rlim_t>(memoryLimitBytes)};
-            ::setrlimit(RLIMIT_AS, &ceiling);
-        }
-        int error = 0;
-        if (!directory.empty() && ::chdir(directory.c_str()) != 0)
-            error = errno == ENOENT ? ENOTDIR : errno;
-        else {
-            ::execve(program.c_str(), argv.data(), environ);
-            error = errno;
-        }
-        [[maybe_unused]] const auto written = ::write(report[1], &error, sizeof error);
-        ::_exit(127);
-    }
-    // Also set here, so the group exists before anyone signals it.
-    ::setpgid(pid, pid);
-    ::close(report[1]);
-    int error = 0;
-    ssize_t got;
-    while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
-    }
-    ::close(report[0]);
-    if (got == static_cast<ssize_t>(sizeof error)) {
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        return {CodeForErrno(error), 0,
-                QStringLiteral("%1 cannot be run: %2")
-                    .arg(QFile::decodeName(QByteArray::fromStdString(program)),
-                         QString::fromLocal8Bit(std::strerror(error)))};
-    }
-    static const bool endChildrenAtExit = std::atexit(TerminateAllChildren) == 0;
-    (void)endChildrenAtExit;
-    FollowChild(pid);
-    return {launch::Started, pid, {}};
+// The shell's code for a program that could not be started, from what QProcess said.
+int CodeForStartFailure(const QString& reason) {
+    if (reason.contains(QLatin1String("No such file")))
+        return launch::FileNotFound;
+    if (reason.contains(QLatin1String("Not a directory")))
+        return launch::PathNotFound;
+    if (reason.contains(QLatin1String("Permission denied")) ||
+        reason.contains(QLatin1String("not permitted")))
+        return launch::AccessDenied;
+    if (reason.contains(QLatin1String("memory")))
+        return launch::OutOfMemory;
+    if (reason.contains(QLatin1String("format error")))
+        return launch::InvalidExecutable;
+    return launch::OutOfResources;
 }
 
 bool IsBatchFile(const QString& path) {
@@ -219,13 +74,15 @@ bool IsBatchFile(const QString& path) {
 
 PosixLauncher::PosixLauncher(QString batchInterpreter) : interpreter(std::move(batchInterpreter)) {}
 
+PosixLauncher::~PosixLauncher() { endAll(); }
+
 LaunchResult PosixLauncher::start(const QString& file, const QString& parameters,
                                   const QString& directory, const QString& verb, int,
                                   qint64 memoryLimitBytes) {
     if (!verb.isEmpty() && verb.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0)
         return {launch::NoAssociation, 0, {}};
     if (!directory.isEmpty() && !QFileInfo(directory).isDir())
-        return {launch::PathNotFound, 0, {}};
+        return {launch::PathNotFound, 0, QStringLiteral("%1 is not a folder").arg(directory)};
     const QString name = Unquoted(file);
     if (name.isEmpty())
         return {launch::FileNotFound, 0, {}};
@@ -236,65 +93,127 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
     if (!target.isFile())
         return {launch::NoAssociation, 0, {}};
 
-    const std::string path = QFile::encodeName(target.absoluteFilePath()).toStdString();
-    const std::string folder = QFile::encodeName(directory).toStdString();
-    std::vector<std::string> arguments;
-    std::string program;
+    QString program;
+    QStringList arguments;
     if (IsBatchFile(name)) {
         if (!QFileInfo(interpreter).isExecutable())
             return {launch::NoAssociation, 0,
                     QStringLiteral("the command interpreter %1 is missing or cannot be run")
                         .arg(interpreter)};
-        program = QFile::encodeName(interpreter).toStdString();
-        arguments = {program, path};
+        program = interpreter;
+        arguments << target.absoluteFilePath();
     } else if (target.isExecutable()) {
-        program = path;
-        arguments = {path};
+        program = target.absoluteFilePath();
     } else {
         return {launch::NoAssociation, 0, {}};
     }
-    for (std::string& word : SplitCommandWords(QFile::encodeName(parameters).toStdString()))
-        arguments.push_back(std::move(word));
-    return Spawn(program, arguments, folder, memoryLimitBytes);
+    for (const std::string& word : SplitCommandWords(QFile::encodeName(parameters).toStdString()))
+        arguments << QFile::decodeName(QByteArray::fromStdString(word));
+
+    auto process = std::make_unique<QProcess>();
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setWorkingDirectory(directory);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    const pid_t parent = ::getpid();
+    // Runs in the child between fork and exec: only async-signal-safe calls.
+    process->setChildProcessModifier([parent, memoryLimitBytes] {
+        ::setpgid(0, 0);                    // a group of its own: its whole tree can be ended
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM); // ends with us even if we crash
+        if (::getppid() != parent)
+            ::_exit(127);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        struct sigaction standard {};
+        standard.sa_handler = SIG_DFL;
+        for (const int s : {SIGPIPE, SIGINT, SIGTERM, SIGCHLD, SIGHUP, SIGQUIT})
+            ::sigaction(s, &standard, nullptr);
+        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+        if (memoryLimitBytes > 0) {
+            const rlimit ceiling{static_cast<rlim_t>(memoryLimitBytes),
+                                 static_cast<rlim_t>(memoryLimitBytes)};
+            ::setrlimit(RLIMIT_AS, &ceiling);
+        }
+    });
+    process->start();
+    if (!process->waitForStarted(-1)) {
+        const QString reason = process->errorString();
+        return {CodeForStartFailure(reason), 0,
+                QStringLiteral("%1 cannot be run: %2").arg(program, reason)};
+    }
+    const qint64 pid = process->processId();
+    processes[pid] = std::move(process);
+    return {launch::Started, pid, {}};
+}
+
+QProcess* PosixLauncher::find(qint64 processId) const {
+    const auto it = processes.find(processId);
+    return it == processes.end() ? nullptr : it->second.get();
 }
 
 int PosixLauncher::exitStatus(qint64 processId) {
-    std::lock_guard lock(children().mutex);
-    const auto it = children().processes.find(static_cast<pid_t>(processId));
-    if (it == children().processes.end())
+    QProcess* process = find(processId);
+    if (!process)
         return launch::UnknownProcess;
-    return it->second.value_or(launch::StillActive);
+    if (process->state() != QProcess::NotRunning)
+        process->waitForFinished(0); // notices an end the event loop has not seen yet
+    if (process->state() != QProcess::NotRunning)
+        return launch::StillActive;
+    return process->exitStatus() == QProcess::CrashExit ? 128 + process->exitCode()
+                                                        : process->exitCode();
+}
+
+void PosixLauncher::waitForEnd(qint64 processId, int ms) {
+    QProcess* process = find(processId);
+    if (!process || process->state() == QProcess::NotRunning)
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(process, &QProcess::finished, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec();
 }
 
 void PosixLauncher::release(qint64 processId) {
-    std::lock_guard lock(children().mutex);
-    const auto it = children().processes.find(static_cast<pid_t>(processId));
-    if (it != children().processes.end() && it->second.has_value())
-        children().processes.erase(it);
+    const auto it = processes.find(processId);
+    if (it != processes.end() && it->second->state() == QProcess::NotRunning)
+        processes.erase(it);
 }
 
-void PosixLauncher::terminateTree(qint64 processId) { EndTree(static_cast<pid_t>(processId)); }
+void PosixLauncher::terminateTree(qint64 processId) {
+    QProcess* process = find(processId);
+    if (!process || process->state() == QProcess::NotRunning)
+        return;
+    // The whole group goes at once: the interpreter and whatever it started. Nothing of theirs
+    // needs a chance to clean up, and the window must not wait on a polite request.
+    ::kill(-static_cast<pid_t>(processId), SIGKILL);
+    process->waitForFinished(1000);
+}
+
+void PosixLauncher::endAll() {
+    for (const auto& [pid, process] : processes)
+        if (process->state() != QProcess::NotRunning)
+            ::kill(-static_cast<pid_t>(pid), SIGTERM);
+    for (const auto& [pid, process] : processes)
+        terminateTree(pid);
+}
 
 QString BatchInterpreterPath() { return ExecutableFolder() + QStringLiteral("/pellarine-batch"); }
 
-Launcher& SystemLauncher() {
+namespace {
+PosixLauncher& TheLauncher() {
     static PosixLauncher launcher(BatchInterpreterPath());
     return launcher;
 }
+} // namespace
 
-void TerminateAllChildren() {
-    std::vector<pid_t> running;
-    {
-        std::lock_guard lock(children().mutex);
-        for (const auto& [pid, code] : children().processes)
-            if (!code)
-                running.push_back(pid);
-    }
-    for (const pid_t pid : running)
-        ::kill(-pid, SIGTERM);
-    for (const pid_t pid : running)
-        EndTree(pid);
-}
+Launcher& SystemLauncher() { return TheLauncher(); }
+
+void TerminateAllChildren() { TheLauncher().endAll(); }
 
 bool ProcessGroupExists(qint64 groupId) {
     return groupId > 0 && ::kill(-static_cast<pid_t>(groupId), 0) == 0;

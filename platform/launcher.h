@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QtGlobal>
+#include <map>
+#include <memory>
 
 namespace platform {
 
@@ -40,8 +43,13 @@ public:
                                const QString& directory, const QString& verb, int showState,
                                qint64 memoryLimitBytes = 0) = 0;
 
-    // The exit code of a started process, launch::StillActive while it runs.
+    // The exit code of a started process (128 + n when signal n ended it),
+    // launch::StillActive while it runs.
     virtual int exitStatus(qint64 processId) = 0;
+
+    // Waits at most `ms` milliseconds for the process to end, serving window events
+    // meanwhile; returns the moment it ends, at once when it has already ended.
+    virtual void waitForEnd(qint64 processId, int ms) = 0;
 
     // Forgets a process that has ended.
     virtual void release(qint64 processId) = 0;
@@ -50,22 +58,30 @@ public:
     virtual void terminateTree(qint64 processId) = 0;
 };
 
-// The real launcher. Every process starts in a process group of its own, so that its whole
-// tree can be ended; ended processes are reaped at once. Batch files (".bat", ".cmd") run in
-// the command interpreter `batchInterpreter`; executable files run directly; other files have
-// no association.
+// The real launcher, on QProcess. Every process starts in a process group of its own, so that
+// its whole tree can be ended, and is ended with us should we die first. Batch files (".bat",
+// ".cmd") run in the command interpreter `batchInterpreter`; executable files run directly;
+// other files have no association. Whatever is still running when the launcher goes is ended.
 class PosixLauncher final : public Launcher {
 public:
     explicit PosixLauncher(QString batchInterpreter);
+    ~PosixLauncher() override;
 
     LaunchResult start(const QString& file, const QString& parameters, const QString& directory,
                        const QString& verb, int showState, qint64 memoryLimitBytes = 0) override;
     int exitStatus(qint64 processId) override;
+    void waitForEnd(qint64 processId, int ms) override;
     void release(qint64 processId) override;
     void terminateTree(qint64 processId) override;
 
+    // Ends every process tree this launcher started that is still running.
+    void endAll();
+
 private:
+    QProcess* find(qint64 processId) const;
+
     QString interpreter;
+    std::map<qint64, std::unique_ptr<QProcess>> processes;
 };
 
 // The command interpreter shipped beside the program.
@@ -74,8 +90,8 @@ QString BatchInterpreterPath();
 // The launcher the program uses, with the interpreter beside the executable.
 Launcher& SystemLauncher();
 
-// Ends every process tree started by a PosixLauncher that is still running. The program calls
-// this on its way out, so that no started program outlives it.
+// Ends every process tree the program's launcher started that is still running. The program
+// calls this on its way out, so that no started program outlives it.
 void TerminateAllChildren();
 
 // True while any process of the process group `groupId` exists (zombies included).

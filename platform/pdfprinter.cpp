@@ -22,8 +22,8 @@ namespace platform {
 
 namespace {
 
-constexpr int InvalidPicture = 481;
-constexpr int PrinterError = 482;
+using errors::InvalidPicture;
+using errors::PrinterError;
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 

@@ -29,6 +29,7 @@ public:
         return r;
     }
     int exitStatus(qint64 pid) override { return real.exitStatus(pid); }
+    void waitForEnd(qint64 pid, int ms) override { real.waitForEnd(pid, ms); }
     void release(qint64 pid) override { real.release(pid); }
     void terminateTree(qint64 pid) override { real.terminateTree(pid); }
 };

@@ -3,6 +3,7 @@
 #include "scratchhome.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
@@ -102,14 +103,28 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!ProcessGroupExists(r.processId), 3000);
     }
 
-    void terminateAllChildren_endsEveryRunningTree() {
+    void waitForEnd_returnsWhenTheProgramEnds_notAtItsLimit() {
+        const QString work = scratch->makeFolder(QStringLiteral("w"));
+        WriteScript(work + QStringLiteral("/brief"), "sleep 0.2");
+        const LaunchResult r = launcher.start(work + QStringLiteral("/brief"), QStringLiteral("x"),
+                                              work, QString(), 0);
+        QElapsedTimer clock;
+        clock.start();
+        launcher.waitForEnd(r.processId, 60000);
+        QVERIFY(clock.elapsed() < 30000);
+        QCOMPARE(launcher.exitStatus(r.processId), 0);
+        launcher.waitForEnd(r.processId, 60000); // ended already: returns at once
+        QVERIFY(clock.elapsed() < 30000);
+    }
+
+    void endAll_endsEveryRunningTree() {
         const QString work = scratch->makeFolder(QStringLiteral("w"));
         WriteScript(work + QStringLiteral("/sleeper"), "sleep 30");
         const LaunchResult a = launcher.start(work + QStringLiteral("/sleeper"),
                                               QStringLiteral("1"), work, QString(), 0);
         const LaunchResult b = launcher.start(work + QStringLiteral("/sleeper"),
                                               QStringLiteral("2"), work, QString(), 0);
-        TerminateAllChildren();
+        launcher.endAll();
         QVERIFY(launcher.exitStatus(a.processId) != launch::StillActive);
         QVERIFY(launcher.exitStatus(b.processId) != launch::StillActive);
     }

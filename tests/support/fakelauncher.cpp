@@ -1,5 +1,7 @@
 #include "fakelauncher.h"
 
+#include <QThread>
+
 namespace testing {
 
 platform::LaunchResult FakeLauncher::start(const QString& file, const QString& parameters,
@@ -7,6 +9,12 @@ platform::LaunchResult FakeLauncher::start(const QString& file, const QString& p
                                            int showState, qint64 memoryLimitBytes) {
     starts.append({file, parameters, directory, verb, showState, memoryLimitBytes});
     return {result, result > 32 ? 4242 : 0, {}};
+}
+
+void FakeLauncher::waitForEnd(qint64, int ms) {
+    waits << ms;
+    if (waitsTake)
+        QThread::msleep(static_cast<unsigned long>(ms));
 }
 
 int FakeLauncher::exitStatus(qint64) {

@@ -22,11 +22,14 @@ public:
     int statusReads = 0;
     int terminations = 0;
     int releases = 0;
+    QList<int> waits;       // every waitForEnd, by its longest wait
+    bool waitsTake = false; // whether a wait really lets its time pass
 
     platform::LaunchResult start(const QString& file, const QString& parameters,
                                  const QString& directory, const QString& verb, int showState,
                                  qint64 memoryLimitBytes = 0) override;
     int exitStatus(qint64 processId) override;
+    void waitForEnd(qint64, int ms) override;
     void release(qint64) override { ++releases; }
     void terminateTree(qint64) override { ++terminations; }
 };
