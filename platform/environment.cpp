@@ -42,8 +42,10 @@ QString PrivateFolder(const QString& parent, const QString& name) {
 
 QString TempFolder() {
     const QString fromEnv = qEnvironmentVariable("TEMP");
-    if (!fromEnv.isEmpty())
-        return fromEnv;
+    return fromEnv.isEmpty() ? RuntimeFolder() : fromEnv;
+}
+
+QString RuntimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty()) {
         const QString folder = PrivateFolder(runtime, QStringLiteral("pellarine"));

@@ -10,9 +10,11 @@ QString ExecutableFolder();
 // The user's desktop folder followed by "/". Raises a failure when the desktop cannot be named.
 QString GetDesktopFolder();
 
-// The value standing for "TEMP": the environment variable when set, otherwise a private
-// per-user folder (mode 0700) under XDG_RUNTIME_DIR, or under the system temporary folder.
-// Raises a failure when no such folder can be made.
+// The value standing for "TEMP": the environment variable when set, otherwise RuntimeFolder().
 QString TempFolder();
+
+// A private per-user folder (mode 0700): "pellarine" under XDG_RUNTIME_DIR, or one named after
+// the user under the system temporary folder. Raises a failure when no such folder can be made.
+QString RuntimeFolder();
 
 } // namespace platform
