@@ -44,6 +44,8 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/pellarine.1.gz DESTINATION ${CMAKE_I
 install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/pellarine)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz RENAME changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/pellarine)
+install(FILES packaging/lintian-overrides RENAME pellarine
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides)
 
 # The validators of the desktop entry and the metainfo, and the check that the committed icons
 # are what the SVG gives. desktop-file-validate prints nothing for a clean file, so any output

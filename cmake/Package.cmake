@@ -6,11 +6,12 @@ set(CPACK_PACKAGE_VENDOR Marrowind)
 set(CPACK_PACKAGE_CONTACT "Marrowind <support@marrowind.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch converter of EPS files into PDF documents")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Pellarine converts Encapsulated PostScript (EPS) files into PDF documents, many at\n"
-  "a time. Collect the files in the job list (with the file dialog, from a whole folder\n"
-  "tree by extension, by drag-and-drop, or with \"Open with\" in the file manager), choose\n"
-  "where the results go and a quality, and start: each file is rasterised by Ghostscript\n"
-  "and saved as a PDF of the same name.")
+  "Pellarine converts Encapsulated PostScript (EPS) files into PDF documents,\n"
+  "many at a time. Collect the files in the job list (with the file dialog,\n"
+  "from a whole folder tree by extension, by drag-and-drop, or with Open With\n"
+  "in the file manager), choose where the results go and a quality, and\n"
+  "start: each file is rasterised by Ghostscript and saved as a PDF of the\n"
+  "same name.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -21,4 +22,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.marrowind.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS ghostscript)
+# The window is laid out in Arial's measures; Liberation Sans has the same.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation)
 include(CPack)
