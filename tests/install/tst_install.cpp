@@ -2,6 +2,7 @@
 // a second start handing its files over, a conversion, the samples, a killed window.
 #include "app/settings.h"
 #include "formfixture.h"
+#include "platform/commandline.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +11,6 @@
 #include <QTest>
 
 namespace {
-
-const QString Id = QStringLiteral("example.marrowind.Pellarine");
 
 // The last job list a probe reported, and every message box it saw.
 struct Seen {
@@ -63,10 +62,6 @@ class TestInstall : public QObject {
         return process;
     }
 
-    void Press(const QString& report, const QString& caption) {
-        testing::WriteFile(report + QStringLiteral(".press"), caption.toUtf8());
-    }
-
 private slots:
     void initTestCase() {
         QFile::setPermissions(home.makeFolder(QStringLiteral("run")),
@@ -83,6 +78,8 @@ private slots:
                 QStringLiteral(PELLARINE_SOURCE_DIR "/resources/data/Samples/gradient.eps"),
                 files + QLatin1Char('/') + QLatin1String(name)));
         QDir().mkpath(home.home() + QStringLiteral("/Desktop")); // where the PDFs go
+        QVERIFY(QFile::link(home.makeFolder(QStringLiteral("elsewhere/sub")),
+                            files + QStringLiteral("/link")));
     }
 
     void cleanup() {
@@ -94,23 +91,22 @@ private slots:
         started.clear();
     }
 
-    void installedTree_holdsProgramDataAndDesktopFiles_data() {
-        QTest::addColumn<QString>("path");
-        for (const QString& path :
-             {QStringLiteral("lib/pellarine/pellarine-batch"),
-              QStringLiteral("lib/pellarine/ps/gswin32c"), QStringLiteral("lib/pellarine/drag.ico"),
-              QStringLiteral("lib/pellarine/HAND-M.CUR"),
-              QStringLiteral("share/applications/") + Id + QStringLiteral(".desktop"),
-              QStringLiteral("share/metainfo/") + Id + QStringLiteral(".metainfo.xml"),
-              QStringLiteral("share/icons/hicolor/scalable/apps/") + Id + QStringLiteral(".svg"),
-              QStringLiteral("share/icons/hicolor/16x16/apps/") + Id + QStringLiteral(".png"),
-              QStringLiteral("share/icons/hicolor/256x256/apps/") + Id + QStringLiteral(".png"),
-              QStringLiteral("share/man/man1/pellarine.1.gz")})
-            QTest::newRow(qPrintable(path)) << path;
+    // Named paths become absolute against the current folder; "." and ".." fold away, except
+    // behind a linked folder, where folding would name another file.
+    void commandLinePaths_becomeAbsolute_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("dots") << QStringList{"./folder/../x.eps"} << QStringList{files + "/x.eps"};
+        QTest::newRow("behind a link")
+            << QStringList{"link/../x.eps"} << QStringList{files + "/link/../x.eps"};
+        QTest::newRow("dash after --")
+            << QStringList{"--", "-x.eps"} << QStringList{files + "/-x.eps"};
     }
-    void installedTree_holdsProgramDataAndDesktopFiles() {
-        QFETCH(QString, path);
-        QVERIFY(QFileInfo(prefix + QLatin1Char('/') + path).size() > 0);
+    void commandLinePaths_becomeAbsolute() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, expected);
+        QVERIFY(QDir::setCurrent(files));
+        QCOMPARE(platform::ParseCommandLine(QStringList{"pellarine"} + arguments).paths, expected);
     }
 
     void helpAndVersion_printWithoutADisplay_data() {
@@ -155,7 +151,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Read(report).messages.size(), 1, 20000);
         QVERIFY(Read(report).messages[0].endsWith(files + QStringLiteral("/missing.eps")));
 
-        Press(report, QStringLiteral("Start Converting To PDF"));
+        testing::WriteFile(report + ".press", "Start Converting To PDF"); // the probe presses it
         QTRY_COMPARE_WITH_TIMEOUT(Read(report).messages.size(), 2, 60000);
         QCOMPARE(Read(report).messages[1], QStringLiteral("Done."));
         for (const char* name : {"/Desktop/x.pdf", "/Desktop/y.pdf", "/Desktop/v.pdf"}) {
@@ -163,7 +159,7 @@ private slots:
             QVERIFY2(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-", name);
         }
 
-        Press(report, QStringLiteral("Load Sample/Example Files"));
+        testing::WriteFile(report + ".press", "Load Sample/Example Files");
         QTRY_COMPARE_WITH_TIMEOUT(Read(report).messages.size(), 3, 20000);
         QTRY_VERIFY_WITH_TIMEOUT(
             Read(report).rows.contains(prefix +
