@@ -72,6 +72,12 @@ public:
     void ListView1_MouseMove(const QPoint& listPosition, int screenY, bool buttonHeld);
     void ListView1_MouseUp();
 
+    // Files and folders named on the command line, or handed over by a later start: files are
+    // appended as named, folders scanned as "Add All" scans them.
+    void OpenFiles(const QStringList& paths);
+    // Shows the window in front of the others, restored when it was minimised.
+    void ShowInFront();
+
     // The controls, by their layout names.
     QPushButton* PushButton1 = nullptr; // "Add EPS File(s)"
     QPushButton* PushButton2 = nullptr; // "Start Converting To PDF"

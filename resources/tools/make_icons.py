@@ -1,76 +1,79 @@
 #!/usr/bin/env python3
-"""Draws Pellarine's icon and pointers and writes them into resources/:
-  pellarine.ico       the product icon (32x32 at 24 bits; 48, 128 and 256 at 32 bits with alpha)
-  data/HAND-M.CUR     the hand pointer shown over push buttons (hotspot at the fingertip)
-  data/drag.ico       the pointer shown while a row of the job list is dragged
+"""Makes Pellarine's icons and pointers in resources/:
+  icons/pellarine-N.png  the product icon at 16, 22, 24, 32, 48, 64, 128 and 256 pixels, rendered
+                         from icons/pellarine.svg by rsvg-convert (Debian package librsvg2-bin)
+  pellarine.ico          the window icon, made of the same renderings: 32x32 at 24 bits; 48, 128
+                         and 256 at 32 bits with alpha
+  data/HAND-M.CUR        the hand pointer shown over push buttons (hotspot at the fingertip)
+  data/drag.ico          the pointer shown while a row of the job list is dragged
 
 Usage: make_icons.py [--preview FOLDER]   (--preview also writes enlarged PNGs to look at)
+       make_icons.py --check              fails when the committed icons are not what the SVG
+                                          gives now; then run make_icons.py and commit
 """
 
 import os
+import subprocess
 import sys
 
 sys.dont_write_bytecode = True   # keep the source tree free of __pycache__
 import icofile  # noqa: E402
-from raster import Canvas, bezier, capsule, circle, inset, rounded_rect, stroke  # noqa: E402
+from raster import Canvas, capsule, inset, rounded_rect  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 RESOURCES = os.path.dirname(HERE)
+SVG = os.path.join(RESOURCES, "icons", "pellarine.svg")
+WINDOW_ICON = os.path.join(RESOURCES, "pellarine.ico")
+SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 INK = (0x24, 0x28, 0x30)
 PAPER = (0xFF, 0xFF, 0xFF)
-FOLD = (0xD6, 0xDB, 0xE3)
-BLUE = (0x1E, 0x55, 0xA8)
-RED = (0xD3, 0x2A, 0x2F)
-RED_DARK = (0x9E, 0x1A, 0x1F)
 
 
-def product_icon(size):
-    """A sheet of paper with a folded corner, a bold vector curve with its end nodes, and a
-    red band across the lower part that runs out past the left edge of the sheet."""
-    c = Canvas(size, 1024 // size if size >= 128 else max(8, 256 // size))
-    u = size / 32.0                      # drawing unit: one pixel of the 32x32 image
-    line = max(1.0, 0.75 * u) if size > 32 else 1.0
-    left, top, right, bottom, fold = 6.5 * u, 2 * u, 27 * u, 30 * u, 7 * u
-    sheet = [(left, top), (right - fold, top), (right, top + fold), (right, bottom), (left, bottom)]
-    shadow = [(x + 0.8 * u, y + 0.9 * u) for x, y in sheet]
-    c.fill(shadow, (0, 0, 0, 60))
-    c.fill(sheet, INK)
-    c.fill(inset(sheet, line), PAPER)
-    corner = [(right - fold, top), (right - fold, top + fold), (right, top + fold)]
-    c.fill(corner, INK)
-    c.fill(inset(corner, line), FOLD)
+def rendered(size):
+    """The SVG drawn at size x size pixels, as the PNG bytes rsvg-convert writes."""
+    return subprocess.run(["rsvg-convert", "--width", str(size), "--height", str(size), SVG],
+                          check=True, stdout=subprocess.PIPE).stdout
 
-    # The bold curve, an S from lower left to upper right.
-    p0, p3 = (10.5 * u, 18.5 * u), (22 * u, 9.5 * u)
-    p1, p2 = (16 * u, 20.5 * u), (16 * u, 7 * u)
-    curve = bezier(p0, p1, p2, p3, 64)
-    if size >= 48:
-        # Control handles, thin, as a drawing program shows them.
-        thin = max(1.0, 0.35 * u)
-        stroke(c, [p0, p1], thin, (0x8A, 0x94, 0xA6))
-        stroke(c, [p3, p2], thin, (0x8A, 0x94, 0xA6))
-        for p in (p1, p2):
-            c.fill(circle(p[0], p[1], 0.9 * u), (0x8A, 0x94, 0xA6))
-    stroke(c, curve, 2.6 * u if size > 32 else 3.0, BLUE)
-    if size >= 48:
-        for x, y in (p0, p3):
-            h = 1.4 * u
-            c.fill(rounded_rect(x - h, y - h, x + h, y + h, 0.3 * u), INK)
-            c.fill(rounded_rect(x - h + line, y - h + line, x + h - line, y + h - line, 0.1 * u), PAPER)
 
-    # The red band with a darker fold where it turns behind the sheet.
-    band_top, band_bottom = 22.5 * u, 27.5 * u
-    c.fill([(1.5 * u, band_top), (right - 1.5 * u, band_top),
-            (right - 1.5 * u, band_bottom), (1.5 * u, band_bottom)], RED)
-    c.fill([(left, band_bottom), (left + 1.6 * u, band_bottom),
-            (left + 1.6 * u, band_bottom + 1.6 * u)], RED_DARK)
-    if size >= 48:
-        # Three white marks on the band, like the lines of a label.
-        for i, width in enumerate((5.5, 3.5, 4.5)):
-            x = 4 * u + sum((5.5, 3.5, 4.5)[:i]) * u + i * 1.3 * u
-            c.fill(rounded_rect(x, 24.4 * u, x + width * u, 25.6 * u, 0.6 * u), PAPER)
-    return c.downsample()
+def png_path(size):
+    return os.path.join(RESOURCES, "icons", "pellarine-%d.png" % size)
+
+
+def window_icon(images):
+    entries = [(32, 24, icofile.dib(images[32], 24), None)]
+    entries += [(s, 32, icofile.dib(images[s], 32), None) for s in (48, 128)]
+    entries.append((256, 32, icofile.png(images[256]), None))
+    return icofile.container(entries, 1)
+
+
+def alike(a, b, tolerance=8):
+    """Same size, and no channel of any pixel further apart than `tolerance` (another librsvg
+    release may smooth edges a little differently)."""
+    return len(a) == len(b) and all(
+        len(ra) == len(rb) and all(abs(x - y) <= tolerance
+                                   for pa, pb in zip(ra, rb) for x, y in zip(pa, pb))
+        for ra, rb in zip(a, b))
+
+
+def check():
+    """Names every committed icon file that the SVG no longer gives; True when there is none."""
+    stale, committed = [], {}
+    for size in SIZES:
+        try:
+            with open(png_path(size), "rb") as f:
+                committed[size] = icofile.read_png(f.read())
+        except (OSError, ValueError):
+            committed[size] = None
+        if committed[size] is None or not alike(committed[size], icofile.read_png(rendered(size))):
+            stale.append(png_path(size))
+    if not stale:
+        with open(WINDOW_ICON, "rb") as f:
+            if f.read() != window_icon(committed):
+                stale.append(WINDOW_ICON)
+    for path in stale:
+        print("out of date with %s: %s" % (SVG, path), file=sys.stderr)
+    return not stale
 
 
 HAND_HOTSPOT = (9, 0)
@@ -138,13 +141,17 @@ def preview(image, path, zoom):
 
 
 def main():
+    if sys.argv[1:] == ["--check"]:
+        sys.exit(0 if check() else 1)
     preview_folder = sys.argv[2] if len(sys.argv) > 2 and sys.argv[1] == "--preview" else None
-    icons = {size: product_icon(size) for size in (32, 48, 128, 256)}
-    entries = [(32, 24, icofile.dib(icons[32], 24), None)]
-    entries += [(s, 32, icofile.dib(icons[s], 32), None) for s in (48, 128)]
-    entries.append((256, 32, icofile.png(icons[256]), None))
-    with open(os.path.join(RESOURCES, "pellarine.ico"), "wb") as f:
-        f.write(icofile.container(entries, 1))
+    icons = {}
+    for size in SIZES:
+        png = rendered(size)
+        with open(png_path(size), "wb") as f:
+            f.write(png)
+        icons[size] = icofile.read_png(png)
+    with open(WINDOW_ICON, "wb") as f:
+        f.write(window_icon(icons))
 
     hand = hand_pointer()
     with open(os.path.join(RESOURCES, "data", "HAND-M.CUR"), "wb") as f:

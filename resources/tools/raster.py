@@ -92,12 +92,6 @@ class Canvas:
 
 # Shape builders: each returns a polygon in pixel units.
 
-def circle(cx, cy, r, steps=None):
-    steps = steps or max(24, int(r * 8))
-    return [(cx + r * math.cos(2 * math.pi * i / steps), cy + r * math.sin(2 * math.pi * i / steps))
-            for i in range(steps)]
-
-
 def capsule(x0, y0, x1, y1, r):
     """A segment with round caps: a stadium shape."""
     angle = math.atan2(y1 - y0, x1 - x0)
@@ -122,23 +116,6 @@ def rounded_rect(x0, y0, x1, y1, r):
             a = math.radians(start + 90 * i / steps)
             pts.append((cx + r * math.cos(a), cy + r * math.sin(a)))
     return pts
-
-
-def bezier(p0, p1, p2, p3, steps=48):
-    pts = []
-    for i in range(steps + 1):
-        t = i / steps
-        u = 1 - t
-        pts.append((u ** 3 * p0[0] + 3 * u * u * t * p1[0] + 3 * u * t * t * p2[0] + t ** 3 * p3[0],
-                    u ** 3 * p0[1] + 3 * u * u * t * p1[1] + 3 * u * t * t * p2[1] + t ** 3 * p3[1]))
-    return pts
-
-
-def stroke(canvas, points, width, rgba):
-    """Strokes a polyline with round joins and caps."""
-    r = width / 2
-    for (x0, y0), (x1, y1) in zip(points, points[1:]):
-        canvas.fill(capsule(x0, y0, x1, y1, r), rgba)
 
 
 def inset(polygon, d):

@@ -1,0 +1,54 @@
+// Files named when the program starts, or handed over by a later start of it.
+#include "app/form1.h"
+
+#include "app/apptitle.h"
+#include "app/settings.h"
+#include "intake/addfolder.h"
+#include "platform/dialogs.h"
+#include "platform/filesystem.h"
+
+#include <QTimer>
+
+void Form1::OpenFiles(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    // While a scan or a conversion works on the list, these wait their turn.
+    if (listLocked()) {
+        QTimer::singleShot(250, this, [this, paths] { OpenFiles(paths); });
+        return;
+    }
+    QStringList missing;
+    for (const QString& path : paths) {
+        const auto value = platform::FileAttributes(path);
+        if (!value) {
+            missing << path;
+        } else if (*value & platform::attributes::Directory) {
+            setPointer(Pointer::Hourglass);
+            try {
+                const QString extension =
+                    settings::ReadSetting(settings::Extension, QStringLiteral("eps"));
+                AddFolder::AppendFilesOfTree(path, AddFolder::PatternForExtension(extension),
+                                             *services.dialogs, this,
+                                             [this](const QString& file) { AddToList(file); });
+            } catch (const std::exception&) {
+                // What the scan could not report itself leaves the files found so far listed.
+            }
+            setPointer(Pointer::Default);
+        } else {
+            AddToList(path);
+        }
+    }
+    if (!missing.isEmpty())
+        services.dialogs->messageBox(
+            this,
+            QStringLiteral("These files or folders were not found and have not been added:\r\r") +
+                missing.join(QLatin1Char('\r')),
+            apptitle::ApplicationTitle(), platform::Buttons::Ok, platform::Icon::Warning);
+}
+
+void Form1::ShowInFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}

@@ -1,0 +1,75 @@
+#include "platform/commandline.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace platform {
+
+namespace {
+
+// The absolute form of a path named on the command line. "." and ".." and doubled separators
+// are folded away only when the folded path still leads to the same file: behind a linked
+// folder "link/.." is not the folder holding the link.
+QString AbsolutePath(const QString& given) {
+    const QString absolute = QDir::current().absoluteFilePath(given);
+    const QString clean = QDir::cleanPath(absolute);
+    if (clean == absolute)
+        return clean;
+    const QFileInfo raw(absolute), folded(clean);
+    if (raw.exists() != folded.exists() ||
+        (raw.exists() && raw.canonicalFilePath() != folded.canonicalFilePath()))
+        return absolute;
+    return clean;
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Converts Encapsulated PostScript (EPS) files into PDF documents in batches.\n\n"
+        "The files named are added to the job list; a folder adds the files of its whole\n"
+        "tree that have the extension last entered for \"Add All EPS File(s) In Folder\"\n"
+        "(eps at first). When a Pellarine window of the same user is open already, the\n"
+        "files go to that window."));
+    // Not addHelpOption(): its --help-all would promise Qt's own options, which this text,
+    // printed before Qt is started, cannot list.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays this help."));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("EPS files and folders to add to the job list."),
+                                 QStringLiteral("[file|folder...]"));
+    const bool understood = parser.parse(arguments);
+
+    CommandLine line;
+    if (parser.isSet(help)) {
+        line.action = CommandLine::Action::Print;
+        line.text = parser.helpText();
+    } else if (parser.isSet(version)) {
+        line.action = CommandLine::Action::Print;
+        line.text = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                    QCoreApplication::applicationVersion() + QLatin1Char('\n');
+    } else if (!understood) {
+        line.action = CommandLine::Action::Fail;
+        line.text = parser.errorText() + QLatin1Char('\n');
+    } else {
+        for (const QString& given : parser.positionalArguments())
+            if (!given.isEmpty())
+                line.paths.append(AbsolutePath(given));
+    }
+    return line;
+}
+
+QStringList RawArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QFile::decodeName(argv[i]));
+    return arguments;
+}
+
+} // namespace platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+// What the program was asked to do on its command line.
+struct CommandLine {
+    enum class Action {
+        Run,   // open the window with `paths`
+        Print, // print `text` on standard output and end (--help, --version)
+        Fail,  // print `text` on standard error and end with status 2
+    };
+    Action action = Action::Run;
+    QString text;
+    // The files and folders named, in the given order, each made absolute against the current
+    // folder.
+    QStringList paths;
+};
+
+// Reads the arguments (the first is the program itself). --help and --version win over any
+// other argument, also over options the program does not know; "--" ends the options, so a
+// file whose name starts with "-" can follow it.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+// The arguments as the system passed them, before any Qt object exists.
+QStringList RawArguments(int argc, char** argv);
+
+} // namespace platform

@@ -1,0 +1,113 @@
+#include "platform/handover.h"
+
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QThread>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+// The serving copy's answer once it has read a whole message.
+constexpr char Receipt = 'k';
+// Bigger messages are not read: no start names that many files.
+constexpr qint64 MessageLimit = 64 * 1024 * 1024;
+
+} // namespace
+
+HandOver::HandOver(const QString& folder)
+    : socketPath(QDir(folder).filePath(QStringLiteral("pellarine.socket"))),
+      lock(QDir(folder).filePath(QStringLiteral("pellarine.lock"))) {
+    QObject::connect(&retry, &QTimer::timeout, &server, [this] { serve(); });
+    QObject::connect(&server, &QLocalServer::newConnection, &server,
+                     [this] { acceptConnections(); });
+}
+
+bool HandOver::serve() {
+    if (server.isListening())
+        return true;
+    // The lock decides who serves; QLockFile removes a lock whose owner no longer runs.
+    if (lock.isLocked() || lock.tryLock(0)) {
+        QLocalServer::removeServer(socketPath); // a socket file left by a killed copy
+        server.setSocketOptions(QLocalServer::UserAccessOption);
+        if (server.listen(socketPath)) {
+            retry.stop();
+            return true;
+        }
+    }
+    retry.start(2000);
+    return false;
+}
+
+bool HandOver::send(const QStringList& paths, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    QLocalSocket socket;
+    // The serving copy may be starting up; keep knocking until the time is up.
+    for (;;) {
+        socket.connectToServer(socketPath);
+        if (socket.waitForConnected(int(deadline.remainingTime())))
+            break;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(100);
+    }
+    QByteArray message;
+    QDataStream pack(&message, QIODevice::WriteOnly);
+    pack << paths;
+    QDataStream out(&socket);
+    out << message;
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+            return false;
+    char answer = 0;
+    while (socket.bytesAvailable() < 1)
+        if (!socket.waitForReadyRead(int(deadline.remainingTime())))
+            return false;
+    return socket.getChar(&answer) && answer == Receipt;
+}
+
+void HandOver::setReceiver(std::function<void(const QStringList&)> newReceiver) {
+    receiver = std::move(newReceiver);
+    const QList<QStringList> earlier = std::exchange(waiting, {});
+    for (const QStringList& paths : earlier)
+        deliver(paths);
+}
+
+void HandOver::acceptConnections() {
+    while (QLocalSocket* socket = server.nextPendingConnection()) {
+        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+            QDataStream in(socket);
+            in.startTransaction();
+            QByteArray message;
+            in >> message;
+            if (!in.commitTransaction()) {
+                if (socket->bytesAvailable() > MessageLimit)
+                    socket->abort();
+                return; // the rest is still on its way
+            }
+            QStringList paths;
+            QDataStream unpack(message);
+            unpack >> paths;
+            socket->putChar(Receipt);
+            socket->flush();
+            socket->disconnectFromServer();
+            deliver(paths);
+        });
+    }
+}
+
+void HandOver::deliver(const QStringList& paths) {
+    if (!receiver) {
+        waiting.append(paths);
+        return;
+    }
+    // From the event loop, not from inside the socket's handler: the receiver may run long
+    // and show dialogs.
+    QTimer::singleShot(0, &server, [receiver = receiver, paths] { receiver(paths); });
+}
+
+} // namespace platform
