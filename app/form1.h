@@ -6,11 +6,13 @@
 #include <QCursor>
 #include <QModelIndex>
 #include <QPersistentModelIndex>
+#include <QStringList>
 #include <QWidget>
 #include <optional>
 
 class QGroupBox;
 class QLabel;
+class QDropEvent;
 class QMimeData;
 class QLineEdit;
 class QProgressBar;
@@ -61,7 +63,8 @@ public:
     void PushButton5_Click();
     void PushButton6_Click();
     void PushButton7_Click();
-    // Dropping files from a file manager: only data with local files can be dropped.
+    // Dropping files from a file manager: only data with local files can be dropped. The drop
+    // takes the paths at once and adds them once its event is over.
     bool ListView1_DragOver(const QMimeData& data);
     void ListView1_Drop(const QMimeData& data);
     void ListView1_RemoveSelected();
@@ -115,6 +118,13 @@ private:
     // to the user once (until a write succeeds again) instead of on every keystroke.
     void storeSetting(const QString& key, const QString& value);
     void hover(QWidget* widget, const QPoint& position);
+    // A drag entering, moving over or dropped on the job list.
+    void listDragAndDrop(QDropEvent& event);
+    // Adds what a drop brought and names what it could not use.
+    void takeDrop(const QStringList& paths, QStringList unusable);
+    // Shows a message box once the current event is over and no mouse button is held, so
+    // that the control that caused it still sees its button released.
+    void showWhenIdle(const QString& text);
     bool listLocked() const;
 
     platform::Services services;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,6 +59,11 @@ QString TempFolder() {
                              "folder of your own.")
                   .arg(QDir::tempPath()));
     return folder;
+}
+
+bool IsThisMachine(const QString& host) {
+    return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+           host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace platform

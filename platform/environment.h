@@ -15,4 +15,8 @@ QString GetDesktopFolder();
 // Raises a failure when no such folder can be made.
 QString TempFolder();
 
+// True when `host`, as a file address names it, is this machine: "localhost" or this machine's
+// own name, in any letter case.
+bool IsThisMachine(const QString& host);
+
 } // namespace platform
