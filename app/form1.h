@@ -10,9 +10,9 @@
 #include <QWidget>
 #include <optional>
 
+class QDropEvent;
 class QGroupBox;
 class QLabel;
-class QDropEvent;
 class QMimeData;
 class QLineEdit;
 class QProgressBar;
