@@ -103,6 +103,7 @@ void Form1::buildLayout() {
     ListView1->setToolTip(ListTip);
     ListView1->setAcceptDrops(true);
     ListView1->viewport()->setAcceptDrops(true);
+    ListView1->header()->viewport()->setAcceptDrops(true);
 
     Creator = new QLabel(this);
     Place(Creator, 120, 8190, 495, 405);

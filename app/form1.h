@@ -6,9 +6,11 @@
 #include <QCursor>
 #include <QModelIndex>
 #include <QPersistentModelIndex>
+#include <QStringList>
 #include <QWidget>
 #include <optional>
 
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QMimeData;
@@ -63,7 +65,8 @@ public:
     void PushButton7_Click();
     // Escape during a run: asks whether to stop after the current file.
     void Form_EscapePressed();
-    // Dropping files from a file manager: only data with local files can be dropped.
+    // Dropping files from a file manager: only data with local files can be dropped. The drop
+    // takes the paths at once and adds them once its event is over.
     bool ListView1_DragOver(const QMimeData& data);
     void ListView1_Drop(const QMimeData& data);
     void ListView1_RemoveSelected();
@@ -128,6 +131,13 @@ private:
     // to the user once (until a write succeeds again) instead of on every keystroke.
     void storeSetting(const QString& key, const QString& value);
     void hover(QWidget* widget, const QPoint& position);
+    // A drag entering, moving over or dropped on the job list.
+    void listDragAndDrop(QDropEvent& event);
+    // Adds what a drop brought and names what it could not use.
+    void takeDrop(const QStringList& paths, QStringList unusable);
+    // Shows a message box once the current event is over and no mouse button is held, so
+    // that the control that caused it still sees its button released.
+    void showWhenIdle(const QString& text);
     bool listLocked() const;
 
     platform::Services services;

@@ -13,6 +13,9 @@
 #include "platform/filesystem.h"
 #include "platform/shell.h"
 
+#include <QDropEvent>
+#include <QTimer>
+
 void Form1::PushButton1_Click() {
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton1);
     QString fileName;
@@ -113,12 +116,39 @@ void Form1::PushButton7_Click() {
 
 bool Form1::ListView1_DragOver(const QMimeData& data) { return dropintake::AcceptsDrag(data); }
 
+// The list only records paths and the source must keep its files, so a drag is only ever taken
+// as a copy: a source that is told its files were moved deletes them.
+void Form1::listDragAndDrop(QDropEvent& event) {
+    if (!(event.possibleActions() & Qt::CopyAction) || !ListView1_DragOver(*event.mimeData())) {
+        event.setDropAction(Qt::IgnoreAction);
+        event.ignore();
+        return;
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    if (event.type() == QEvent::Drop)
+        ListView1_Drop(*event.mimeData());
+}
+
 void Form1::ListView1_Drop(const QMimeData& data) {
+    // The dropped data lives only as long as the drop event, so the paths are taken now; the
+    // work (a folder scan may be long) waits until the event is over, so that the source's
+    // drag ends at once.
+    QStringList unusable;
+    const QStringList paths = dropintake::DroppedPaths(data, &unusable);
+    QTimer::singleShot(0, this, [this, paths, unusable] { takeDrop(paths, unusable); });
+}
+
+void Form1::takeDrop(const QStringList& paths, QStringList unusable) {
     // A drop has no error report of its own; paths that cannot be examined are skipped inside,
     // and nothing may escape into the event loop.
     try {
-        dropintake::DropPaths(dropintake::DroppedPaths(data), *services.dialogs, this,
-                              [this](const QString& path) { AddToList(path); });
+        unusable += dropintake::DropPaths(paths, *services.dialogs, this,
+                                          [this](const QString& path) { AddToList(path); });
     } catch (const std::exception&) {
     }
+    const QString message = dropintake::UnusableMessage(unusable);
+    if (!message.isEmpty())
+        services.dialogs->messageBox(this, message, apptitle::ApplicationTitle(),
+                                     platform::Buttons::Ok, platform::Icon::None);
 }

@@ -9,9 +9,16 @@
 #include "platform/failure.h"
 
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
+
+namespace {
+// How often a message that waits for the mouse button to be released looks again.
+constexpr int ButtonReleasePollMs = 50;
+} // namespace
 
 void Form1::storeSetting(const QString& key, const QString& value) {
     try {
@@ -21,13 +28,24 @@ void Form1::storeSetting(const QString& key, const QString& value) {
         if (settingsFailureShown)
             return;
         settingsFailureShown = true;
-        services.dialogs->messageBox(
-            this,
-            QStringLiteral("Your settings could not be saved (") + failure.description +
-                QStringLiteral(").\r\nThe program keeps working, but this choice will not be "
-                               "remembered at the next start."),
-            apptitle::ApplicationTitle(), platform::Buttons::Ok, platform::Icon::None);
+        // The handlers run inside the control's own event: a message box opened in the middle
+        // of the slider's button press would take the release away from it, and the slider
+        // would go on following the pointer.
+        showWhenIdle(QStringLiteral("Your settings could not be saved (") + failure.description +
+                     QStringLiteral(").\r\nThe program keeps working, but this choice will not "
+                                    "be remembered at the next start."));
     }
+}
+
+void Form1::showWhenIdle(const QString& text) {
+    QTimer::singleShot(0, this, [this, text] {
+        if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+            QTimer::singleShot(ButtonReleasePollMs, this, [this, text] { showWhenIdle(text); });
+            return;
+        }
+        services.dialogs->messageBox(this, text, apptitle::ApplicationTitle(),
+                                     platform::Buttons::Ok, platform::Icon::None);
+    });
 }
 
 void Form1::showQuality() {

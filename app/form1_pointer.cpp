@@ -32,7 +32,8 @@ void Form1::hover(QWidget* widget, const QPoint& position) {
     if (widget->childAt(position) != nullptr || isBusy())
         return;
     if (qobject_cast<QPushButton*>(widget)) {
-        setPointer(Pointer::Custom);
+        // A disabled button cannot be pressed, so it keeps the arrow.
+        setPointer(widget->isEnabled() ? Pointer::Custom : Pointer::Default);
         return;
     }
     const bool arrowRule =
@@ -48,6 +49,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (!widget)
         return QWidget::eventFilter(watched, event);
 
+    const bool dragAndDrop = event->type() == QEvent::DragEnter ||
+                             event->type() == QEvent::DragMove || event->type() == QEvent::Drop;
+    // Over the rows, the column header or the list's edge a drag is the same.
+    if (dragAndDrop && (widget == ListView1->viewport() ||
+                        widget == ListView1->header()->viewport() || widget == ListView1)) {
+        listDragAndDrop(*static_cast<QDropEvent*>(event));
+        return true;
+    }
     if (widget == ListView1->viewport()) {
         switch (event->type()) {
         case QEvent::MouseButtonPress: ListView1_MouseDown(); break;
@@ -65,23 +74,6 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonDblClick: // anywhere in the list, over a row or not
             ListView1_RemoveSelected();
             return true;
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDropEvent*>(event);
-            if (ListView1_DragOver(*drag->mimeData())) {
-                drag->acceptProposedAction();
-            } else {
-                drag->setDropAction(Qt::IgnoreAction);
-                drag->ignore();
-            }
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            drop->acceptProposedAction();
-            ListView1_Drop(*drop->mimeData());
-            return true;
-        }
         default: break;
         }
         return QWidget::eventFilter(watched, event);

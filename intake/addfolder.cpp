@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QSet>
 
+#include <utility>
+
 namespace AddFolder {
 
 namespace {
@@ -68,12 +70,6 @@ QList<platform::FolderEntry> ListFiles(const QString& folder, const QString& pat
     return platform::ListFolder(d, pattern, YieldIfDue);
 }
 
-void RemoveFirst(SubFolderCollection& folders, const QString& folder) {
-    const qsizetype index = folders.indexOf(folder);
-    if (index >= 0)
-        folders.removeAt(index);
-}
-
 // Collects one level and, when recursive, all below it; returns how many folders it appended.
 qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
                   QWidget* owner, Visited& visited) {
@@ -82,27 +78,35 @@ qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialog
     // Steps 100 and 104: the next level starts empty.
     SubFolderCollection next;
 
-    // Step 106. Entries may be removed from `folders` on the way, so walk what it held.
-    const SubFolderCollection current = folders;
+    // Step 106. Entries may be dropped on the way, so the level is rebuilt from what it held.
+    const SubFolderCollection current = std::exchange(folders, {});
+    folders.reserve(current.size());
     for (const QString& v : current) {
-        if (g.test(108, [&] { return !paths::FolderExists(v); }))
+        if (g.test(108, [&] { return !paths::FolderExists(v); })) {
+            folders.append(v);
             continue;
-        if (g.test(110, [&] { return TooLong(v); }))
+        }
+        if (g.test(110, [&] { return TooLong(v); })) {
+            folders.append(v);
             continue;
+        }
         std::optional<platform::FolderIdentity> identity;
         g.run(112, [&] { identity = platform::IdentityOf(v); });
         g.run(114, [] { platform::Yield(); });
+        // A folder reached a second time, through a link or a link to an ancestor, is passed
+        // over entirely, its files included: every file is listed once and the scan ends.
+        // The first path that reaches it, link or not, is the one that is read in full.
+        if (identity) {
+            if (visited.contains(*identity))
+                continue;
+            visited.insert(*identity);
+        }
+        folders.append(v);
         if (g.test(116, [&] {
                 const auto value = platform::FileAttributes(v);
                 return value && IsHiddenSystem(*value) && !IsRootFolder(v);
             }))
             continue;
-        // A folder reached again through a link keeps its place but is not read twice;
-        // without this a link to an ancestor would never let the scan end.
-        if (identity && visited.contains(*identity))
-            continue;
-        if (identity)
-            visited.insert(*identity);
 
         // Steps 118 to 136: read the sub-folders.
         try {
@@ -118,7 +122,7 @@ qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialog
             // Steps 138 to 148: a folder that cannot be read or has gone is dropped quietly.
             if (failure.number == platform::errors::PermissionDenied ||
                 failure.number == platform::errors::PathNotFound)
-                RemoveFirst(folders, v);
+                folders.removeLast();
         }
     }
 

@@ -34,7 +34,8 @@ bool HasBadChars(const QString& name);
 // Appends every sub-folder of the folders already in `folders`, level by level (breadth-first:
 // the entries it had, then their sub-folders grouped by parent, then the next level, ...). With
 // `recursive` false only one level is added. A folder reached a second time in one scan (through
-// a link) keeps its place but is not read again, so link cycles end. A folder whose sub-folders
+// a link) is left out of the collection, so every folder appears once and link cycles end; the
+// first path that reaches it, link or not, is kept and read in full. A folder whose sub-folders
 // cannot be read for want of permission or because it vanished is removed without a message;
 // other failures are shown as an error report and the scan goes on.
 void GetSubDirectories2016(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,

@@ -1,6 +1,7 @@
 #include "intake/dropintake.h"
 
 #include "intake/addfolder.h"
+#include "platform/environment.h"
 #include "platform/filesystem.h"
 
 #include <QMimeData>
@@ -8,29 +9,65 @@
 
 namespace dropintake {
 
+namespace {
+
+// How many unusable entries a message names before it only counts the rest.
+constexpr qsizetype NamedEntries = 10;
+
+// The local path an address names, or the empty text when it names none here.
+QString LocalPath(QUrl url) {
+    if (!url.isLocalFile())
+        return {};
+    if (!url.host().isEmpty()) {
+        if (!platform::IsThisMachine(url.host()))
+            return {}; // a file of another machine
+        url.setAuthority(QString());
+    }
+    return url.toLocalFile();
+}
+
+} // namespace
+
 bool AcceptsDrag(const QMimeData& data) { return !DroppedPaths(data).isEmpty(); }
 
-QStringList DroppedPaths(const QMimeData& data) {
+QStringList DroppedPaths(const QMimeData& data, QStringList* unusable) {
     QStringList dropped;
     if (!data.hasUrls())
         return dropped;
-    for (const QUrl& url : data.urls())
-        if (url.isLocalFile())
-            dropped.append(url.toLocalFile());
+    for (const QUrl& url : data.urls()) {
+        const QString path = LocalPath(url);
+        if (!path.isEmpty())
+            dropped.append(path);
+        else if (unusable)
+            unusable->append(url.toDisplayString());
+    }
     return dropped;
 }
 
-void DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
-               const std::function<void(const QString&)>& append) {
+QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
+                      const std::function<void(const QString&)>& append) {
+    QStringList skipped;
     for (const QString& path : dropped) {
         const auto value = platform::FileAttributes(path);
         if (!value)
-            continue; // gone, or cannot be examined: nothing to convert
-        if (*value & platform::attributes::Directory)
+            skipped.append(path); // gone, or cannot be examined: nothing to convert
+        else if (*value & platform::attributes::Directory)
             AddFolder::AppendFilesOfTree(path, QStringLiteral("*.*"), dialogs, owner, append);
         else
             append(path);
     }
+    return skipped;
+}
+
+QString UnusableMessage(const QStringList& entries) {
+    if (entries.isEmpty())
+        return {};
+    QString text = QStringLiteral("These dropped items could not be added:");
+    for (const QString& entry : entries.mid(0, NamedEntries))
+        text += QStringLiteral("\r\n") + entry;
+    if (entries.size() > NamedEntries)
+        text += QStringLiteral("\r\n... and %1 more.").arg(entries.size() - NamedEntries);
+    return text;
 }
 
 } // namespace dropintake

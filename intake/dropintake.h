@@ -18,14 +18,20 @@ namespace dropintake {
 // anything else cannot be dropped on the list.
 bool AcceptsDrag(const QMimeData& data);
 
-// The local paths in the dragged data, in the order they were dropped.
-QStringList DroppedPaths(const QMimeData& data);
+// The local paths in the dragged data, in the order they were dropped. A file address whose host
+// is this machine (file://localhost/..., or this machine's name, as some programs send) is local
+// too. The entries that name no local file go to `unusable`, when given, as the user knows them.
+QStringList DroppedPaths(const QMimeData& data, QStringList* unusable = nullptr);
 
 // Processes dropped paths in order. A folder contributes every file of its tree, whatever the
 // extension, exactly as "Add All" with "*" finds them. Any other path that exists is appended
 // unchanged (no test of extension, attributes or a leading "~"). A path that has vanished or
-// cannot be examined is skipped; the rest of the drop goes on.
-void DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
-               const std::function<void(const QString&)>& append);
+// cannot be examined is skipped, and the rest of the drop goes on; the skipped paths are returned.
+QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
+                      const std::function<void(const QString&)>& append);
+
+// The message that names the dropped entries that could not be used; empty when there are none.
+// A long list is cut short.
+QString UnusableMessage(const QStringList& entries);
 
 } // namespace dropintake

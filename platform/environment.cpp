@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +70,11 @@ qint64 PhysicalMemoryBytes() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
     return pages > 0 && pageSize > 0 ? static_cast<qint64>(pages) * pageSize : 0;
+}
+
+bool IsThisMachine(const QString& host) {
+    return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+           host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace platform

@@ -23,4 +23,8 @@ QString TempFolder();
 // The machine's physical memory in bytes; 0 when it cannot be told.
 qint64 PhysicalMemoryBytes();
 
+// True when `host`, as a file address names it, is this machine: "localhost" or this machine's
+// own name, in any letter case.
+bool IsThisMachine(const QString& host);
+
 } // namespace platform

@@ -2,10 +2,34 @@
 
 #include "platform/failure.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
 namespace platform {
+
+namespace {
+
+// Whether the store's file is there but is no regular file (a named pipe, a device, a socket,
+// a folder). Reading such a thing can block for ever and writing would go through to whatever
+// it is, so it is never opened. A link to a regular file counts as that file.
+bool IsIrregular(const QString& file) {
+    const QFileInfo info(file);
+    return info.exists() && !info.isFile();
+}
+
+bool Write(const QString& file, const QString& section, const QString& key, const QString& value,
+           QSettings::Status& status) {
+    QSettings settings(file, QSettings::IniFormat);
+    settings.beginGroup(section);
+    settings.setValue(key, value);
+    settings.endGroup();
+    settings.sync();
+    status = settings.status();
+    return status == QSettings::NoError;
+}
+
+} // namespace
 
 QString UserStoreFile(const QString& store) {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -14,7 +38,10 @@ QString UserStoreFile(const QString& store) {
 
 std::optional<QString> ReadUserValue(const QString& store, const QString& section,
                                      const QString& key) {
-    QSettings settings(UserStoreFile(store), QSettings::IniFormat);
+    const QString file = UserStoreFile(store);
+    if (IsIrregular(file))
+        return std::nullopt;
+    QSettings settings(file, QSettings::IniFormat);
     settings.sync(); // pick up what another running copy wrote meanwhile
     settings.beginGroup(section);
     if (!settings.contains(key))
@@ -24,13 +51,19 @@ std::optional<QString> ReadUserValue(const QString& store, const QString& sectio
 
 void WriteUserValue(const QString& store, const QString& section, const QString& key,
                     const QString& value) {
-    QSettings settings(UserStoreFile(store), QSettings::IniFormat);
-    settings.beginGroup(section);
-    settings.setValue(key, value);
-    settings.endGroup();
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        Raise(errors::PathFileAccess, {});
+    const QString file = UserStoreFile(store);
+    if (IsIrregular(file))
+        Raise(errors::PathFileAccess, file + QStringLiteral(" is not a regular file"));
+    QSettings::Status status = QSettings::NoError;
+    if (Write(file, section, key, value, status))
+        return;
+    // QSettings keeps only the first problem it meets, and a line it cannot read (a stray line
+    // before the first section, a byte-order mark, garbage) is met while the file is rewritten:
+    // that hides whether the rewrite itself went through. A rewritten file is clean, so writing
+    // once more tells.
+    if (status == QSettings::FormatError && Write(file, section, key, value, status))
+        return;
+    Raise(errors::PathFileAccess, {});
 }
 
 } // namespace platform

@@ -4,8 +4,10 @@
 
 #include <QDir>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -26,19 +28,21 @@ class TestIntakeButtons : public QObject {
             paths << folder + QLatin1Char('/') + name;
         return paths;
     }
-    // Sends the events a file manager's drop produces over the list.
-    bool drop(QMimeData* data) {
-        QWidget* target = f->form->ListView1->viewport();
+    // Sends the events a file manager's drop produces over the list's rows (or `target`);
+    // answers the action the drop was taken with, IgnoreAction when refused.
+    Qt::DropAction drop(QMimeData* data, QWidget* target = nullptr,
+                        Qt::DropActions offered = Qt::CopyAction, Qt::KeyboardModifiers keys = {}) {
+        target = target ? target : f->form->ListView1->viewport();
         const QPoint at = target->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(at, offered, data, Qt::LeftButton, keys);
         QCoreApplication::sendEvent(target, &enter);
-        QDragMoveEvent move(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, offered, data, Qt::LeftButton, keys);
         QCoreApplication::sendEvent(target, &move);
         if (!move.isAccepted())
-            return false;
-        QDropEvent dropped(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            return Qt::IgnoreAction;
+        QDropEvent dropped(QPointF(at), offered, data, Qt::LeftButton, keys);
         QCoreApplication::sendEvent(target, &dropped);
-        return true;
+        return dropped.isAccepted() ? dropped.dropAction() : Qt::IgnoreAction;
     }
 
 private slots:
@@ -152,26 +156,34 @@ private slots:
         WriteFile(root + QStringLiteral("/Folder/one.eps"));
         WriteFile(root + QStringLiteral("/Folder/~skip.eps"));
         WriteFile(root + QStringLiteral("/Folder/Sub/two.ai"));
-        auto* data = new QMimeData;
-        data->setUrls({QUrl::fromLocalFile(root + QStringLiteral("/~draft.pdf")),
-                       QUrl::fromLocalFile(root + QStringLiteral("/Folder")),
-                       QUrl::fromLocalFile(root + QStringLiteral("/gone.eps")),
-                       QUrl::fromLocalFile(root + QStringLiteral("/notes.txt"))});
-        QVERIFY(drop(data));
-        QCOMPARE(listed(), (QStringList{root + QStringLiteral("/~draft.pdf"),
-                                        root + QStringLiteral("/Folder/one.eps"),
-                                        root + QStringLiteral("/Folder/Sub/two.ai"),
-                                        root + QStringLiteral("/notes.txt")}));
-        delete data;
+        QUrl localhost = QUrl::fromLocalFile(root + "/Folder"), named = localhost;
+        localhost.setHost("localhost");
+        named.setPath(root + "/notes.txt");
+        named.setHost(QSysInfo::machineHostName());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(root + "/~draft.pdf"), localhost,
+                      QUrl::fromLocalFile(root + "/gone.eps"), QUrl("file://far.example/x"),
+                      named});
+        // Offered as copy or move, with the move proposed (Shift), dropped on the header.
+        QCOMPARE(drop(&data, f->form->ListView1->header()->viewport(),
+                      Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier),
+                 Qt::CopyAction);
+        QCOMPARE(f->form->ItemCount(), 0); // the scan waits until the drop event is over
+        QTRY_COMPARE(listed(), (QStringList{root + "/~draft.pdf", root + "/Folder/one.eps",
+                                            root + "/Folder/Sub/two.ai", root + "/notes.txt"}));
+        QCOMPARE(f->fakes.dialogs.messages(),
+                 QStringList{"These dropped items could not be added:\r\nfile://far.example/x\r\n" +
+                             root + "/gone.eps"});
+        QCOMPARE(drop(&data, nullptr, Qt::MoveAction), Qt::IgnoreAction); // no copy offered
     }
 
     void dragWithoutFiles_isRefused() {
         QMimeData text;
         text.setText(QStringLiteral("/etc/passwd"));
-        QVERIFY(!drop(&text));
+        QCOMPARE(drop(&text), Qt::IgnoreAction);
         QMimeData web;
         web.setUrls({QUrl(QStringLiteral("https://www.marrowind.example/a.eps"))});
-        QVERIFY(!drop(&web));
+        QCOMPARE(drop(&web), Qt::IgnoreAction);
         QCOMPARE(f->form->ItemCount(), 0);
     }
 };

@@ -109,6 +109,13 @@ private slots:
         const QString blocker = f->home.path() + QStringLiteral("/not-a-folder");
         testing::WriteFile(blocker);
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
+        // Held on the track, the slider pages on; the message waits for the release it needs.
+        const QPoint track = form.Slider1->mapTo(&form, QPoint(form.Slider1->width() - 5, 6));
+        QTest::mousePress(form.windowHandle(), Qt::LeftButton, {}, track);
+        QTest::qWait(700);
+        QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 0);
+        QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, track);
+        QTRY_COMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 1);
         QTest::keyClicks(form.Text1, QStringLiteral("abc"));
         form.Slider1->setValue(10);
         QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 1);
@@ -158,6 +165,10 @@ private slots:
         moveTo(form.ListView1->viewport());
         QCOMPARE(form.pointer(), P::Default);
 
+        QTest::mouseClick(form.Option2, Qt::LeftButton); // disables "..."
+        moveTo(form.PushButton5);
+        moveTo(form.PushButton4);
+        QCOMPARE(form.pointer(), P::Default);
         form.setPointer(P::Hourglass);
         for (QWidget* w :
              {static_cast<QWidget*>(form.PushButton2), static_cast<QWidget*>(form.Frame2),

@@ -1,9 +1,16 @@
 #include "app/settings.h"
 #include "platform/failure.h"
+#include "platform/registry.h"
 #include "scratchhome.h"
 
 #include <QFile>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+const QString WriterKey = QStringLiteral("Software\\Marrowind PDF Writer");
+const QString WriterStore = QStringLiteral("Marrowind PDF Writer.ini");
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -35,6 +42,39 @@ private slots:
         QCOMPARE(settings::ReadSetting(settings::JPGQuality, QString()), QStringLiteral("90"));
         QCOMPARE(settings::ReadSetting(settings::Extension, QString()), QStringLiteral("ai"));
         QCOMPARE(settings::ReadSetting(settings::LastFolder, QString()), QStringLiteral("/art"));
+    }
+
+    // The settings store a folder, the PDF Writer's store a pipe: never opened nor replaced.
+    void storesThatAreNoRegularFiles_readNothing_andRefuseWrites() {
+        const QString folder = scratch->makeFolder("home/.config/Marrowind/Marrowind.ini");
+        const QString pipe = scratch->makeFolder("home/.config/Software") + "/" + WriterStore;
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        ::alarm(5); // whoever opens the pipe waits for a writer for ever: end the test instead
+        QVERIFY(!platform::ReadUserRegistryString(WriterKey, "OutputFile"));
+        QCOMPARE(settings::ReadSetting(settings::JPGQuality, "75"), QStringLiteral("75"));
+        QVERIFY_THROWS_EXCEPTION(platform::Failure, settings::WriteSetting("JPGQuality", "4"));
+        try {
+            platform::SetUserRegistryString(WriterKey, "OutputFile", "/a.pdf");
+        } catch (const platform::Failure& failure) {
+            QCOMPARE(failure.description, pipe + " is not a regular file");
+        }
+        ::alarm(0);
+        QVERIFY(QFileInfo(folder).isDir() && !QFileInfo(pipe).isFile());
+    }
+
+    // Untidy files (a byte-order mark, a stray line), one linked from a dotfiles folder.
+    void untidyStoreFiles_areWrittenWithoutFailure_andALinkStays() {
+        const QString dotfile = scratch->makeFolder("dotfiles") + "/Marrowind.ini";
+        testing::WriteFile(dotfile, "\xEF\xBB\xBF[Pellarine]\nExtension=ai\n");
+        const QString link = scratch->makeFolder("home/.config/Marrowind") + "/Marrowind.ini";
+        QVERIFY(QFile::link(dotfile, link));
+        testing::WriteFile(scratch->configFolder() + "/Software/" + WriterStore, "stray\n");
+        QVERIFY_THROWS_NO_EXCEPTION(settings::WriteSetting(settings::JPGQuality, "40"));
+        QVERIFY_THROWS_NO_EXCEPTION(platform::SetUserRegistryString(WriterKey, "OutputFile", "/a"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(settings::ReadSetting(settings::Extension, {}) +
+                     settings::ReadSetting(settings::JPGQuality, {}),
+                 QStringLiteral("ai40"));
     }
 
     void conversions_data() {

@@ -274,16 +274,21 @@ private slots:
         QCOMPARE(AsSet(names), AsSet(expected));
     }
 
-    void linkCycles_end_withEveryFolderReadOnce() {
-        file("f.eps");
-        file("A/a.eps");
-        QVERIFY(QFile::link(root, root + "/A/up"));          // to an ancestor
-        QVERIFY(QFile::link(root + "/A", root + "/A/self")); // to itself
+    void links_giveEveryFolderAndFileOnce_readThroughTheFirstPath() {
+        for (const char* name : {"f.eps", "A/a.eps", "A/A1/a1.eps", "A/A1/deep/d.eps"})
+            file(name);
+        QVERIFY(QFile::link(root, root + "/A/up"));           // to an ancestor
+        QVERIFY(QFile::link(root + "/A", root + "/A/self"));  // to itself
+        QVERIFY(QFile::link(root + "/A/A1", root + "/link")); // reached here before A/A1
         const auto folders = scan();
         QCOMPARE(folders.first(), entry());
         QCOMPARE(AsSet(folders),
-                 (QSet<QString>{entry(), entry("A"), entry("A/up"), entry("A/self")}));
+                 (QSet<QString>{entry(), entry("A"), entry("link"), entry("link/deep")}));
         QCOMPARE(folders.size(), 4);
+        const QStringList found = filesOfTree("*");
+        QCOMPARE(AsSet(found), (QSet<QString>{root + "/f.eps", root + "/A/a.eps",
+                                              root + "/link/a1.eps", root + "/link/deep/d.eps"}));
+        QCOMPARE(found.size(), 4);
         QVERIFY(dialogs.shown.isEmpty());
     }
 
