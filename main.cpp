@@ -2,6 +2,7 @@
 #include "platform/commandline.h"
 #include "platform/environment.h"
 #include "platform/handover.h"
+#include "platform/privatefolder.h"
 #include "platform/services.h"
 
 #include <QApplication>

@@ -184,24 +184,6 @@ void Form1::connectHandlers() {
             [this](const QModelIndex& item) { ListView1_ItemClick(item); });
 }
 
-void Form1::setPointer(Pointer value) {
-    currentPointer = value;
-    switch (value) {
-    case Pointer::Default:
-        setCursor(Qt::ArrowCursor);
-        Text1->setCursor(Qt::IBeamCursor);
-        break;
-    case Pointer::Custom:
-        setCursor(handCursor.value_or(QCursor(Qt::ArrowCursor)));
-        Text1->setCursor(Qt::IBeamCursor);
-        break;
-    case Pointer::Hourglass:
-        setCursor(Qt::WaitCursor);
-        Text1->setCursor(Qt::WaitCursor);
-        break;
-    }
-}
-
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
     closeRequested = true;

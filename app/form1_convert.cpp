@@ -2,13 +2,14 @@
 // shows the progress, the pointer and the messages; converting an item is the convert module's.
 #include "app/form1.h"
 
-#include "app/apptitle.h"
-#include "app/errorreport.h"
 #include "convert/item.h"
 #include "convert/paths.h"
 #include "convert/rasterise.h"
-#include "convert/run.h"
+#include "convert/runlock.h"
+#include "convert/runsummary.h"
+#include "platform/apptitle.h"
 #include "platform/dialogs.h"
+#include "platform/errorreport.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -93,8 +94,8 @@ void Form1::convertJobList() {
         QString batchText;
         g.run(110, [&] { batchText = rasterise::BatchText(Slider1->value()); });
         prepare(112, [&] {
-            if (!run::GhostscriptFound())
-                platform::Raise(platform::errors::FileNotFound, run::NoGhostscript);
+            if (!rasterise::GhostscriptFound())
+                platform::Raise(platform::errors::FileNotFound, rasterise::NoGhostscript);
             rasterise::PrepareWorkingFolder(services.applicationFolder);
         });
         prepare(114, [&] { rasterise::WriteBatchFile(batchText); });

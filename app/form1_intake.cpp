@@ -1,13 +1,13 @@
 // The ways files get into the job list: the file dialog, the folder scan, drops, the samples.
 #include "app/form1.h"
 
-#include "app/apptitle.h"
-#include "app/errorreport.h"
 #include "app/settings.h"
 #include "intake/adddialog.h"
 #include "intake/addfolder.h"
 #include "intake/dropintake.h"
+#include "platform/apptitle.h"
 #include "platform/dialogs.h"
+#include "platform/errorreport.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"

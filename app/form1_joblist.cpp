@@ -1,9 +1,9 @@
 // The job list: appending, removing, clearing and reordering rows by dragging.
 #include "app/form1.h"
 
-#include "app/errorreport.h"
 #include "app/joblist.h"
 #include "platform/cursorfile.h"
+#include "platform/errorreport.h"
 
 #include <QItemSelectionModel>
 #include <QTreeView>

@@ -1,9 +1,9 @@
 // Files named when the program starts, or handed over by a later start of it.
 #include "app/form1.h"
 
-#include "app/apptitle.h"
 #include "app/settings.h"
 #include "intake/addfolder.h"
+#include "platform/apptitle.h"
 #include "platform/dialogs.h"
 #include "platform/filesystem.h"
 

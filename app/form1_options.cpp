@@ -1,11 +1,11 @@
 // The output options panel and the Help button.
 #include "app/form1.h"
 
-#include "app/apptitle.h"
-#include "app/errorreport.h"
 #include "app/settings.h"
 #include "help/help.h"
+#include "platform/apptitle.h"
 #include "platform/dialogs.h"
+#include "platform/errorreport.h"
 #include "platform/failure.h"
 
 #include <QGroupBox>

@@ -1,11 +1,9 @@
 // Pointer feedback: the hand over push buttons, the arrow elsewhere, and never over the busy
-// pointer. Also routes the job list's mouse and key events to its handlers.
+// pointer, which doubles as the window's "busy" flag.
 #include "app/form1.h"
 
-#include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -13,12 +11,22 @@
 #include <QRadioButton>
 #include <QTreeView>
 
-void Form1::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && Converting) {
-        Form_EscapePressed();
-        return;
+void Form1::setPointer(Pointer value) {
+    currentPointer = value;
+    switch (value) {
+    case Pointer::Default:
+        setCursor(Qt::ArrowCursor);
+        Text1->setCursor(Qt::IBeamCursor);
+        break;
+    case Pointer::Custom:
+        setCursor(handCursor.value_or(QCursor(Qt::ArrowCursor)));
+        Text1->setCursor(Qt::IBeamCursor);
+        break;
+    case Pointer::Hourglass:
+        setCursor(Qt::WaitCursor);
+        Text1->setCursor(Qt::WaitCursor);
+        break;
     }
-    QWidget::keyPressEvent(event);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
@@ -42,55 +50,4 @@ void Form1::hover(QWidget* widget, const QPoint& position) {
         widget == Label3 || widget == Option1 || widget == Option2 || widget == Text1;
     if (arrowRule)
         setPointer(Pointer::Default);
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget)
-        return QWidget::eventFilter(watched, event);
-
-    const bool dragAndDrop = event->type() == QEvent::DragEnter ||
-                             event->type() == QEvent::DragMove || event->type() == QEvent::Drop;
-    // Over the rows, the column header or the list's edge a drag is the same.
-    if (dragAndDrop && (widget == ListView1->viewport() ||
-                        widget == ListView1->header()->viewport() || widget == ListView1)) {
-        listDragAndDrop(*static_cast<QDropEvent*>(event));
-        return true;
-    }
-    if (widget == ListView1->viewport()) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress: ListView1_MouseDown(); break;
-        case QEvent::MouseMove: {
-            auto* move = static_cast<QMouseEvent*>(event);
-            const bool buttonHeld = move->buttons() != Qt::NoButton;
-            ListView1_MouseMove(move->position().toPoint(),
-                                static_cast<int>(move->globalPosition().y()), buttonHeld);
-            // A held button moves the dragged path, not the list's own selection.
-            if (buttonHeld)
-                return true;
-            break;
-        }
-        case QEvent::MouseButtonRelease: ListView1_MouseUp(); break;
-        case QEvent::MouseButtonDblClick: // anywhere in the list, over a row or not
-            ListView1_RemoveSelected();
-            return true;
-        default: break;
-        }
-        return QWidget::eventFilter(watched, event);
-    }
-    // Escape during a run, wherever the focus is, asks whether to stop.
-    if (event->type() == QEvent::KeyPress && Converting &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        Form_EscapePressed();
-        return true;
-    }
-    if (widget == ListView1 && event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-            ListView1_RemoveSelected();
-            return true;
-        }
-    } else if (event->type() == QEvent::MouseMove) {
-        hover(widget, static_cast<QMouseEvent*>(event)->position().toPoint());
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -1,14 +1,14 @@
 // Start-up: dressing the window and restoring the user's choices.
 #include "app/form1.h"
 
-#include "app/apptitle.h"
-#include "app/errorreport.h"
 #include "app/joblist.h"
 #include "app/layout.h"
 #include "app/settings.h"
-#include "convert/pdfwriter.h"
+#include "convert/pdfoutput.h"
+#include "platform/apptitle.h"
 #include "platform/cursorfile.h"
 #include "platform/environment.h"
+#include "platform/errorreport.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/random.h"
@@ -77,7 +77,7 @@ void Form1::Form_Load() {
     else
         g.run(150, [&] { Frame4->setEnabled(false); });
     g.run(152,
-          [&] { pdfwriter::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this); });
+          [&] { pdfoutput::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this); });
 }
 
 // Selects or clears one of the two options. Clearing goes around the group's exclusivity, so

@@ -2,7 +2,7 @@
 // one-page PDF (read, embedded, written beside the target and renamed into place).
 //
 //     build/bench/bench_pdfwriter [pages]
-#include "convert/pdfwriter.h"
+#include "convert/pdfoutput.h"
 #include "fakes.h"
 #include "scratchhome.h"
 
@@ -35,9 +35,9 @@ void Measure(testing::FakeServices& fakes, const QString& jpeg, const QString& f
     for (int i = 0; i < pages; ++i) {
         QElapsedTimer clock;
         clock.start();
-        pdfwriter::SetPdfWriterOutput(folder + QStringLiteral("/page%1.pdf").arg(i));
-        pdfwriter::SelectPdfWriter(fakes.printers, fakes.printing);
-        pdfwriter::PrintJpegToPdf(fakes.printing, jpeg);
+        pdfoutput::SetPdfWriterOutput(folder + QStringLiteral("/page%1.pdf").arg(i));
+        pdfoutput::SelectPdfWriter(fakes.printers, fakes.printing);
+        pdfoutput::PrintJpegToPdf(fakes.printing, jpeg);
         ms.push_back(clock.nsecsElapsed() / 1e6);
     }
     std::sort(ms.begin(), ms.end());

@@ -1,9 +1,8 @@
 #include "convert/item.h"
 
 #include "convert/paths.h"
-#include "convert/pdfwriter.h"
+#include "convert/pdfoutput.h"
 #include "convert/rasterise.h"
-#include "convert/run.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -28,7 +27,7 @@ bool WaitForNewFile(const QString& path, const std::optional<platform::FileIdent
         const auto now = platform::FileIdentityOf(path);
         if (now && now != before)
             return true;
-        if (clock.elapsed() >= run::PdfWaitMs)
+        if (clock.elapsed() >= PdfWaitMs)
             return false;
         platform::Yield();
         platform::Pause(10);
@@ -55,7 +54,7 @@ QString OutputPathOf(const QString& source, const Destination& destination) {
                                  QStringLiteral("The output folder %1 does not exist.")
                                      .arg(Native(destination.folderText)));
     }
-    return run::OutputPath(source, destination.folderText, destination.besideSource);
+    return OutputPath(source, destination.folderText, destination.besideSource);
 }
 
 QString Seconds(int ms) { return QString::number(ms / 1000.0); }
@@ -124,7 +123,7 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
         return outcome;
     }
     if (!Run(steps::PdfWriterOutput, outcome, tools,
-             [&] { pdfwriter::SetPdfWriterOutput(outcome.output); }))
+             [&] { pdfoutput::SetPdfWriterOutput(outcome.output); }))
         return outcome;
 
     rasterise::Rasterisation result;
@@ -151,8 +150,8 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
     const auto before = platform::FileIdentityOf(outcome.output);
     const QString jpeg = rasterise::CurrentJpgPath();
     const bool printed = Run(steps::Print, outcome, tools, [&] {
-        pdfwriter::SelectPdfWriter(tools.printers, tools.printing);
-        pdfwriter::PrintJpegToPdf(tools.printing, jpeg);
+        pdfoutput::SelectPdfWriter(tools.printers, tools.printing);
+        pdfoutput::PrintJpegToPdf(tools.printing, jpeg);
     });
     platform::Yield();
     platform::Yield();
@@ -169,6 +168,19 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
 }
 
 } // namespace
+
+QString OutputName(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        platform::Raise(platform::errors::InvalidArgument, {});
+    return fileName.left(dot) + QStringLiteral(".pdf");
+}
+
+QString OutputPath(const QString& source, const QString& folderText, bool besideSource) {
+    const QString name = OutputName(paths::GetFileNamePart(source));
+    const QString folder = besideSource ? paths::GetFolderPart(source) : folderText;
+    return paths::FixPathBackslashes(folder + paths::Separator() + name);
+}
 
 Outcome ConvertItem(const QString& source, const Destination& destination, const Tools& tools) {
     Outcome outcome;

@@ -38,6 +38,19 @@ struct Outcome {
     QString reason; // why there is no PDF
 };
 
+// How long the run waits for a file that an earlier step should already have produced: the
+// PDF after the page was printed.
+constexpr int PdfWaitMs = 5000;
+
+// The output file name of a source file name: everything before its last "." followed by
+// ".pdf" ("site.old.eps" gives "site.old.pdf"). A name without "." has no output name: that
+// raises an invalid-argument failure.
+QString OutputName(const QString& fileName);
+
+// Where the PDF of `source` goes: into `folderText` when the first option is chosen, else
+// beside the source; doubled separators are collapsed.
+QString OutputPath(const QString& source, const QString& folderText, bool besideSource);
+
 // The steps an item reports failures of.
 namespace steps {
 constexpr int OutputPath = 128;

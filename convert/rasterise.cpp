@@ -6,7 +6,8 @@
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/launcher.h"
-#include "platform/pdfprinter.h"
+#include "platform/pdfwriter.h"
+#include "platform/privatefolder.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -36,6 +37,8 @@ void CopyReplacing(const QString& from, const QString& to) {
 }
 
 } // namespace
+
+bool GhostscriptFound() { return platform::ProgramOnPath(QStringLiteral("gs")); }
 
 QString WorkingFolder() { return platform::TempFolder() + QStringLiteral("/ps"); }
 QString BatchFilePath() { return WorkingFolder() + QStringLiteral("/eps2jpg.bat"); }

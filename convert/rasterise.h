@@ -33,6 +33,12 @@ qint64 GhostscriptMemoryLimitBytes();
 // input to disappear once the batch file has ended.
 constexpr int CopyWaitMs = 3000;
 
+inline const QString NoGhostscript = QStringLiteral(
+    "Ghostscript was not found. Please install Ghostscript (the \"gs\" command) and try again.");
+
+// True when Ghostscript, which the working folder's "gswin32c" runs, can be started.
+bool GhostscriptFound();
+
 // "TEMP" + "/ps", read anew on every call, and the fixed files inside it.
 QString WorkingFolder();
 QString BatchFilePath();  // eps2jpg.bat

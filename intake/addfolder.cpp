@@ -1,6 +1,6 @@
 #include "intake/addfolder.h"
 
-#include "app/errorreport.h"
+#include "platform/errorreport.h"
 #include "convert/paths.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"

@@ -56,8 +56,8 @@ std::optional<QCursor> LoadCursorFile(const QString& path) {
     });
     const QImage& image = nearest->second;
     // An icon file has no hot spot: its centre is taken. One beyond the image is kept inside.
-    const QPoint hot = CursorHotSpot(path, nearest->first)
-                           .value_or(QPoint(image.width() / 2, image.height() / 2));
+    const QPoint hot =
+        CursorHotSpot(path, nearest->first).value_or(QPoint(image.width() / 2, image.height() / 2));
     return QCursor(QPixmap::fromImage(image), std::clamp(hot.x(), 0, image.width() - 1),
                    std::clamp(hot.y(), 0, image.height() - 1));
 }

@@ -1,4 +1,5 @@
 #include "platform/environment.h"
+#include "platform/privatefolder.h"
 
 #include "platform/failure.h"
 
@@ -8,7 +9,6 @@
 #include <QStandardPaths>
 #include <QSysInfo>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -21,41 +21,6 @@ QString GetDesktopFolder() {
     if (qEnvironmentVariableIsEmpty("HOME") || desktop.isEmpty())
         Raise(errors::InvalidArgument, {});
     return desktop.endsWith(QLatin1Char('/')) ? desktop : desktop + QLatin1Char('/');
-}
-
-namespace {
-
-// A folder only this user can enter: created with mode 0700 when missing, and accepted only
-// when it is a real folder (not a link) owned by this user and closed to everybody else.
-QString PrivateFolder(const QString& parent, const QString& name) {
-    const QString path = QDir(parent).filePath(name);
-    const QByteArray native = QFile::encodeName(path);
-    ::mkdir(native.constData(), 0700);
-    struct stat st {};
-    if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
-        return {};
-    if ((st.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
-        return {};
-    return path;
-}
-
-} // namespace
-
-QString PrivateUserFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty()) {
-        const QString folder = PrivateFolder(runtime, QStringLiteral("pellarine"));
-        if (!folder.isEmpty())
-            return folder;
-    }
-    const QString folder = PrivateFolder(
-        QDir::tempPath(), QStringLiteral("pellarine-%1").arg(static_cast<qulonglong>(::getuid())));
-    if (folder.isEmpty())
-        Raise(errors::PathNotFound,
-              QStringLiteral("No private temporary folder could be made in %1; set TEMP to a "
-                             "folder of your own.")
-                  .arg(QDir::tempPath()));
-    return folder;
 }
 
 QString TempFolder() {

@@ -10,11 +10,6 @@ QString ExecutableFolder();
 // The user's desktop folder followed by "/". Raises a failure when the desktop cannot be named.
 QString GetDesktopFolder();
 
-// A folder only this user can enter (mode 0700), the same for every copy of the program this
-// user runs: under XDG_RUNTIME_DIR, or under the system temporary folder. Raises a failure
-// when no such folder can be made.
-QString PrivateUserFolder();
-
 // The value standing for "TEMP": the environment variable when set (made absolute against the
 // current folder when relative), otherwise PrivateUserFolder(). Raises a failure when no such
 // folder can be made.

@@ -219,41 +219,4 @@ bool ProcessGroupExists(qint64 groupId) {
     return groupId > 0 && ::kill(-static_cast<pid_t>(groupId), 0) == 0;
 }
 
-namespace {
-
-// Why `folder` is not safe to run things from, or nothing. The working folder itself must be
-// ours alone. The folder holding it may also belong to the system and be shared, as /tmp is,
-// provided its sticky bit keeps others from renaming or replacing what we own in it.
-QString PrivacyProblem(const QString& folder, bool holdsWorkingFolder) {
-    struct stat st {};
-    const QByteArray path = QFile::encodeName(folder);
-    const int read =
-        holdsWorkingFolder ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st);
-    if (read != 0)
-        return QStringLiteral("it cannot be read");
-    if (S_ISLNK(st.st_mode))
-        return QStringLiteral("it is a symbolic link");
-    if (!S_ISDIR(st.st_mode))
-        return QStringLiteral("it is not a folder");
-    if (st.st_uid != ::geteuid() && !(holdsWorkingFolder && st.st_uid == 0))
-        return QStringLiteral("it belongs to another user");
-    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && !(holdsWorkingFolder && (st.st_mode & S_ISVTX)))
-        return QStringLiteral("other users can write to it");
-    return {};
-}
-
-} // namespace
-
-void CheckPrivateFolder(const QString& folder) {
-    const QString clean = QDir::cleanPath(folder);
-    for (const QString& f : {clean, QFileInfo(clean).path()}) {
-        const QString problem = PrivacyProblem(f, f != clean);
-        if (!problem.isEmpty())
-            Raise(errors::PermissionDenied,
-                  QStringLiteral("Nothing is run from the working folder %1: the folder %2 is "
-                                 "not private to this user (%3).")
-                      .arg(QDir::toNativeSeparators(clean), QDir::toNativeSeparators(f), problem));
-    }
-}
-
 } // namespace platform

@@ -97,9 +97,4 @@ void TerminateAllChildren();
 // True while any process of the process group `groupId` exists (zombies included).
 bool ProcessGroupExists(qint64 groupId);
 
-// Refuses folders that another user could plant programs in: the folder and its parent must be
-// real folders (not links) owned by this user and not writable by group or others. Raises a
-// failure naming the folder otherwise.
-void CheckPrivateFolder(const QString& folder);
-
 } // namespace platform

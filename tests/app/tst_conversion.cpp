@@ -2,7 +2,7 @@
 // Writer stand-in, real PDF files checked with poppler.
 #include "app/joblist.h"
 #include "convert/rasterise.h"
-#include "convert/run.h"
+#include "convert/runsummary.h"
 #include "formfixture.h"
 #include "platform/launcher.h"
 #include "platform/registry.h"
@@ -364,7 +364,7 @@ private slots:
         QVERIFY(messages[0].contains(QStringLiteral("PushButton2_Click at line 112\r\r")));
         QCOMPARE(messages[1], QStringLiteral("Done.\r\n\r\n2 of 2 files produced no PDF:\r\n"
                                              "line-art.eps: %1\r\ngradient.eps: %1")
-                                  .arg(run::NoGhostscript));
+                                  .arg(rasterise::NoGhostscript));
         QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
     }
 

@@ -1,6 +1,6 @@
 // The error report and how a guarded procedure resumes after a failure.
-#include "app/errorreport.h"
 #include "fakes.h"
+#include "platform/errorreport.h"
 #include "platform/failure.h"
 
 #include <QTest>

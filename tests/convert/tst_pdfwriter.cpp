@@ -1,7 +1,8 @@
-#include "convert/pdfwriter.h"
+#include "convert/pdfoutput.h"
 #include "fakes.h"
 #include "platform/failure.h"
-#include "platform/pdfprinter.h"
+#include "platform/pdfwriter.h"
+#include "platform/printing.h"
 #include "platform/registry.h"
 #include "scratchhome.h"
 
@@ -12,7 +13,7 @@
 #include <QProcess>
 #include <QTest>
 
-using namespace pdfwriter;
+using namespace pdfoutput;
 
 namespace {
 

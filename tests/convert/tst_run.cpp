@@ -1,6 +1,7 @@
 // The run's per-user lock, held across copies of the program.
-#include "convert/run.h"
+#include "convert/runlock.h"
 #include "platform/environment.h"
+#include "platform/privatefolder.h"
 #include "scratchhome.h"
 
 #include <QLockFile>

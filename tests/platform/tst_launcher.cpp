@@ -1,5 +1,6 @@
 #include "platform/failure.h"
 #include "platform/launcher.h"
+#include "platform/privatefolder.h"
 #include "scratchhome.h"
 
 #include <QDeadlineTimer>

@@ -2,8 +2,7 @@
 
 #include "fakelauncher.h"
 #include "platform/dialogs.h"
-#include "platform/pdfprinter.h"
-#include "platform/printers.h"
+#include "platform/printing.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/shell.h"

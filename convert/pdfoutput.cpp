@@ -1,17 +1,16 @@
-#include "convert/pdfwriter.h"
+#include "convert/pdfoutput.h"
 
-#include "app/apptitle.h"
+#include "platform/apptitle.h"
 #include "platform/dialogs.h"
 #include "platform/failure.h"
-#include "platform/pdfprinter.h"
-#include "platform/pdfwritername.h"
-#include "platform/printers.h"
+#include "platform/pdfwriter.h"
+#include "platform/printing.h"
 #include "platform/registry.h"
 
 #include <QDir>
 #include <QStringList>
 
-namespace pdfwriter {
+namespace pdfoutput {
 
 namespace {
 
@@ -68,4 +67,4 @@ void CheckPdfWriterInstalled(platform::Printers& printers, platform::Dialogs& di
                            platform::Buttons::Ok, platform::Icon::None);
 }
 
-} // namespace pdfwriter
+} // namespace pdfoutput

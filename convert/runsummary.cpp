@@ -1,48 +1,12 @@
-#include "convert/run.h"
+#include "convert/runsummary.h"
 
 #include "convert/paths.h"
-#include "platform/environment.h"
-#include "platform/eventloop.h"
-#include "platform/failure.h"
-#include "platform/filesystem.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QStringList>
 
 namespace run {
-
-bool GhostscriptFound() { return platform::ProgramOnPath(QStringLiteral("gs")); }
-
-QString OutputName(const QString& fileName) {
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0)
-        platform::Raise(platform::errors::InvalidArgument, {});
-    return fileName.left(dot) + QStringLiteral(".pdf");
-}
-
-QString OutputPath(const QString& source, const QString& folderText, bool besideSource) {
-    const QString name = OutputName(paths::GetFileNamePart(source));
-    const QString folder = besideSource ? paths::GetFolderPart(source) : folderText;
-    return paths::FixPathBackslashes(folder + paths::Separator() + name);
-}
-
-std::unique_ptr<QLockFile> LockConversions(const std::function<bool()>& keepWaiting) {
-    const QString path = platform::PrivateUserFolder() + QStringLiteral("/conversion.lock");
-    auto lock = std::make_unique<QLockFile>(path);
-    // Held for as long as a run lasts, however long: only a lock whose program has gone is stale.
-    lock->setStaleLockTime(0);
-    while (!lock->tryLock(0)) {
-        if (lock->error() != QLockFile::LockFailedError)
-            platform::Raise(platform::errors::PermissionDenied,
-                            QStringLiteral("The lock file %1 cannot be made.")
-                                .arg(QDir::toNativeSeparators(path)));
-        if (!keepWaiting())
-            return nullptr;
-        platform::Pause(100);
-    }
-    return lock;
-}
 
 std::optional<QString> WrittenPdfs::note(const QString& pdf, const QString& source) {
     const QFileInfo info(pdf);

@@ -6,9 +6,14 @@
 #include <QString>
 #include <optional>
 
+// Our own "Marrowind PDF Writer": the virtual printer that saves what is printed on it as a
+// PDF, steered by two values of the user's registry.
 namespace platform {
 
 class Dialogs;
+
+// The device name of the virtual printer.
+inline QString PdfWriterName() { return QStringLiteral("Marrowind PDF Writer"); }
 
 // The registry values that steer the PDF Writer: where it saves the next job, and "1" when it
 // must save there without asking.
@@ -18,36 +23,6 @@ inline QString BypassSaveAsValue() { return QStringLiteral("BypassSaveAs"); }
 // The PDF Writer's own setting of its paper: "A4" or "Letter" for a fixed paper the picture is
 // stretched over; anything else, or nothing, for a page the size of the picture.
 inline QString PaperValue() { return QStringLiteral("Paper"); }
-
-// The application's current printer, and the one drawing job the conversion prints on it.
-class Printing {
-public:
-    virtual ~Printing() = default;
-
-    // The printer that drawing goes to; at first the system's default printer (may be empty).
-    virtual QString currentPrinter() = 0;
-    virtual void setCurrentPrinter(const QString& name) = 0;
-
-    // Loads the JPEG, draws it stretched over the whole printable area of the current
-    // printer's page and ends the document, which submits the one-page job. Raises a failure
-    // when the picture cannot be loaded or the printer fails.
-    virtual void printJpegStretched(const QString& jpegPath) = 0;
-};
-
-// Printing on the system's printers and on our own PDF Writer, which asks through `dialogs`
-// when its registry values do not name a file to save to without asking.
-class SystemPrinting final : public Printing {
-public:
-    explicit SystemPrinting(Dialogs& dialogs);
-
-    QString currentPrinter() override;
-    void setCurrentPrinter(const QString& name) override;
-    void printJpegStretched(const QString& jpegPath) override;
-
-private:
-    Dialogs& dialogs;
-    std::optional<QString> current;
-};
 
 // What the PDF Writer needs to know of a JPEG to embed it unchanged.
 struct JpegFacts {

@@ -13,7 +13,7 @@ class Printing;
 // The PDF step: pointing the "Marrowind PDF Writer" at the next output file, choosing it as the
 // current printer and printing the rendered page on it; and the start-up check that tells the
 // user how to install it.
-namespace pdfwriter {
+namespace pdfoutput {
 
 // Writes the registry values "OutputFile" = `outputPath` and "BypassSaveAs" = "1". Raises a
 // failure when they cannot be stored: the printer would otherwise save over the last path.
@@ -34,4 +34,4 @@ QString PdfWriterMissingText();
 void CheckPdfWriterInstalled(platform::Printers& printers, platform::Dialogs& dialogs,
                              QWidget* owner);
 
-} // namespace pdfwriter
+} // namespace pdfoutput

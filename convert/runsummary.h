@@ -1,16 +1,12 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
-#include <QStringList>
-#include <functional>
-#include <memory>
 #include <optional>
 
-class QLockFile;
-
-// The pieces of a conversion run that need no window: naming the output of a source, and the
-// closing message.
+// What a conversion run tells the user: its fixed messages, and the closing summary of the PDFs
+// that were not made or were written twice.
 namespace run {
 
 // The closing messages.
@@ -24,36 +20,6 @@ inline QString FolderNotWritable(const QString& folder) {
     return QStringLiteral("The folder %1 cannot be written to. Please select another folder.")
         .arg(folder);
 }
-
-inline const QString NoGhostscript = QStringLiteral(
-    "Ghostscript was not found. Please install Ghostscript (the \"gs\" command) and try again.");
-
-// True when Ghostscript, which the working folder's "gswin32c" runs, can be started.
-bool GhostscriptFound();
-
-// How long the run waits for a file that an earlier step should already have produced: the
-// PDF after the page was printed.
-constexpr int PdfWaitMs = 5000;
-
-// The output file name of a source file name: everything before its last "." followed by
-// ".pdf" ("site.old.eps" gives "site.old.pdf"). A name without "." has no output name: that
-// raises an invalid-argument failure.
-QString OutputName(const QString& fileName);
-
-// Where the PDF of `source` goes: into `folderText` when the first option is chosen, else
-// beside the source; doubled separators are collapsed.
-QString OutputPath(const QString& source, const QString& folderText, bool besideSource);
-
-// What the progress bar says while the run waits for another one to finish.
-inline const QString WaitingForOther =
-    QStringLiteral("Waiting for another conversion to finish...");
-
-// Takes the per-user lock that keeps two runs (two windows, or two copies of the program) from
-// sharing the working folder and the PDF Writer's values. While another run holds it, calls
-// `keepWaiting` about every 100 ms, the window served in between; answers nullptr when that
-// gives up. A lock left by a program that was killed is taken over at once. Raises a failure
-// when the lock cannot be made at all.
-std::unique_ptr<QLockFile> LockConversions(const std::function<bool()>& keepWaiting);
 
 // A PDF written twice in one run, by two sources of the same name.
 struct Replaced {

@@ -1,4 +1,4 @@
-#include "app/apptitle.h"
+#include "platform/apptitle.h"
 
 namespace apptitle {
 

@@ -1,20 +1,15 @@
-#include "platform/pdfprinter.h"
+#include "platform/pdfwriter.h"
 
 #include "platform/dialogs.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
-#include "platform/pdfwritername.h"
 #include "platform/registry.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QPageSize>
-#include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 #include <cstdlib>
 
@@ -23,7 +18,6 @@ namespace platform {
 namespace {
 
 using errors::InvalidPicture;
-using errors::PrinterError;
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -37,24 +31,6 @@ QByteArray ReadJpeg(const QString& jpegPath) {
 
 int Be16(const QByteArray& bytes, qsizetype at) {
     return (static_cast<unsigned char>(bytes[at]) << 8) | static_cast<unsigned char>(bytes[at + 1]);
-}
-
-// Prints a picture on a printer of the system: stretched over the printable area.
-void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath) {
-    if (printerName.isEmpty())
-        Raise(PrinterError, QStringLiteral("There is no printer to print on."));
-    const QImage picture(jpegPath);
-    if (picture.isNull())
-        Raise(InvalidPicture,
-              QStringLiteral("The picture %1 cannot be loaded.").arg(Native(jpegPath)));
-    QPrinter printer(QPrinterInfo::printerInfo(printerName));
-    QPainter painter;
-    if (!painter.begin(&printer))
-        Raise(PrinterError, QStringLiteral("The printer %1 cannot be used.").arg(printerName));
-    painter.drawImage(QRect(QPoint(0, 0), printer.pageRect(QPrinter::DevicePixel).size().toSize()),
-                      picture);
-    if (!painter.end())
-        Raise(PrinterError, QStringLiteral("The printer %1 failed to print.").arg(printerName));
 }
 
 } // namespace
@@ -229,24 +205,6 @@ void PrintOnPdfWriter(Dialogs& dialogs, const QString& jpegPath) {
             : target;
     if (!chosen.isEmpty())
         SaveJpegAsPdf(jpegPath, chosen);
-}
-
-SystemPrinting::SystemPrinting(Dialogs& dialogs_) : dialogs(dialogs_) {}
-
-QString SystemPrinting::currentPrinter() {
-    if (!current)
-        current = QPrinterInfo::defaultPrinter().printerName();
-    return *current;
-}
-
-void SystemPrinting::setCurrentPrinter(const QString& name) { current = name; }
-
-void SystemPrinting::printJpegStretched(const QString& jpegPath) {
-    const QString printer = currentPrinter();
-    if (printer == PdfWriterName())
-        PrintOnPdfWriter(dialogs, jpegPath);
-    else
-        PrintOnSystemPrinter(printer, jpegPath);
 }
 
 } // namespace platform
