@@ -78,6 +78,8 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
             .arg(tools.memoryLimitBytes >> 20);
     case Rasterised::LaunchFailed:
         return QStringLiteral("the batch file could not be started: ") + r.detail;
+    case Rasterised::BatchFailed:
+        return QStringLiteral("the batch file did not run to its end: ") + r.detail;
     case Rasterised::NotAFile:
     case Rasterised::CopyFailed: return QStringLiteral("it could not be copied: ") + r.detail;
     case Rasterised::Converted: break;

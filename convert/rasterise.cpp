@@ -207,10 +207,14 @@ Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
     }
     const std::optional<LoggedCommand> gs = GhostscriptEntry();
     Rasterisation outcome{Rasterised::Converted, {}};
-    if (ended == Shell32::TimedOut || IsFile(eps))
+    if (ended == Shell32::TimedOut)
         // Ghostscript was ended before the batch file could delete its input, and whatever
         // image it had begun is incomplete.
         outcome = {Rasterised::TimedOut, {}};
+    else if (IsFile(eps))
+        // The batch file ended without reaching its last line: the interpreter itself failed.
+        outcome = {Rasterised::BatchFailed,
+                   QStringLiteral("the batch interpreter ended with status %1").arg(ended)};
     else if (gs && (gs->status == 126 || gs->status == 127))
         outcome = {Rasterised::NotStarted, ErrorLine(*gs)};
     else if (gs && gs->status.value_or(0) != 0)

@@ -69,6 +69,7 @@ enum class Rasterised {
     NotAFile,         // the source is a pipe, a device, a socket or a folder: never copied
     CopyFailed,       // the source could not be copied into the working folder
     LaunchFailed,     // the batch file could not be started
+    BatchFailed,      // the batch file ended before its last line
 };
 
 // The outcome of rasterising one source, with what Ghostscript or the system said about it.

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QImageReader>
 #include <QPixmap>
-#include <QtEndian>
 #include <algorithm>
 #include <cstdlib>
 
@@ -37,11 +36,15 @@ std::optional<QPoint> CursorHotSpot(const QString& path, int index) {
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray head = file.read(DirectoryHeaderSize + DirectoryEntrySize * (index + 1));
+    const auto word = [&head](qsizetype at) {
+        return static_cast<int>(static_cast<uchar>(head.at(at)) |
+                                static_cast<uchar>(head.at(at + 1)) << 8);
+    };
     if (head.size() < DirectoryHeaderSize + DirectoryEntrySize * (index + 1) ||
-        qFromLittleEndian<quint16>(head.constData() + 2) != CursorType)
+        word(2) != CursorType)
         return std::nullopt;
-    const char* entry = head.constData() + DirectoryHeaderSize + DirectoryEntrySize * index;
-    return QPoint(qFromLittleEndian<quint16>(entry + 4), qFromLittleEndian<quint16>(entry + 6));
+    const qsizetype entry = DirectoryHeaderSize + DirectoryEntrySize * index;
+    return QPoint(word(entry + 4), word(entry + 6));
 }
 
 } // namespace
