@@ -10,8 +10,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <exception>
-#include <new>
 
 namespace item {
 
@@ -88,23 +86,12 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
 }
 
 // Runs one step; a failure is reported and becomes the item's reason.
-template <typename Step> bool Run(int step, Outcome& outcome, const Tools& tools, Step&& body) {
-    try {
-        body();
+bool Run(int step, Outcome& outcome, const Tools& tools, const std::function<void()>& body) {
+    const std::optional<platform::Failure> failure = platform::Caught(body);
+    if (!failure)
         return true;
-    } catch (const platform::Failure& failure) {
-        tools.report(step, failure);
-        outcome.reason = failure.description;
-    } catch (const std::bad_alloc&) {
-        const platform::Failure failure(platform::errors::OutOfMemory,
-                                        platform::DescriptionOf(platform::errors::OutOfMemory));
-        tools.report(step, failure);
-        outcome.reason = failure.description;
-    } catch (const std::exception& other) {
-        const platform::Failure failure(0, QString::fromLocal8Bit(other.what()));
-        tools.report(step, failure);
-        outcome.reason = failure.description;
-    }
+    tools.report(step, *failure);
+    outcome.reason = failure->description;
     return false;
 }
 

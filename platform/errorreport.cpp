@@ -3,9 +3,6 @@
 #include "platform/dialogs.h"
 #include "platform/failure.h"
 
-#include <exception>
-#include <new>
-
 namespace errorreport {
 
 QString ReportText(const QString& label, int step, const QString& description) {
@@ -24,20 +21,12 @@ Guarded::Guarded(platform::Dialogs& dialogs_, QWidget* owner_, QString label_)
     : dialogs(dialogs_), owner(owner_), label(std::move(label_)) {}
 
 bool Guarded::guard(int step, const std::function<void()>& statement) {
-    QString description;
-    try {
-        statement();
+    const std::optional<platform::Failure> failure = platform::Caught(statement);
+    if (!failure)
         return true;
-    } catch (const platform::Failure& failure) {
-        description = failure.description;
-    } catch (const std::bad_alloc&) {
-        description = platform::DescriptionOf(platform::errors::OutOfMemory);
-    } catch (const std::exception& other) {
-        description = QString::fromLocal8Bit(other.what());
-    }
     ++failureCount;
-    last = description;
-    ShowErrorReport(dialogs, owner, label, step, description);
+    last = failure->description;
+    ShowErrorReport(dialogs, owner, label, step, last);
     return false;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/failure.h"
 
+#include <new>
+
 namespace platform {
 
 Failure::Failure(int number_, QString description_, QString source_, QString about_)
@@ -12,6 +14,19 @@ void Raise(int number, const QString& description, const QString& source) {
 
 void RaiseAbout(const QString& about, int number, const QString& description) {
     throw Failure(number, description.isEmpty() ? DescriptionOf(number) : description, {}, about);
+}
+
+std::optional<Failure> Caught(const std::function<void()>& statement) {
+    try {
+        statement();
+        return std::nullopt;
+    } catch (const Failure& failure) {
+        return failure;
+    } catch (const std::bad_alloc&) {
+        return Failure(errors::OutOfMemory, DescriptionOf(errors::OutOfMemory));
+    } catch (const std::exception& other) {
+        return Failure(0, QString::fromLocal8Bit(other.what()));
+    }
 }
 
 QString DescriptionOf(int number) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 #include <exception>
+#include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -44,6 +46,10 @@ constexpr int DiskFull = 61;
 constexpr int InvalidPicture = 481;
 constexpr int PrinterError = 482;
 } // namespace errors
+
+// Runs `statement`; whatever it throws comes back as a failure (an exhausted memory as
+// "Out of memory", any other exception with its own words), nothing when it ran through.
+std::optional<Failure> Caught(const std::function<void()>& statement);
 
 // The description of a failure number, as the run-time would word it.
 QString DescriptionOf(int number);
