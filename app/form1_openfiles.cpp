@@ -3,9 +3,9 @@
 
 #include "app/settings.h"
 #include "intake/addfolder.h"
+#include "intake/dropintake.h"
 #include "platform/apptitle.h"
 #include "platform/dialogs.h"
-#include "platform/filesystem.h"
 
 #include <QTimer>
 
@@ -17,27 +17,18 @@ void Form1::OpenFiles(const QStringList& paths) {
         QTimer::singleShot(250, this, [this, paths] { OpenFiles(paths); });
         return;
     }
+    // Folders are scanned as "Add All" scans them, with the extension entered there last.
     QStringList missing;
-    for (const QString& path : paths) {
-        const auto value = platform::FileAttributes(path);
-        if (!value) {
-            missing << path;
-        } else if (*value & platform::attributes::Directory) {
-            setPointer(Pointer::Hourglass);
-            try {
-                const QString extension =
-                    settings::ReadSetting(settings::Extension, QStringLiteral("eps"));
-                AddFolder::AppendFilesOfTree(path, AddFolder::PatternForExtension(extension),
-                                             *services.dialogs, this,
-                                             [this](const QString& file) { AddToList(file); });
-            } catch (const std::exception&) {
-                // What the scan could not report itself leaves the files found so far listed.
-            }
-            setPointer(Pointer::Default);
-        } else {
-            AddToList(path);
-        }
+    setPointer(Pointer::Hourglass);
+    try {
+        const QString extension = settings::ReadSetting(settings::Extension, QStringLiteral("eps"));
+        missing = dropintake::DropPaths(
+            paths, *services.dialogs, this, [this](const QString& file) { AddToList(file); },
+            AddFolder::PatternForExtension(extension));
+    } catch (const std::exception&) {
+        // What the scan could not report itself leaves the files found so far listed.
     }
+    setPointer(Pointer::Default);
     if (!missing.isEmpty())
         services.dialogs->messageBox(
             this,

@@ -119,18 +119,16 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
     if (!Run(steps::Rasterise, outcome, tools, [&] {
             result = rasterise::RasteriseEps(source, tools.launcher, platform::Pause,
                                              tools.timeLimitMs, tools.memoryLimitBytes);
-            // A source that cannot be read is told at once, as it names a file to look at.
-            if (result.result == rasterise::Rasterised::NotAFile ||
-                result.result == rasterise::Rasterised::CopyFailed)
-                platform::RaiseAbout(QFileInfo(source).absolutePath(), result.failure,
-                                     QStringLiteral("The file %1 cannot be copied: %2")
-                                         .arg(Native(source), result.detail));
-        })) {
-        if (result.result == rasterise::Rasterised::NotAFile ||
-            result.result == rasterise::Rasterised::CopyFailed)
-            outcome.reason = ReasonFor(result, tools);
+        }))
         return outcome;
-    }
+    // A source that cannot be read is told at once, as it names a file to look at.
+    if (result.result == rasterise::Rasterised::NotAFile ||
+        result.result == rasterise::Rasterised::CopyFailed)
+        tools.report(steps::Rasterise,
+                     platform::Failure(result.failure,
+                                       QStringLiteral("The file %1 cannot be copied: %2")
+                                           .arg(Native(source), result.detail),
+                                       {}, QFileInfo(source).absolutePath()));
     if (result.result != rasterise::Rasterised::Converted) {
         outcome.reason = ReasonFor(result, tools);
         return outcome;

@@ -155,9 +155,11 @@ QString ErrorLine(const LoggedCommand& gs) {
     return QStringLiteral("Ghostscript ended with status %1").arg(status);
 }
 
+// Only the end of the picture tells, so only the end is read.
 bool JpegIsComplete(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) && platform::JpegIsComplete(file.readAll());
+    return file.open(QIODevice::ReadOnly) && file.seek(std::max<qint64>(0, file.size() - 64)) &&
+           platform::JpegIsComplete(file.readAll());
 }
 
 } // namespace

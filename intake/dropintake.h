@@ -23,12 +23,14 @@ bool AcceptsDrag(const QMimeData& data);
 // too. The entries that name no local file go to `unusable`, when given, as the user knows them.
 QStringList DroppedPaths(const QMimeData& data, QStringList* unusable = nullptr);
 
-// Processes dropped paths in order. A folder contributes every file of its tree, whatever the
-// extension, exactly as "Add All" with "*" finds them. Any other path that exists is appended
-// unchanged (no test of extension, attributes or a leading "~"). A path that has vanished or
-// cannot be examined is skipped, and the rest of the drop goes on; the skipped paths are returned.
+// Processes dropped paths in order (and the paths named on the command line). A folder
+// contributes every file of its tree matching `folderPattern` (for a drop, whatever the
+// extension), exactly as "Add All" finds them. Any other path that exists is appended unchanged
+// (no test of extension, attributes or a leading "~"). A path that has vanished or cannot be
+// examined is skipped, and the rest goes on; the skipped paths are returned.
 QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
-                      const std::function<void(const QString&)>& append);
+                      const std::function<void(const QString&)>& append,
+                      const QString& folderPattern = QStringLiteral("*.*"));
 
 // The message that names the dropped entries that could not be used; empty when there are none.
 // A long list is cut short.

@@ -244,29 +244,6 @@ void RemoveFile(const QString& path) {
         RaiseErrno(errno, errors::FileNotFound);
 }
 
-void WriteFileBytes(const QString& path, const QByteArray& bytes) {
-    const auto name = Encode(path);
-    if (!name || name->isEmpty())
-        Raise(errors::PathNotFound, {});
-    const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        RaiseErrno(errno, errors::PathNotFound);
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC; // a write that takes nothing is a full disk
-            ::close(fd);
-            RaiseErrno(error, errors::PathNotFound);
-        }
-        written += n;
-    }
-    if (::close(fd) != 0 && errno != EINTR)
-        RaiseErrno(errno, errors::PathNotFound);
-}
-
 namespace {
 
 // The system's words for an error, as the user reads them.
@@ -312,7 +289,36 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
+// Creates a new file `prefix` + a random word + `suffix`, exclusively and without following
+// anything already there; answers its descriptor (-1 with errno set) and its name.
+int CreateUnique(const QByteArray& prefix, const char* suffix, QByteArray& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36) + suffix;
+        const int fd =
+            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
 } // namespace
+
+void WriteFileBytes(const QString& path, const QByteArray& bytes) {
+    const auto name = Encode(path);
+    if (!name || name->isEmpty())
+        Raise(errors::PathNotFound, {});
+    const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        RaiseErrno(errno, errors::PathNotFound);
+    if (!WriteAll(fd, bytes.constData(), size_t(bytes.size()))) {
+        const int error = errno;
+        ::close(fd);
+        RaiseErrno(error, errors::PathNotFound);
+    }
+    if (::close(fd) != 0 && errno != EINTR)
+        RaiseErrno(errno, errors::PathNotFound);
+}
 
 std::optional<QString> NonRegularKind(const QString& path) {
     const auto bytes = Encode(path);
@@ -382,19 +388,13 @@ bool FolderIsWritable(const QString& folder) {
     const auto name = Encode(folder);
     if (!name || name->isEmpty())
         return false;
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        const QByteArray probe = *name + "/.pellarine-write-test." +
-                                 QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            ::close(fd);
-            ::unlink(probe.constData());
-            return true;
-        }
-        if (errno != EEXIST)
-            return false;
-    }
-    return false;
+    QByteArray probe;
+    const int fd = CreateUnique(*name + "/.pellarine-write-test.", "", probe);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return true;
 }
 
 void ReplaceFileWith(const QString& path, const QByteArray& bytes) {
@@ -410,15 +410,8 @@ void ReplaceFileWith(const QString& path, const QByteArray& bytes) {
 
     // A name of our own beside the target, created exclusively, so nothing there is followed.
     QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = folder + "/." + QFile::encodeName(info.fileName()) + '.' +
-                    QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                    0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
+    const int fd =
+        CreateUnique(folder + "/." + QFile::encodeName(info.fileName()) + '.', ".part", temporary);
     if (fd < 0)
         RaiseWithReason(errno, errors::PathNotFound, ReasonOf(errno));
     const bool written = WriteAll(fd, bytes.constData(), size_t(bytes.size()));
