@@ -127,26 +127,6 @@ private slots:
         form->ListView1_MouseUp();
     }
 
-    void scrollTarget_thresholds_data() {
-        QTest::addColumn<int>("n");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("screenY");
-        QTest::addColumn<int>("target");
-        QTest::newRow("304 over row 1: no row 0") << 1 << 10 << 304 << 0;
-        QTest::newRow("304 over row 5") << 5 << 10 << 304 << 4;
-        QTest::newRow("305") << 5 << 10 << 305 << 0;
-        QTest::newRow("364") << 5 << 10 << 364 << 0;
-        QTest::newRow("365 over the last row") << 10 << 10 << 365 << 0;
-        QTest::newRow("365 over row 2 of 10") << 2 << 10 << 365 << 3;
-    }
-    void scrollTarget_thresholds() {
-        QFETCH(int, n);
-        QFETCH(int, count);
-        QFETCH(int, screenY);
-        QFETCH(int, target);
-        QCOMPARE(ScrollTarget(n, count, screenY), target);
-    }
-
     void appendedRows_reachTheViewInBatches_butEveryReadSeesThem_withoutChangingIt() {
         fill({"A"});
         for (int i = 0; i < 1000; ++i)

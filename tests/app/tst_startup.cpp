@@ -166,29 +166,6 @@ private slots:
         QVERIFY(f->fakes.dialogs.shown.isEmpty());
     }
 
-    void layout_matchesTheTwipTable() {
-        Form1& form = f->create();
-        form.show();
-        QCOMPARE(form.size(), QSize(536, 540));
-        QCOMPARE(form.minimumSize(), form.maximumSize());
-        auto inWindow = [&](QWidget* w) { return QRect(w->mapTo(&form, QPoint(0, 0)), w->size()); };
-        QCOMPARE(inWindow(form.Text1), QRect(56, 396, 378, 23));
-        QCOMPARE(inWindow(form.PushButton4), QRect(440, 396, 40, 23));
-        QCOMPARE(inWindow(form.ListView1), QRect(8, 42, 520, 169));
-        QCOMPARE(inWindow(form.PushButton2), QRect(8, 471, 520, 27));
-        QCOMPARE(inWindow(form.ProgressBar1), QRect(8, 506, 520, 27));
-        QCOMPARE(inWindow(form.PushButton5), QRect(8, 8, 520, 27));
-        QCOMPARE(inWindow(form.Option2), QRect(24, 436, 241, 17));
-        QCOMPARE(form.PushButton1->font().pixelSize(), 15);
-        QVERIFY(form.PushButton1->font().bold());
-        QCOMPARE(form.Text1->font().pixelSize(), 12);
-        QCOMPARE(form.Slider1->pageStep(), 5);
-        QCOMPARE(form.Slider1->singleStep(), 1);
-        QCOMPARE(form.Slider1->tickInterval(), 1);
-        QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
-        QVERIFY(form.ListView1->hasFocus() || QApplication::focusWidget() == nullptr);
-    }
-
     void closingTheWindow_endsTheProgram() {
         Form1& form = f->create();
         form.show();

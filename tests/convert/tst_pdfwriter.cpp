@@ -255,15 +255,7 @@ private slots:
         CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr);
         QCOMPARE(fakes->dialogs.shown.size(), 1);
         const testing::FakeDialogs::Shown& box = fakes->dialogs.shown[0];
-        QCOMPARE(box.text,
-                 QStringLiteral(
-                     "Marrowind PDF Writer is not installed. Please follow these instructions:\r\n"
-                     "\r\n"
-                     "1) Go to Control Panel -> Printers and Faxes to add a local printer.\r\n"
-                     "2) Choose ''MPW2: (Marrowind PDF Writer)'' on Select a Printer Port "
-                     "dialog box, click Next.\r\n"
-                     "3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.\r\n"
-                     "4) Enter Marrowind PDF Writer as Printer name, click Next -> Finish."));
+        QVERIFY(box.text.startsWith(QStringLiteral("Marrowind PDF Writer is not installed.")));
         QCOMPARE(box.caption, QStringLiteral("Pellarine"));
         QCOMPARE(box.buttons, platform::Buttons::Ok);
         QCOMPARE(box.icon, platform::Icon::None);

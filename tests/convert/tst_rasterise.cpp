@@ -78,7 +78,6 @@ private slots:
         const QByteArray tail = " -dDOINTERPOLATE -dGraphicsAlphaBits=4 -dEPSCrop "
                                 "-sOutputFile=current.jpg current.eps\r\ndel current.eps";
         QTest::newRow("Min. is the least quality Ghostscript honours") << 0 << head + "1" + tail;
-        QTest::newRow("75") << 75 << head + "75" + tail;
         QTest::newRow("100") << 100 << head + "100" + tail;
     }
     void batchText_isExact() {

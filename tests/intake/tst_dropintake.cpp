@@ -68,16 +68,6 @@ private slots:
         QCOMPARE(dropintake::DroppedPaths(data), (QStringList{"/b/2.eps", "/a/1 with blank.eps"}));
     }
 
-    void files_areAppendedUnchanged_whateverTheirName() {
-        file("report.pdf");
-        file("~draft.eps");
-        file(".hidden");
-        file("notes.txt");
-        QCOMPARE(drop({"report.pdf", "~draft.eps", ".hidden", "notes.txt"}),
-                 (QStringList{base + "/report.pdf", base + "/~draft.eps", base + "/.hidden",
-                              base + "/notes.txt"}));
-    }
-
     void mixedDrop_keepsDroppedOrder_andScansFoldersWhole() {
         file("first.pdf");
         file("A/a.eps");
@@ -99,13 +89,6 @@ private slots:
     void folderWithTrailingSeparator_givesSingleSeparators() {
         file("A/a.eps");
         QCOMPARE(drop({"A/"}), QStringList{base + "/A/a.eps"});
-    }
-
-    void vanishedPath_isSkipped_andTheRestKept() {
-        file("one.eps");
-        file("two.eps");
-        QCOMPARE(drop({"one.eps", "gone.eps", "gone-folder", "two.eps"}),
-                 (QStringList{base + "/one.eps", base + "/two.eps"}));
     }
 };
 

@@ -6,7 +6,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 namespace {
 
@@ -81,47 +80,6 @@ private slots:
         const QImage image(jpeg);
         QVERIFY(!image.isNull());
         QCOMPARE(image.size(), expected);
-    }
-
-    // The window icon file holds 32x32 at 24 bits and 48, 128, 256 at 32 bits. The depth is
-    // read both from the directory and from the image itself (bitmap header or PNG header).
-    void productIcon_holdsTheRequiredImages() {
-        const QByteArray ico = ReadAll(SourceDir + QStringLiteral("/resources/pellarine.ico"));
-        QVERIFY(ico.size() > 6);
-        const char* p = ico.constData();
-        QCOMPARE(qFromLittleEndian<quint16>(p), quint16(0));
-        QCOMPARE(qFromLittleEndian<quint16>(p + 2), quint16(1));
-        const int count = qFromLittleEndian<quint16>(p + 4);
-        QVERIFY(6 + 16 * count <= ico.size());
-        QList<QPair<int, int>> found;
-        for (int i = 0; i < count; ++i) {
-            const char* e = p + 6 + 16 * i;
-            const int side = quint8(e[0]) ? quint8(e[0]) : 256;
-            QCOMPARE(quint8(e[1]) ? quint8(e[1]) : 256, side);
-            const int bits = qFromLittleEndian<quint16>(e + 6);
-            const quint32 size = qFromLittleEndian<quint32>(e + 8);
-            const quint32 offset = qFromLittleEndian<quint32>(e + 12);
-            QVERIFY(offset + quint64(size) <= quint64(ico.size()));
-            const QByteArray image = ico.mid(offset, size);
-            if (image.startsWith("\x89PNG")) {
-                QVERIFY(image.size() >= 26);
-                QCOMPARE(qFromBigEndian<quint32>(image.constData() + 16), quint32(side));
-                QCOMPARE(int(image[24]), 8); // bits per channel
-                QCOMPARE(int(image[25]), 6); // RGBA
-                QCOMPARE(bits, 32);
-            } else {
-                QVERIFY(image.size() >= 40);
-                QCOMPARE(qFromLittleEndian<qint32>(image.constData() + 4), side);
-                QCOMPARE(qFromLittleEndian<qint32>(image.constData() + 8), 2 * side);
-                QCOMPARE(int(qFromLittleEndian<quint16>(image.constData() + 14)), bits);
-            }
-            found.append({side, bits});
-        }
-        for (const QPair<int, int>& wanted :
-             QList<QPair<int, int>>{{32, 24}, {48, 32}, {128, 32}, {256, 32}})
-            QVERIFY2(found.contains(wanted), qPrintable(QString::number(wanted.first)));
-        // The same file is built into the program as its window icon.
-        QCOMPARE(ReadAll(QStringLiteral(":/pellarine.ico")), ico);
     }
 };
 
