@@ -16,7 +16,6 @@
 
 #include <QDir>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -60,7 +59,7 @@ void Form1::convertJobList() {
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton2);
     QString closing;
     QString details;
-    std::unique_ptr<QLockFile> lock;
+    std::unique_ptr<run::RunLock> lock;
     if (g.test(104, [&] { return ItemCount() == 0; })) {
         closing = run::NoFiles;
     } else if (g.test(106, [&] {
@@ -93,12 +92,13 @@ void Form1::convertJobList() {
             return;
         QString batchText;
         g.run(110, [&] { batchText = rasterise::BatchText(Slider1->value()); });
+        rasterise::RunFiles runFiles;
         prepare(112, [&] {
             if (!rasterise::GhostscriptFound())
                 platform::Raise(platform::errors::FileNotFound, rasterise::NoGhostscript);
-            rasterise::PrepareWorkingFolder(services.applicationFolder);
+            runFiles = rasterise::PrepareWorkingFolder(services.applicationFolder);
         });
-        prepare(114, [&] { rasterise::WriteBatchFile(batchText); });
+        prepare(114, [&] { rasterise::WriteBatchFile(batchText, runFiles); });
 
         // One cause, one box: a failure like the one just shown is only counted.
         QString lastCause;
@@ -110,9 +110,10 @@ void Form1::convertJobList() {
             errorreport::ShowErrorReport(*services.dialogs, this, errorreport::labels::PushButton2,
                                          step, failure.description);
         };
-        const item::Tools tools{*services.launcher,          *services.printers,
-                                *services.printing,          ghostscriptTimeLimitMs,
-                                ghostscriptMemoryLimitBytes, report};
+        const item::Tools tools{*services.launcher,     *services.printers,
+                                *services.printing,     runFiles,
+                                ghostscriptTimeLimitMs, ghostscriptMemoryLimitBytes,
+                                report};
         const int n = ItemCount();
         QList<run::Failed> failed;
         run::WrittenPdfs written;
@@ -134,6 +135,8 @@ void Form1::convertJobList() {
             else if (const auto earlier = written.note(outcome.output, source))
                 replaced.append({outcome.output, source, *earlier});
         }
+        // Other windows may go on while this one tells how the run went.
+        lock.reset();
         setPointer(Pointer::Default);
         ProgressBar1->setValue(0);
         ProgressBar1->setFormat(QStringLiteral("Progress Bar"));

@@ -78,6 +78,10 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
         return QStringLiteral("the batch file could not be started: ") + r.detail;
     case Rasterised::BatchFailed:
         return QStringLiteral("the batch file did not run to its end: ") + r.detail;
+    case Rasterised::ChangedRunFiles:
+        return QStringLiteral("its drawing changed %1 in the working folder, which no drawing "
+                              "may do; the program wrote it again as it was")
+            .arg(r.detail);
     case Rasterised::NotAFile:
     case Rasterised::CopyFailed: return QStringLiteral("it could not be copied: ") + r.detail;
     case Rasterised::Converted: break;
@@ -117,7 +121,7 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
 
     rasterise::Rasterisation result;
     if (!Run(steps::Rasterise, outcome, tools, [&] {
-            result = rasterise::RasteriseEps(source, tools.launcher, platform::Pause,
+            result = rasterise::RasteriseEps(source, tools.runFiles, tools.launcher, platform::Pause,
                                              tools.timeLimitMs, tools.memoryLimitBytes);
         }))
         return outcome;

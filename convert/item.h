@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/rasterise.h"
+
 #include <QString>
 #include <functional>
 
@@ -26,6 +28,8 @@ struct Tools {
     platform::Launcher& launcher;
     platform::Printers& printers;
     platform::Printing& printing;
+    // The working folder's batch file and launcher, as the run wrote them.
+    const rasterise::RunFiles& runFiles;
     int timeLimitMs;
     qint64 memoryLimitBytes;
     // Told of a failure the user should see at once, with the step it failed in.

@@ -25,15 +25,25 @@ bool IsFile(const QString& path) { return QFileInfo(path).isFile(); }
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
-void CopyReplacing(const QString& from, const QString& to) {
-    if (QFileInfo(to).isFile() && !QFile::remove(to))
+// Puts `bytes` at `path` as a new read-only file (executable when `executable`), whatever was
+// there before.
+void WriteReadOnly(const QString& path, const QByteArray& bytes, bool executable) {
+    if (QFileInfo(path).exists() && !QFileInfo(path).isDir())
+        platform::RemoveFile(path);
+    platform::WriteFileBytes(path, bytes);
+    QFile::Permissions mode = QFile::ReadOwner;
+    if (executable)
+        mode |= QFile::ExeOwner;
+    if (!QFile::setPermissions(path, mode))
         platform::Raise(platform::errors::PermissionDenied,
-                        QStringLiteral("The file %1 cannot be replaced.").arg(Native(to)));
-    QFile source(from);
-    if (!source.copy(to))
-        platform::Raise(platform::errors::PathFileAccess,
-                        QStringLiteral("The file %1 cannot be copied to %2: %3")
-                            .arg(Native(from), Native(to), source.errorString()));
+                        QStringLiteral("The file %1 cannot be made read-only.").arg(Native(path)));
+}
+
+QByteArray ReadUpTo(const QString& path, qint64 size) {
+    QFile file(path);
+    if (QFileInfo(path).isSymLink() || !file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(size);
 }
 
 } // namespace
@@ -59,18 +69,24 @@ QString BatchText(int quality) {
            QStringLiteral("del current.eps");
 }
 
-void PrepareWorkingFolder(const QString& applicationFolder) {
+QString MakeWorkingFolder() {
+    const QString folder = WorkingFolder();
+    if (!QFileInfo::exists(folder) &&
+        !QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        platform::Raise(platform::errors::PathNotFound,
+                        QStringLiteral("The working folder %1 cannot be created.").arg(Native(folder)));
+    platform::CheckPrivateFolder(folder);
+    return folder;
+}
+
+RunFiles PrepareWorkingFolder(const QString& applicationFolder) {
     const QString from = applicationFolder + QStringLiteral("/ps");
-    const QString to = WorkingFolder();
     if (!QFileInfo(from).isDir())
         platform::Raise(platform::errors::PathNotFound,
                         QStringLiteral("The folder %1 is missing.").arg(Native(from)));
-    if (!QFileInfo::exists(to) &&
-        !QDir().mkdir(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-        platform::Raise(platform::errors::PathNotFound,
-                        QStringLiteral("The working folder %1 cannot be created.").arg(Native(to)));
-    platform::CheckPrivateFolder(to);
+    const QString to = MakeWorkingFolder();
 
+    RunFiles files;
     QDirIterator entries(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                          QDirIterator::Subdirectories);
     while (entries.hasNext()) {
@@ -81,15 +97,35 @@ void PrepareWorkingFolder(const QString& applicationFolder) {
                 platform::Raise(
                     platform::errors::PathFileAccess,
                     QStringLiteral("The folder %1 cannot be created.").arg(Native(target)));
-        } else {
-            CopyReplacing(path, target);
+            continue;
         }
+        QFile source(path);
+        if (!source.open(QIODevice::ReadOnly))
+            platform::Raise(platform::errors::PathFileAccess,
+                            QStringLiteral("The file %1 cannot be read: %2")
+                                .arg(Native(path), source.errorString()));
+        const RunFile file{source.readAll(), entries.fileInfo().isExecutable()};
+        WriteReadOnly(target, file.bytes, file.executable);
+        files.insert(target, file);
     }
+    return files;
 }
 
-void WriteBatchFile(const QString& batchText) {
-    paths::DeleteFileQuiet(BatchFilePath());
-    paths::WriteTextFile(BatchFilePath(), batchText);
+void WriteBatchFile(const QString& batchText, RunFiles& files) {
+    const QByteArray bytes = batchText.toUtf8();
+    WriteReadOnly(BatchFilePath(), bytes, false);
+    files.insert(BatchFilePath(), {bytes, false});
+}
+
+QStringList RestoreChangedFiles(const RunFiles& files) {
+    QStringList changed;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        if (ReadUpTo(it.key(), it->bytes.size() + 1) == it->bytes)
+            continue;
+        changed << QFileInfo(it.key()).fileName();
+        WriteReadOnly(it.key(), it->bytes, it->executable);
+    }
+    return changed;
 }
 
 QList<LoggedCommand> ReadBatchLog(const QString& path) {
@@ -164,74 +200,100 @@ bool JpegIsComplete(const QString& path) {
 
 } // namespace
 
-Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
-                           const PauseFunction& pause, int timeLimitMs, qint64 memoryLimitBytes) {
+namespace {
+
+// Copies the source to current.eps and waits until the copy shows; nothing when it did.
+std::optional<Rasterisation> CopySource(const QString& source, const PauseFunction& pause) {
     const QString eps = CurrentEpsPath();
-    const QString jpg = CurrentJpgPath();
-    platform::CheckPrivateFolder(WorkingFolder());
-    paths::DeleteFileQuiet(eps);
-    paths::DeleteFileQuiet(jpg);
-    QFile::remove(BatchLogPath());
     if (const auto kind = platform::NonRegularKind(source))
-        return {Rasterised::NotAFile, QStringLiteral("it is %1, not a regular file").arg(*kind),
-                platform::errors::PathFileAccess};
+        return Rasterisation{Rasterised::NotAFile,
+                             QStringLiteral("it is %1, not a regular file").arg(*kind),
+                             platform::errors::PathFileAccess};
     try {
         platform::CopyRegularFile(source, eps, platform::Yield);
     } catch (const platform::Failure& failure) {
-        return {Rasterised::CopyFailed, failure.description, failure.number};
+        return Rasterisation{Rasterised::CopyFailed, failure.description, failure.number};
     }
-
     QElapsedTimer clock;
     clock.start();
     while (!IsFile(eps)) {
         if (clock.elapsed() >= CopyWaitMs)
-            return {Rasterised::CopyFailed, QStringLiteral("the copy never appeared"),
-                    platform::errors::PathFileAccess};
+            return Rasterisation{Rasterised::CopyFailed, QStringLiteral("the copy never appeared"),
+                                 platform::errors::PathFileAccess};
         platform::Yield();
         pause(100);
     }
+    return std::nullopt;
+}
 
-    QString launchFailure;
+// Runs the batch file and, once it has ended, waits for its last line to have removed the
+// input. Answers what ShellAndWait answered.
+int RunBatchFile(platform::Launcher& launcher, const PauseFunction& pause, int timeLimitMs,
+                 qint64 memoryLimitBytes, QString& launchFailure) {
     const int ended = Shell32::ShellAndWait(
         launcher, QLatin1Char('"') + BatchFilePath() + QLatin1Char('"'), 0,
         WorkingFolder() + QLatin1Char('/'), timeLimitMs, memoryLimitBytes, &launchFailure);
-    if (ended == Shell32::LaunchFailed) {
-        QFile::remove(eps);
+    if (ended == Shell32::LaunchFailed || ended == Shell32::TimedOut)
+        return ended;
+    QElapsedTimer clock;
+    clock.start();
+    while (IsFile(CurrentEpsPath()) && clock.elapsed() < CopyWaitMs) {
+        platform::Yield();
+        pause(100);
+    }
+    return ended;
+}
+
+// What the batch file's run gave, from how it ended, its log and the picture.
+Rasterisation Judge(int ended, const QString& launchFailure) {
+    if (ended == Shell32::LaunchFailed)
         return {Rasterised::LaunchFailed, launchFailure};
-    }
-    if (ended != Shell32::TimedOut) {
-        // The batch file has ended; its last line has removed the input, or never will.
-        clock.restart();
-        while (IsFile(eps) && clock.elapsed() < CopyWaitMs) {
-            platform::Yield();
-            pause(100);
-        }
-    }
-    const std::optional<LoggedCommand> gs = GhostscriptEntry();
-    Rasterisation outcome{Rasterised::Converted, {}};
     if (ended == Shell32::TimedOut)
         // Ghostscript was ended before the batch file could delete its input, and whatever
         // image it had begun is incomplete.
-        outcome = {Rasterised::TimedOut, {}};
-    else if (IsFile(eps))
+        return {Rasterised::TimedOut, {}};
+    if (IsFile(CurrentEpsPath()))
         // The batch file ended without reaching its last line: the interpreter itself failed.
-        outcome = {Rasterised::BatchFailed,
-                   QStringLiteral("the batch interpreter ended with status %1").arg(ended)};
-    else if (gs && (gs->status == 126 || gs->status == 127))
-        outcome = {Rasterised::NotStarted, ErrorLine(*gs)};
-    else if (gs && gs->status.value_or(0) != 0)
-        outcome = {RanOutOfMemory(*gs) ? Rasterised::OutOfMemory : Rasterised::GhostscriptError,
-                   ErrorLine(*gs)};
-    else if (!gs || !gs->status)
-        outcome = {Rasterised::GhostscriptError,
-                   QStringLiteral("Ghostscript did not run to its end")};
-    else if (!IsFile(jpg))
-        outcome = {Rasterised::NoImage, {}};
-    else if (!JpegIsComplete(jpg))
-        outcome = {Rasterised::Incomplete, {}};
+        return {Rasterised::BatchFailed,
+                QStringLiteral("the batch interpreter ended with status %1").arg(ended)};
+    const std::optional<LoggedCommand> gs = GhostscriptEntry();
+    if (gs && (gs->status == 126 || gs->status == 127))
+        return {Rasterised::NotStarted, ErrorLine(*gs)};
+    if (gs && gs->status.value_or(0) != 0)
+        return {RanOutOfMemory(*gs) ? Rasterised::OutOfMemory : Rasterised::GhostscriptError,
+                ErrorLine(*gs)};
+    if (!gs || !gs->status)
+        return {Rasterised::GhostscriptError, QStringLiteral("Ghostscript did not run to its end")};
+    if (!IsFile(CurrentJpgPath()))
+        return {Rasterised::NoImage, {}};
+    if (!JpegIsComplete(CurrentJpgPath()))
+        return {Rasterised::Incomplete, {}};
+    return {Rasterised::Converted, {}};
+}
+
+} // namespace
+
+Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
+                           platform::Launcher& launcher, const PauseFunction& pause,
+                           int timeLimitMs, qint64 memoryLimitBytes) {
+    platform::CheckPrivateFolder(WorkingFolder());
+    // A change made since the last file was not made by a drawing of this run (the one before
+    // was checked when it ended): writing the files again is all there is to do.
+    RestoreChangedFiles(runFiles);
+    paths::DeleteFileQuiet(CurrentEpsPath());
+    paths::DeleteFileQuiet(CurrentJpgPath());
+    QFile::remove(BatchLogPath());
+    if (const std::optional<Rasterisation> failed = CopySource(source, pause))
+        return *failed;
+
+    QString launchFailure;
+    const int ended = RunBatchFile(launcher, pause, timeLimitMs, memoryLimitBytes, launchFailure);
+    Rasterisation outcome = Judge(ended, launchFailure);
+    if (const QStringList changed = RestoreChangedFiles(runFiles); !changed.isEmpty())
+        outcome = {Rasterised::ChangedRunFiles, changed.join(QStringLiteral(", "))};
     if (outcome.result != Rasterised::Converted) {
-        QFile::remove(eps);
-        QFile::remove(jpg);
+        QFile::remove(CurrentEpsPath());
+        QFile::remove(CurrentJpgPath());
     }
     return outcome;
 }

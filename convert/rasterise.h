@@ -3,7 +3,9 @@
 #include "convert/shell32.h"
 #include "platform/eventloop.h"
 
+#include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -50,13 +52,32 @@ QString BatchLogPath();   // eps2jpg.log, kept by the batch interpreter
 // takes a quality of 0 for its default (75), so the lowest quality written is 1.
 QString BatchText(int quality);
 
-// Copies the `ps` folder of the application folder into the working folder, replacing files
-// already there. Creates the working folder (private to this user) when missing, and raises a
-// failure when it, or the folder holding it, is not private to this user.
-void PrepareWorkingFolder(const QString& applicationFolder);
+// The files of the working folder that run something: the batch file and what the `ps` folder
+// brought (the Ghostscript launcher), by path, as the run wrote them. They are written
+// read-only, and a change to them is noticed and undone before it can run.
+struct RunFile {
+    QByteArray bytes;
+    bool executable = false;
+};
+using RunFiles = QMap<QString, RunFile>;
 
-// Replaces eps2jpg.bat in the working folder by `batchText`. Raises a failure when it cannot.
-void WriteBatchFile(const QString& batchText);
+// Makes the working folder, private to this user, when it is missing; answers its path. Raises
+// a failure when it cannot be made, or when it or the folder holding it is not private to this
+// user.
+QString MakeWorkingFolder();
+
+// Copies the `ps` folder of the application folder into the working folder, replacing files
+// already there, read-only. Raises a failure when it cannot, or when the working folder is not
+// private (see MakeWorkingFolder). Answers the files it wrote.
+RunFiles PrepareWorkingFolder(const QString& applicationFolder);
+
+// Replaces eps2jpg.bat in the working folder by `batchText`, read-only, and adds it to `files`.
+// Raises a failure when it cannot.
+void WriteBatchFile(const QString& batchText, RunFiles& files);
+
+// Writes again every file of `files` that no longer holds its bytes; answers their names.
+// Raises a failure when one cannot be written again.
+QStringList RestoreChangedFiles(const RunFiles& files);
 
 enum class Rasterised {
     Converted,        // current.jpg exists and is a complete picture
@@ -70,6 +91,7 @@ enum class Rasterised {
     CopyFailed,       // the source could not be copied into the working folder
     LaunchFailed,     // the batch file could not be started
     BatchFailed,      // the batch file ended before its last line
+    ChangedRunFiles,  // the drawing changed the batch file or the launcher: written again
 };
 
 // The outcome of rasterising one source, with what Ghostscript or the system said about it.
@@ -92,10 +114,13 @@ QList<LoggedCommand> ReadBatchLog(const QString& path);
 // bounded by `timeLimitMs` and `memoryLimitBytes`) and waits until current.eps is gone. A stale
 // current.jpg is removed first, so a JPEG that exists afterwards belongs to this source; a JPEG
 // that is incomplete, or that Ghostscript made while failing, is removed. A source that is not a
-// regular file is never read, so a pipe or device cannot block. Raises a failure only when the
-// working folder is not private. After any outcome but Converted neither current.eps nor
-// current.jpg is left.
-Rasterisation RasteriseEps(const QString& source, platform::Launcher& launcher,
+// regular file is never read, so a pipe or device cannot block. `runFiles` are checked, and
+// written again where changed, before and after Ghostscript runs: a change made while it ran
+// fails the item, naming the files. Raises a failure only when the working folder is not private
+// or a changed file cannot be written again. After any outcome but Converted neither
+// current.eps nor current.jpg is left.
+Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
+                           platform::Launcher& launcher,
                            const PauseFunction& pause = platform::Pause,
                            int timeLimitMs = GhostscriptTimeLimitMs,
                            qint64 memoryLimitBytes = GhostscriptMemoryLimitBytes());

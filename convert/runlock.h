@@ -5,6 +5,9 @@
 #include <memory>
 
 class QLockFile;
+namespace platform {
+class FolderLock;
+}
 
 // The lock that lets one conversion run at a time for this user.
 namespace run {
@@ -13,11 +16,22 @@ namespace run {
 inline const QString WaitingForOther =
     QStringLiteral("Waiting for another conversion to finish...");
 
-// Takes the per-user lock that keeps two runs (two windows, or two copies of the program) from
-// sharing the working folder and the PDF Writer's values. While another run holds it, calls
-// `keepWaiting` about every 100 ms, the window served in between; answers nullptr when that
-// gives up. A lock left by a program that was killed is taken over at once. Raises a failure
-// when the lock cannot be made at all.
-std::unique_ptr<QLockFile> LockConversions(const std::function<bool()>& keepWaiting);
+// Held while a run uses what runs share: the PDF Writer's values, which every window of the
+// user shares whatever its environment, and the working folder, which windows share when their
+// temporary folders are the same.
+struct RunLock {
+    std::unique_ptr<QLockFile> values; // beside the PDF Writer's store
+    std::unique_ptr<platform::FolderLock> workingFolder;
+    ~RunLock();
+};
+
+// The lock file beside the PDF Writer's store.
+QString ValuesLockPath();
+
+// Takes the run lock, making the working folder (private to this user) when it is missing.
+// While another run holds it, calls `keepWaiting` about every 100 ms, the window served in
+// between; answers nullptr when that gives up. A lock left by a program that was killed is
+// taken over at once. Raises a failure when the lock cannot be made at all.
+std::unique_ptr<RunLock> LockConversions(const std::function<bool()>& keepWaiting);
 
 } // namespace run

@@ -3,12 +3,14 @@
 #include <cstddef>
 
 // The log the batch interpreter keeps beside a batch file (its name with ".log"): for every
-// line run, the command, what it printed and its exit status, each line starting with a mark.
+// line run, the command, what it printed and its exit status, each line starting with a mark;
+// before them, notes about the run as a whole.
 namespace platform::batchlog {
 
 inline constexpr const char* CommandMark = "> ";
 inline constexpr const char* OutputMark = "| ";
 inline constexpr const char* StatusMark = "= ";
+inline constexpr const char* NoteMark = "# ";
 
 // What a command prints is kept up to these sizes: the first HeadBytes, then the last
 // TailBytes. A line longer than LongestLine is cut there.

@@ -188,8 +188,11 @@ void PosixLauncher::terminateTree(qint64 processId) {
     QProcess* process = find(processId);
     if (!process || process->state() == QProcess::NotRunning)
         return;
-    // The whole group goes at once: the interpreter and whatever it started. Nothing of theirs
-    // needs a chance to clean up, and the window must not wait on a polite request.
+    // Asked first: the command interpreter then ends everything below it, also what left its
+    // process group, which no signal to the group would reach. Whatever is still in the group
+    // after a moment goes at once, without a chance to clean up.
+    ::kill(static_cast<pid_t>(processId), SIGTERM);
+    process->waitForFinished(TerminateGraceMs);
     ::kill(-static_cast<pid_t>(processId), SIGKILL);
     process->waitForFinished(1000);
 }
@@ -197,7 +200,7 @@ void PosixLauncher::terminateTree(qint64 processId) {
 void PosixLauncher::endAll() {
     for (const auto& [pid, process] : processes)
         if (process->state() != QProcess::NotRunning)
-            ::kill(-static_cast<pid_t>(pid), SIGTERM);
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
     for (const auto& [pid, process] : processes)
         terminateTree(pid);
 }

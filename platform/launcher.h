@@ -56,6 +56,9 @@ public:
 
     // Ends the process and everything it started, and returns once it has ended.
     virtual void terminateTree(qint64 processId) = 0;
+
+    // How long a process asked to end may take before it is ended without asking.
+    static constexpr int TerminateGraceMs = 2000;
 };
 
 // The real launcher, on QProcess. Every process starts in a process group of its own, so that

@@ -13,8 +13,16 @@ namespace platform {
 
 namespace {
 
+// Whether `path` is a real folder (not a link) of this user's that only this user can enter.
+bool IsOurPrivateFolder(const QByteArray& path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
 // A folder only this user can enter: created with mode 0700 when missing, and accepted only
-// when it is a real folder (not a link) owned by this user and closed to everybody else.
+// when it is a real folder (not a link) owned by this user; closed to everybody else if it was
+// not.
 QString PrivateFolder(const QString& parent, const QString& name) {
     const QString path = QDir(parent).filePath(name);
     const QByteArray native = QFile::encodeName(path);
@@ -27,6 +35,23 @@ QString PrivateFolder(const QString& parent, const QString& name) {
     return path;
 }
 
+// When another user has taken the usual name: a folder of our own named after it with an
+// unpredictable ending, made as mkdtemp makes it. Every copy of the program looks for one made
+// before, so they go on sharing it; nobody else can make one that passes as ours.
+QString PrivateFolderInsteadOf(const QString& parent, const QString& name) {
+    const QDir folder(parent);
+    const QStringList made = folder.entryList({name + QStringLiteral("-??????")},
+                                              QDir::AllEntries | QDir::Hidden | QDir::System,
+                                              QDir::Name);
+    for (const QString& entry : made) {
+        const QByteArray path = QFile::encodeName(folder.filePath(entry));
+        if (IsOurPrivateFolder(path))
+            return QFile::decodeName(path);
+    }
+    QByteArray pattern = QFile::encodeName(folder.filePath(name + QStringLiteral("-XXXXXX")));
+    return ::mkdtemp(pattern.data()) ? QFile::decodeName(pattern) : QString();
+}
+
 } // namespace
 
 QString PrivateUserFolder() {
@@ -36,8 +61,10 @@ QString PrivateUserFolder() {
         if (!folder.isEmpty())
             return folder;
     }
-    const QString folder = PrivateFolder(
-        QDir::tempPath(), QStringLiteral("pellarine-%1").arg(static_cast<qulonglong>(::getuid())));
+    const QString name = QStringLiteral("pellarine-%1").arg(static_cast<qulonglong>(::getuid()));
+    QString folder = PrivateFolder(QDir::tempPath(), name);
+    if (folder.isEmpty())
+        folder = PrivateFolderInsteadOf(QDir::tempPath(), name);
     if (folder.isEmpty())
         Raise(errors::PathNotFound,
               QStringLiteral("No private temporary folder could be made in %1; set TEMP to a "

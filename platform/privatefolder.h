@@ -7,8 +7,9 @@
 namespace platform {
 
 // A folder only this user can enter (mode 0700), the same for every copy of the program this
-// user runs: under XDG_RUNTIME_DIR, or under the system temporary folder. Raises a failure
-// when no such folder can be made.
+// user runs: under XDG_RUNTIME_DIR, or under the system temporary folder. When another user has
+// taken its name there, a folder of this user's with that name and an unpredictable ending
+// instead. Raises a failure when no such folder can be made.
 QString PrivateUserFolder();
 
 // Refuses folders that another user could plant programs in: the folder and its parent must be

@@ -65,25 +65,24 @@ private slots:
         QFETCH(int, reportedStep);
         testing::ScratchHome scratch;
         testing::FakeServices fakes;
-        rasterise::PrepareWorkingFolder(QStringLiteral(PELLARINE_APP_FOLDER));
-        rasterise::WriteBatchFile(rasterise::BatchText(75));
+        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(
+            folder == QLatin1String("broken")
+                ? testing::ApplicationFolderWithLauncher(scratch, "exec no-such-ghostscript \"$@\"")
+                : QStringLiteral(PELLARINE_APP_FOLDER));
+        rasterise::WriteBatchFile(rasterise::BatchText(75), files);
         const QString source = scratch.makeFolder(QStringLiteral("src")) + QLatin1Char('/') + name;
         if (content == "fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(source).constData(), 0600), 0);
         else if (content != "missing")
             testing::WriteFile(source, content);
-        if (folder == QLatin1String("broken"))
-            testing::WriteFile(rasterise::WorkingFolder() + QStringLiteral("/gswin32c"),
-                               "#!/bin/sh\nexec no-such-ghostscript \"$@\"\n");
         platform::PosixLauncher launcher(
             folder == QLatin1String("nointerpreter")
                 ? scratch.path() + QStringLiteral("/pellarine-batch")
                 : QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
         QList<int> reported;
         const item::Tools tools{
-            launcher,       fakes.printers,
-            fakes.printing, 1500,
-            1 << 30,        [&](int step, const platform::Failure&) { reported << step; }};
+            launcher, fakes.printers, fakes.printing, files, 1500,
+            1 << 30,  [&](int step, const platform::Failure&) { reported << step; }};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         const item::Destination destination{folder == QLatin1String("gone")
                                                 ? scratch.path() + QStringLiteral("/gone")

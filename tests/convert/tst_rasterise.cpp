@@ -46,19 +46,31 @@ QByteArray ReadAll(const QString& path) {
 
 void Sleep(int ms) { QTest::qWait(ms); }
 
+unsigned Mode(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 07777;
+}
+
 } // namespace
 
 class TestRasterise : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::ScratchHome> scratch;
     QByteArray oldTemp;
+    rasterise::RunFiles files;
 
-    // Points TEMP at a fresh folder with blanks in its path and readies the working folder.
-    void prepare(int quality = 75) {
+    // Points TEMP at a fresh folder with blanks in its path and readies the working folder,
+    // with the shipped launcher or the one of `application`.
+    void prepare(const QString& application = QStringLiteral(PELLARINE_APP_FOLDER)) {
         const QString temp = scratch->makeFolder(QStringLiteral("my temp/with blanks"));
         qputenv("TEMP", QFile::encodeName(temp));
-        rasterise::PrepareWorkingFolder(QStringLiteral(PELLARINE_APP_FOLDER));
-        rasterise::WriteBatchFile(rasterise::BatchText(quality));
+        files = rasterise::PrepareWorkingFolder(application);
+        rasterise::WriteBatchFile(rasterise::BatchText(75), files);
+    }
+    rasterise::Rasterisation rasterise(const QString& source, platform::Launcher& launcher,
+                                       int timeLimitMs = rasterise::GhostscriptTimeLimitMs) {
+        return rasterise::RasteriseEps(source, files, launcher, Sleep, timeLimitMs);
     }
 
 private slots:
@@ -101,13 +113,16 @@ private slots:
         testing::WriteFile(ps + QStringLiteral("/eps2jpg.bat"),
                            QByteArray(4000, 'x') + "\r\nrecord old\r\n");
         QFile::setPermissions(ps, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        rasterise::PrepareWorkingFolder(QStringLiteral(PELLARINE_APP_FOLDER));
-        rasterise::WriteBatchFile(rasterise::BatchText(100));
+        files = rasterise::PrepareWorkingFolder(QStringLiteral(PELLARINE_APP_FOLDER));
+        rasterise::WriteBatchFile(rasterise::BatchText(100), files);
         QCOMPARE(ReadAll(ps + QStringLiteral("/gswin32c")),
                  ReadAll(QStringLiteral(PELLARINE_APP_FOLDER "/ps/gswin32c")));
-        QVERIFY(QFileInfo(ps + QStringLiteral("/gswin32c")).isExecutable());
+        QCOMPARE(Mode(ps + QStringLiteral("/gswin32c")), 0500u);
         QCOMPARE(ReadAll(ps + QStringLiteral("/eps2jpg.bat")),
                  rasterise::BatchText(100).toLatin1());
+        QCOMPARE(Mode(ps + QStringLiteral("/eps2jpg.bat")), 0400u);
+        QCOMPARE(files.keys(), QStringList({ps + QStringLiteral("/eps2jpg.bat"),
+                                            ps + QStringLiteral("/gswin32c")}));
     }
 
     void preparation_withoutApplicationPs_fails() {
@@ -124,7 +139,7 @@ private slots:
         testing::FakeLauncher launcher;
         QVERIFY_THROWS_EXCEPTION(
             platform::Failure,
-            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/a.eps"), launcher, Sleep));
+            rasterise(scratch->path() + QStringLiteral("/a.eps"), launcher));
         QVERIFY_THROWS_EXCEPTION(platform::Failure, rasterise::PrepareWorkingFolder(
                                                         QStringLiteral(PELLARINE_APP_FOLDER)));
         QVERIFY(launcher.starts.isEmpty());
@@ -136,7 +151,7 @@ private slots:
             scratch->makeFolder(QStringLiteral("src dir")) + QStringLiteral("/plän mit blanks.eps");
         testing::WriteFile(source, SmallEps);
         RecordingLauncher launcher;
-        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep).result, Rasterised::Converted);
+        QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(ReadAll(rasterise::CurrentJpgPath()).startsWith("\xFF\xD8"));
         QCOMPARE(launcher.started.size(), 1);
@@ -149,7 +164,7 @@ private slots:
         const QString source = scratch->path() + QStringLiteral("/broken.eps");
         testing::WriteFile(source, "this is not PostScript at all {{{");
         RecordingLauncher launcher;
-        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep).result,
+        QCOMPARE(rasterise(source, launcher).result,
                  Rasterised::GhostscriptError);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
@@ -162,7 +177,7 @@ private slots:
         RecordingLauncher launcher;
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep, 1500).result,
+        QCOMPARE(rasterise(source, launcher, 1500).result,
                  Rasterised::TimedOut);
         QVERIFY(clock.elapsed() < 10000);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
@@ -178,7 +193,7 @@ private slots:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("detail");
         QTest::newRow("cut off") << QByteArray("gs \"$@\"; head -c 300 current.jpg > cut; "
-                                               "mv cut current.jpg")
+                                               "cat cut > current.jpg")
                                  << int(Rasterised::Incomplete) << QString();
         QTest::newRow("picture, then a failure")
             << QByteArray("gs \"$@\"; echo 'Error: /ioerror in --showpage--'; exit 1")
@@ -194,15 +209,14 @@ private slots:
         QFETCH(QByteArray, launcher);
         QFETCH(int, result);
         QFETCH(QString, detail);
-        prepare();
-        const QString gswin32c = rasterise::WorkingFolder() + QStringLiteral("/gswin32c");
-        testing::WriteFile(gswin32c, "#!/bin/sh\n" + launcher + "\n");
+        const QString application = testing::ApplicationFolderWithLauncher(*scratch, launcher);
         // As on a folder mounted "noexec": the script runs through its interpreter.
-        QFile::setPermissions(gswin32c, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(application + QStringLiteral("/ps/gswin32c"), QFile::ReadOwner);
+        prepare(application);
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
         RecordingLauncher recording;
-        const rasterise::Rasterisation outcome = rasterise::RasteriseEps(source, recording, Sleep);
+        const rasterise::Rasterisation outcome = rasterise(source, recording);
         QCOMPARE(int(outcome.result), result);
         QCOMPARE(outcome.detail, detail);
         QCOMPARE(QFile::exists(rasterise::CurrentJpgPath()), result == int(Rasterised::Converted));
@@ -214,7 +228,7 @@ private slots:
         testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
                                    "/d 10 dict def { d d length 1000000 string put } loop\n");
         RecordingLauncher launcher;
-        const auto outcome = rasterise::RasteriseEps(source, launcher, Sleep, 30000, 300 << 20);
+        const auto outcome = rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, 300 << 20);
         QCOMPARE(outcome.result, Rasterised::OutOfMemory);
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
     }
@@ -226,11 +240,11 @@ private slots:
         testing::FakeLauncher launcher;
         int pauses = 0;
         const auto pause = [&](int) { ++pauses; };
-        const auto piped = rasterise::RasteriseEps(pipe, launcher, pause);
+        const auto piped = rasterise::RasteriseEps(pipe, files, launcher, pause);
         QCOMPARE(piped.result, Rasterised::NotAFile);
         QCOMPARE(piped.detail, QStringLiteral("it is a named pipe, not a regular file"));
         const auto gone =
-            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"), launcher, pause);
+            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"), files, launcher, pause);
         QCOMPARE(gone.result, Rasterised::CopyFailed);
         QCOMPARE(pauses, 0);
         QVERIFY(launcher.starts.isEmpty());
@@ -243,7 +257,7 @@ private slots:
         testing::WriteFile(source, SmallEps);
         testing::FakeLauncher launcher;
         launcher.result = platform::launch::NoAssociation;
-        QCOMPARE(rasterise::RasteriseEps(source, launcher, Sleep).result, Rasterised::LaunchFailed);
+        QCOMPARE(rasterise(source, launcher).result, Rasterised::LaunchFailed);
         QCOMPARE(launcher.starts.size(), 1);
         QCOMPARE(launcher.starts[0].file,
                  QLatin1Char('"') + rasterise::BatchFilePath() + QLatin1Char('"'));

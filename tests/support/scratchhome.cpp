@@ -39,4 +39,12 @@ void WriteFile(const QString& path, const QByteArray& text) {
         file.write(text);
 }
 
+QString ApplicationFolderWithLauncher(const ScratchHome& scratch, const QByteArray& body) {
+    const QString folder = scratch.makeFolder(QStringLiteral("application"));
+    const QString launcher = folder + QStringLiteral("/ps/gswin32c");
+    WriteFile(launcher, "#!/bin/sh\n" + body + "\n");
+    QFile::setPermissions(launcher, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return folder;
+}
+
 } // namespace testing

@@ -33,4 +33,8 @@ private:
 // Writes `text` to `path`, creating folders on the way.
 void WriteFile(const QString& path, const QByteArray& text = QByteArray("x"));
 
+// An application folder in the scratch area whose Ghostscript launcher (ps/gswin32c) is the
+// shell script `body`, standing in for Ghostscript as it may misbehave.
+QString ApplicationFolderWithLauncher(const ScratchHome& scratch, const QByteArray& body);
+
 } // namespace testing

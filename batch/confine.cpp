@@ -1,0 +1,226 @@
+#include "batch/confine.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+#include <fcntl.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace batch {
+
+namespace {
+
+// Landlock's interface, as the kernel defines it; written out here because the system's headers
+// may be older than the kernel.
+namespace landlock {
+#ifndef __NR_landlock_create_ruleset
+constexpr long CreateRuleset = 444;
+constexpr long AddRule = 445;
+constexpr long RestrictSelf = 446;
+#else
+constexpr long CreateRuleset = __NR_landlock_create_ruleset;
+constexpr long AddRule = __NR_landlock_add_rule;
+constexpr long RestrictSelf = __NR_landlock_restrict_self;
+#endif
+constexpr unsigned AskVersion = 1U << 0;
+constexpr int PathBeneath = 1;
+
+struct RulesetAttr {
+    std::uint64_t handledAccessFs;
+    std::uint64_t handledAccessNet; // ABI 4
+    std::uint64_t scoped;           // ABI 6
+};
+struct __attribute__((packed)) PathBeneathAttr {
+    std::uint64_t allowedAccess;
+    std::int32_t parentFd;
+};
+
+namespace fs {
+constexpr std::uint64_t Execute = 1ULL << 0;
+constexpr std::uint64_t WriteFile = 1ULL << 1;
+constexpr std::uint64_t ReadFile = 1ULL << 2;
+constexpr std::uint64_t ReadDir = 1ULL << 3;
+constexpr std::uint64_t RemoveDir = 1ULL << 4;
+constexpr std::uint64_t RemoveFile = 1ULL << 5;
+constexpr std::uint64_t MakeDir = 1ULL << 7;
+constexpr std::uint64_t MakeReg = 1ULL << 8;
+constexpr std::uint64_t AbiOne = (1ULL << 13) - 1; // execute .. make symbolic link
+constexpr std::uint64_t Refer = 1ULL << 13;        // ABI 2
+constexpr std::uint64_t Truncate = 1ULL << 14;     // ABI 3
+constexpr std::uint64_t IoctlDev = 1ULL << 15;     // ABI 5
+// The rights a rule on a file (not a folder) may carry.
+constexpr std::uint64_t OfFiles = Execute | WriteFile | ReadFile | Truncate | IoctlDev;
+} // namespace fs
+constexpr std::uint64_t BindTcp = 1ULL << 0;    // ABI 4
+constexpr std::uint64_t ConnectTcp = 1ULL << 1; // ABI 4
+constexpr std::uint64_t ScopeAbstractUnix = 1ULL << 0; // ABI 6
+constexpr std::uint64_t ScopeSignal = 1ULL << 1;       // ABI 6
+} // namespace landlock
+
+std::uint64_t HandledFs(int abi) {
+    using namespace landlock::fs;
+    return AbiOne | (abi >= 2 ? Refer : 0) | (abi >= 3 ? Truncate : 0) | (abi >= 5 ? IoctlDev : 0);
+}
+
+// Where Ghostscript's programs, libraries, configuration and fonts are.
+const char* const SystemFolders[] = {"/usr",  "/bin",   "/sbin",   "/lib",
+                                     "/lib32", "/lib64", "/libx32", "/etc",
+                                     "/opt",  "/var/lib/ghostscript", "/var/cache/fontconfig"};
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Adds a rule granting `access` beneath `path`. A path that does not exist is no error: it
+// grants nothing.
+bool AddPathRule(int ruleset, const char* path, std::uint64_t access, std::uint64_t handled,
+                 std::string& error) {
+    const FdCloser target{::open(path, O_PATH | O_CLOEXEC)};
+    if (target.fd < 0)
+        return errno == ENOENT || errno == ENOTDIR;
+    struct stat st {};
+    if (::fstat(target.fd, &st) != 0)
+        return true;
+    if (!S_ISDIR(st.st_mode))
+        access &= landlock::fs::OfFiles;
+    const landlock::PathBeneathAttr rule{access & handled, target.fd};
+    if (::syscall(landlock::AddRule, ruleset, landlock::PathBeneath, &rule, 0) == 0)
+        return true;
+    error = std::string("a rule for ") + path + " cannot be made: " + std::strerror(errno);
+    return false;
+}
+
+// The seccomp program: the calls refused with EACCES, on the architectures it knows. Any other
+// architecture's calls (32-bit calls on a 64-bit system) end the process.
+std::vector<sock_filter> FilterProgram() {
+#if defined(__x86_64__)
+    constexpr std::uint32_t Architecture = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+    constexpr std::uint32_t Architecture = AUDIT_ARCH_AARCH64;
+#else
+    return {};
+#endif
+    const long refused[] = {
+        __NR_socket, // every kind: network, local and desktop-bus sockets alike
+#ifdef __NR_io_uring_setup
+        __NR_io_uring_setup, // it could open sockets past this filter
+#endif
+#ifdef __NR_chmod
+        __NR_chmod,
+#endif
+        __NR_fchmod, __NR_fchmodat,
+        452, // fchmodat2, the same number on every architecture
+        __NR_ptrace, __NR_process_vm_readv, __NR_process_vm_writev,
+    };
+    const auto deny = static_cast<std::uint32_t>(SECCOMP_RET_ERRNO | (EACCES & SECCOMP_RET_DATA));
+    std::vector<sock_filter> program{
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, Architecture, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+    };
+#if defined(__x86_64__)
+    // The x32 calling convention: the same calls with a high bit set.
+    program.push_back(BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 0, 1));
+    program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
+#endif
+    for (const long call : refused) {
+        program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(call), 0, 1));
+        program.push_back(BPF_STMT(BPF_RET | BPF_K, deny));
+    }
+    program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    return program;
+}
+
+} // namespace
+
+std::string Confinement::describe() const {
+    std::string text;
+    if (landlockAbi <= 0) {
+        text = "no Landlock on this system: files, TCP ports and signals are not confined";
+    } else {
+        text = "Landlock ABI " + std::to_string(landlockAbi) + ": files";
+        if (landlockAbi >= 4)
+            text += ", TCP ports";
+        if (landlockAbi >= 6)
+            text += ", abstract sockets, signals";
+    }
+    text += systemCallFilter ? "; system calls: no sockets, no permission changes, no tracing"
+                             : "; no system-call filter on this system";
+    return "confinement: " + text;
+}
+
+Confinement ProbeConfinement() {
+    Confinement confinement;
+    const long abi = ::syscall(landlock::CreateRuleset, nullptr, 0, landlock::AskVersion);
+    confinement.landlockAbi = abi > 0 ? static_cast<int>(abi) : 0;
+    confinement.systemCallFilter = !FilterProgram().empty() && ::prctl(PR_GET_SECCOMP) >= 0;
+    return confinement;
+}
+
+int MakeRuleset(const Confinement& confinement, const std::string& workingFolder,
+                const std::string& temporaryFolder, std::string& error) {
+    const int abi = confinement.landlockAbi;
+    if (abi <= 0)
+        return -1;
+    using namespace landlock::fs;
+    const std::uint64_t handled = HandledFs(abi);
+    landlock::RulesetAttr attributes{handled, 0, 0};
+    if (abi >= 4)
+        attributes.handledAccessNet = landlock::BindTcp | landlock::ConnectTcp;
+    if (abi >= 6)
+        attributes.scoped = landlock::ScopeAbstractUnix | landlock::ScopeSignal;
+    const int ruleset =
+        static_cast<int>(::syscall(landlock::CreateRuleset, &attributes, sizeof attributes, 0));
+    if (ruleset < 0) {
+        error = std::string("no Landlock ruleset can be made: ") + std::strerror(errno);
+        return -2;
+    }
+    const std::uint64_t read = ReadFile | ReadDir | Execute;
+    bool made = true;
+    for (const char* folder : SystemFolders)
+        made = made && AddPathRule(ruleset, folder, read, handled, error);
+    made = made && AddPathRule(ruleset, "/dev/null", ReadFile | WriteFile | Truncate, handled, error);
+    for (const char* device : {"/dev/zero", "/dev/random", "/dev/urandom"})
+        made = made && AddPathRule(ruleset, device, ReadFile, handled, error);
+    made = made && AddPathRule(ruleset, workingFolder.c_str(),
+                               read | WriteFile | MakeReg | Truncate, handled, error);
+    made = made && AddPathRule(ruleset, temporaryFolder.c_str(),
+                               ReadFile | ReadDir | WriteFile | MakeReg | MakeDir | RemoveFile |
+                                   RemoveDir | Truncate,
+                               handled, error);
+    if (!made) {
+        ::close(ruleset);
+        return -2;
+    }
+    return ruleset;
+}
+
+bool ConfineSelf(const Confinement& confinement, int ruleset) {
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
+        return false;
+    if (confinement.landlockAbi > 0 &&
+        (ruleset < 0 || ::syscall(landlock::RestrictSelf, ruleset, 0) != 0))
+        return false;
+    if (!confinement.systemCallFilter)
+        return true;
+    std::vector<sock_filter> program = FilterProgram();
+    const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
+    return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+}
+
+} // namespace batch
