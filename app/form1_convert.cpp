@@ -110,9 +110,12 @@ void Form1::convertJobList() {
             errorreport::ShowErrorReport(*services.dialogs, this, errorreport::labels::PushButton2,
                                          step, failure.description);
         };
-        const item::Tools tools{*services.launcher,     *services.printers,
-                                *services.printing,     runFiles,
-                                ghostscriptTimeLimitMs, ghostscriptMemoryLimitBytes,
+        const item::Tools tools{*services.launcher,
+                                *services.printers,
+                                *services.printing,
+                                runFiles,
+                                ghostscriptTimeLimitMs,
+                                ghostscriptMemoryLimitBytes,
                                 report};
         const int n = ItemCount();
         QList<run::Failed> failed;

@@ -176,14 +176,16 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     ::dup2(output, 2);
     ::signal(SIGPIPE, SIG_DFL);
     if (!ConfineSelf(context.confinement, ruleset)) {
-        const std::string message = std::string(argv[0]) + " cannot be run: it cannot be confined: " +
-                                    std::strerror(errno) + "\n";
+        const std::string message =
+            std::string(argv[0]) +
+            " cannot be run: it cannot be confined: " + std::strerror(errno) + "\n";
         [[maybe_unused]] const auto written = ::write(2, message.c_str(), message.size());
         ::_exit(126);
     }
     ::execve(program.c_str(), argv.data(), envp.data());
     const int error = errno;
-    const std::string message = "'" + std::string(argv[0]) + "' cannot be run: " + std::strerror(error);
+    const std::string message =
+        "'" + std::string(argv[0]) + "' cannot be run: " + std::strerror(error);
     [[maybe_unused]] const auto written = ::write(2, message.c_str(), message.size());
     ::_exit(error == ENOENT ? 127 : 126);
 }
@@ -237,8 +239,7 @@ int Follow(pid_t child, int output, OutputLog& printed, const std::string& tempo
 int Start(std::vector<std::string> words, const std::string& program, const Context& context,
           const std::string& temporary) {
     std::string error;
-    const int ruleset =
-        MakeRuleset(context.confinement, context.folder, temporary, error);
+    const int ruleset = MakeRuleset(context.confinement, context.folder, temporary, error);
     if (ruleset == -2) {
         std::fprintf(context.log, "%s'%s' cannot be run: it cannot be confined: %s\n",
                      marks::OutputMark, words[0].c_str(), error.c_str());

@@ -61,8 +61,8 @@ constexpr std::uint64_t IoctlDev = 1ULL << 15;     // ABI 5
 // The rights a rule on a file (not a folder) may carry.
 constexpr std::uint64_t OfFiles = Execute | WriteFile | ReadFile | Truncate | IoctlDev;
 } // namespace fs
-constexpr std::uint64_t BindTcp = 1ULL << 0;    // ABI 4
-constexpr std::uint64_t ConnectTcp = 1ULL << 1; // ABI 4
+constexpr std::uint64_t BindTcp = 1ULL << 0;           // ABI 4
+constexpr std::uint64_t ConnectTcp = 1ULL << 1;        // ABI 4
 constexpr std::uint64_t ScopeAbstractUnix = 1ULL << 0; // ABI 6
 constexpr std::uint64_t ScopeSignal = 1ULL << 1;       // ABI 6
 } // namespace landlock
@@ -73,9 +73,10 @@ std::uint64_t HandledFs(int abi) {
 }
 
 // Where Ghostscript's programs, libraries, configuration and fonts are.
-const char* const SystemFolders[] = {"/usr",  "/bin",   "/sbin",   "/lib",
-                                     "/lib32", "/lib64", "/libx32", "/etc",
-                                     "/opt",  "/var/lib/ghostscript", "/var/cache/fontconfig"};
+// clang-format off
+const char* const SystemFolders[] = {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32",
+                                     "/etc", "/opt", "/var/lib/ghostscript", "/var/cache/fontconfig"};
+// clang-format on
 
 struct FdCloser {
     int fd;
@@ -122,9 +123,12 @@ std::vector<sock_filter> FilterProgram() {
 #ifdef __NR_chmod
         __NR_chmod,
 #endif
-        __NR_fchmod, __NR_fchmodat,
+        __NR_fchmod,
+        __NR_fchmodat,
         452, // fchmodat2, the same number on every architecture
-        __NR_ptrace, __NR_process_vm_readv, __NR_process_vm_writev,
+        __NR_ptrace,
+        __NR_process_vm_readv,
+        __NR_process_vm_writev,
     };
     const auto deny = static_cast<std::uint32_t>(SECCOMP_RET_ERRNO | (EACCES & SECCOMP_RET_DATA));
     std::vector<sock_filter> program{
@@ -139,7 +143,8 @@ std::vector<sock_filter> FilterProgram() {
     program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
 #endif
     for (const long call : refused) {
-        program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(call), 0, 1));
+        program.push_back(
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(call), 0, 1));
         program.push_back(BPF_STMT(BPF_RET | BPF_K, deny));
     }
     program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
@@ -194,7 +199,8 @@ int MakeRuleset(const Confinement& confinement, const std::string& workingFolder
     bool made = true;
     for (const char* folder : SystemFolders)
         made = made && AddPathRule(ruleset, folder, read, handled, error);
-    made = made && AddPathRule(ruleset, "/dev/null", ReadFile | WriteFile | Truncate, handled, error);
+    made =
+        made && AddPathRule(ruleset, "/dev/null", ReadFile | WriteFile | Truncate, handled, error);
     for (const char* device : {"/dev/zero", "/dev/random", "/dev/urandom"})
         made = made && AddPathRule(ruleset, device, ReadFile, handled, error);
     made = made && AddPathRule(ruleset, workingFolder.c_str(),

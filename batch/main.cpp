@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -82,9 +83,12 @@ int main(int argc, char** argv) {
     std::fprintf(log, "%s%s\n", platform::batchlog::NoteMark,
                  context.confinement.describe().c_str());
     batch::RemoveLeftOverTemporaryFolders(folder);
+    // Read whole before anything runs, so that no command can add lines to its own run.
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
     int result = 0;
-    std::string line;
-    while (std::getline(file, line)) {
+    for (const std::string& line : lines) {
         const int lineResult = batch::RunLine(line, context);
         if (lineResult >= 0)
             result = lineResult;

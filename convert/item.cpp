@@ -121,8 +121,9 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
 
     rasterise::Rasterisation result;
     if (!Run(steps::Rasterise, outcome, tools, [&] {
-            result = rasterise::RasteriseEps(source, tools.runFiles, tools.launcher, platform::Pause,
-                                             tools.timeLimitMs, tools.memoryLimitBytes);
+            result =
+                rasterise::RasteriseEps(source, tools.runFiles, tools.launcher, platform::Pause,
+                                        tools.timeLimitMs, tools.memoryLimitBytes);
         }))
         return outcome;
     // A source that cannot be read is told at once, as it names a file to look at.

@@ -73,8 +73,9 @@ QString MakeWorkingFolder() {
     const QString folder = WorkingFolder();
     if (!QFileInfo::exists(folder) &&
         !QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-        platform::Raise(platform::errors::PathNotFound,
-                        QStringLiteral("The working folder %1 cannot be created.").arg(Native(folder)));
+        platform::Raise(
+            platform::errors::PathNotFound,
+            QStringLiteral("The working folder %1 cannot be created.").arg(Native(folder)));
     platform::CheckPrivateFolder(folder);
     return folder;
 }

@@ -14,8 +14,8 @@
 namespace platform {
 
 FolderLock::FolderLock(const QString& folder)
-    : descriptor(::open(QFile::encodeName(folder).constData(),
-                        O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    : descriptor(
+          ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     if (descriptor < 0)
         Raise(errors::PathFileAccess, QStringLiteral("The folder %1 cannot be locked: %2")
                                           .arg(QDir::toNativeSeparators(folder),

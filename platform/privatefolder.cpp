@@ -16,8 +16,8 @@ namespace {
 // Whether `path` is a real folder (not a link) of this user's that only this user can enter.
 bool IsOurPrivateFolder(const QByteArray& path) {
     struct stat st {};
-    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0;
 }
 
 // A folder only this user can enter: created with mode 0700 when missing, and accepted only
@@ -40,9 +40,9 @@ QString PrivateFolder(const QString& parent, const QString& name) {
 // before, so they go on sharing it; nobody else can make one that passes as ours.
 QString PrivateFolderInsteadOf(const QString& parent, const QString& name) {
     const QDir folder(parent);
-    const QStringList made = folder.entryList({name + QStringLiteral("-??????")},
-                                              QDir::AllEntries | QDir::Hidden | QDir::System,
-                                              QDir::Name);
+    const QStringList made =
+        folder.entryList({name + QStringLiteral("-??????")},
+                         QDir::AllEntries | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString& entry : made) {
         const QByteArray path = QFile::encodeName(folder.filePath(entry));
         if (IsOurPrivateFolder(path))

@@ -2,6 +2,7 @@
 // Writer stand-in, real PDF files checked with poppler.
 #include "app/joblist.h"
 #include "convert/rasterise.h"
+#include "convert/runlock.h"
 #include "convert/runsummary.h"
 #include "formfixture.h"
 #include "platform/launcher.h"
@@ -10,12 +11,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -50,6 +53,25 @@ QByteArray Drawing(int width, int height) {
         .arg(width)
         .arg(height)
         .toLatin1();
+}
+
+// A drawing that tries one thing a drawing may not do, and paints itself green when that was
+// refused, red when it went through.
+QByteArray Probe(const QString& attempt) {
+    return ("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 20\n{ " + attempt +
+            " } stopped { 0 1 0 } { 1 0 0 } ifelse setrgbcolor 0 0 20 20 rectfill\nshowpage\n")
+        .toUtf8();
+}
+
+// The colour in the middle of a PDF's page, as poppler renders it.
+QColor PageColour(const QString& pdf) {
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("36"),
+                  QStringLiteral("-singlefile"), pdf, pdf});
+    render.waitForFinished(20000);
+    const QImage page(pdf + QStringLiteral(".png"));
+    return page.isNull() ? QColor() : page.pixelColor(page.width() / 2, page.height() / 2);
 }
 
 QString PageSize(const QString& pdf) {
@@ -281,8 +303,80 @@ private slots:
         QVERIFY(!form->Converting);
     }
 
+    // Drawings that try to reach past their picture change nothing, read nothing private and
+    // still convert, wherever the working folder and the home folder lie.
+    void hostileDrawings_reachNothing_inEveryLayout_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("no runtime folder") << "no runtime";
+        QTest::newRow("TEMP in the temporary folder") << "temp";
+        QTest::newRow("the private runtime folder") << "runtime";
+        QTest::newRow("home in the temporary folder") << "home";
+    }
+    void hostileDrawings_reachNothing_inEveryLayout() {
+        QFETCH(QString, layout);
+        const QString systemTemp = f->home.makeFolder(QStringLiteral("system temp"));
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] { qputenv("TMPDIR", tmpdir); });
+        qputenv("TMPDIR", QFile::encodeName(systemTemp)); // the system's temporary folder
+        if (layout != QLatin1String("runtime"))
+            qunsetenv("XDG_RUNTIME_DIR");
+        qunsetenv("TEMP");
+        if (layout == QLatin1String("temp"))
+            qputenv("TEMP",
+                    QFile::encodeName(f->home.makeFolder(QStringLiteral("system temp/mine"))));
+        const QString home =
+            layout == QLatin1String("home") ? systemTemp + QStringLiteral("/home") : f->home.home();
+        qputenv("HOME", QFile::encodeName(home));
+        testing::WriteFile(home + QStringLiteral("/secret"), "private words");
+        testing::WriteFile(systemTemp + QStringLiteral("/victim"), "keep me");
+        const QString work = rasterise::WorkingFolder();
+        const QStringList attempts{
+            QStringLiteral("(%1/planted) (w) file closefile"),
+            QStringLiteral("(%1/victim) deletefile"),
+            QStringLiteral("(%1/victim) (%1/renamed) renamefile"),
+            QStringLiteral("<< /OutputFile (%1/redirected.jpg) >> setpagedevice"),
+            QStringLiteral("/n 0 def (%1/*) { pop /n n 1 add def } 256 string filenameforall "
+                           "n 0 eq { stop } if"),
+            QStringLiteral("(%2/secret) (r) file closefile"),
+            QStringLiteral("(%3/eps2jpg.bat) (a) file dup (\\ntouch owned) writestring closefile"),
+            QStringLiteral("(%3/gswin32c) (w) file dup (touch owned) writestring closefile"),
+        };
+        for (qsizetype k = 0; k < attempts.size(); ++k) {
+            const QString source = f->home.path() + QStringLiteral("/probe%1.eps").arg(k);
+            testing::WriteFile(source, Probe(attempts[k].arg(systemTemp, home, work)));
+            form->AddToList(source);
+        }
+        testing::WriteFile(f->home.path() + QStringLiteral("/innocent.eps"), SquareEps);
+        form->AddToList(f->home.path() + QStringLiteral("/innocent.eps"));
+        press();
+
+        // Ghostscript refuses a redirected output only when the page goes out, failing that file.
+        QVERIFY2(closing().startsWith(QStringLiteral("Done.\r\n\r\n1 of 9 files produced no "
+                                                     "PDF:\r\nprobe3.eps: ")),
+                 qPrintable(closing()));
+        for (qsizetype k = 0; k < attempts.size(); ++k) {
+            if (k == 3)
+                continue;
+            const QColor colour = PageColour(out + QStringLiteral("/probe%1.pdf").arg(k));
+            QVERIFY2(colour.green() > 200 && colour.red() < 60, qPrintable(attempts[k]));
+        }
+        QCOMPARE(QDir(systemTemp).entryList(QDir::Files), QStringList{"victim"});
+        QFile victim(systemTemp + QStringLiteral("/victim"));
+        QVERIFY(victim.open(QIODevice::ReadOnly) && victim.readAll() == "keep me");
+        QFile batch(rasterise::BatchFilePath());
+        QVERIFY(batch.open(QIODevice::ReadOnly));
+        QCOMPARE(batch.readAll(), rasterise::BatchText(form->Slider1->value()).toUtf8());
+        QVERIFY(!QFile::exists(work + QStringLiteral("/owned")));
+    }
+
     // Three copies of the program convert at once; each PDF holds its own source's drawing.
+    void windowsConvertingAtOnce_eachPdfHoldsItsOwnDrawing_data() {
+        QTest::addColumn<bool>("mixed");
+        QTest::newRow("the same environment") << false;
+        QTest::newRow("one started without a runtime folder") << true;
+    }
     void windowsConvertingAtOnce_eachPdfHoldsItsOwnDrawing() {
+        QFETCH(bool, mixed);
         const QList<QSize> sizes{{40, 40}, {90, 30}, {30, 70}};
         QList<QProcess*> peers;
         for (int p = 0; p < sizes.size(); ++p) {
@@ -293,6 +387,17 @@ private slots:
                 arguments << source;
             }
             auto* peer = new QProcess(this);
+            if (mixed) {
+                // Their own working folders, under the runtime folder or the temporary one.
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                environment.remove(QStringLiteral("TEMP"));
+                if (p == 1) {
+                    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+                    environment.insert(QStringLiteral("TMPDIR"),
+                                       f->home.makeFolder(QStringLiteral("system temp")));
+                }
+                peer->setProcessEnvironment(environment);
+            }
             peer->start(QCoreApplication::applicationDirPath() +
                             QStringLiteral("/pellarine-convert-peer"),
                         arguments);
@@ -306,6 +411,18 @@ private slots:
             for (int k = 0; k < 4; ++k)
                 QCOMPARE(PageSize(out + QStringLiteral("/w%1-%2.pdf").arg(p).arg(k)),
                          QStringLiteral("%1 x %2").arg(sizes[p].width()).arg(sizes[p].height()));
+    }
+
+    // Another window may start converting while this one's closing message is still open.
+    void closingMessage_letsOtherWindowsConvert() {
+        form->AddToList(SamplesFolder + QStringLiteral("/line-art.eps"));
+        bool free = false;
+        f->fakes.dialogs.whileOpen = [&] {
+            free = run::LockConversions([] { return false; }) != nullptr;
+        };
+        press();
+        QCOMPARE(closing(), QStringLiteral("Done."));
+        QVERIFY(free);
     }
 
     void sameNamedSources_intoOneFolder_areNamedInTheClosingMessage() {

@@ -80,9 +80,13 @@ private slots:
                 ? scratch.path() + QStringLiteral("/pellarine-batch")
                 : QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
         QList<int> reported;
-        const item::Tools tools{
-            launcher, fakes.printers, fakes.printing, files, 1500,
-            1 << 30,  [&](int step, const platform::Failure&) { reported << step; }};
+        const item::Tools tools{launcher,
+                                fakes.printers,
+                                fakes.printing,
+                                files,
+                                1500,
+                                1 << 30,
+                                [&](int step, const platform::Failure&) { reported << step; }};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         const item::Destination destination{folder == QLatin1String("gone")
                                                 ? scratch.path() + QStringLiteral("/gone")

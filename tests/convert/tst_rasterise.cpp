@@ -6,8 +6,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QTcpServer>
 #include <QTest>
 
+#include <csignal>
 #include <sys/stat.h>
 
 using rasterise::Rasterised;
@@ -45,6 +48,14 @@ QByteArray ReadAll(const QString& path) {
 }
 
 void Sleep(int ms) { QTest::qWait(ms); }
+
+// What the batch log says was in force: the Landlock ABI (0 for none) and whether the
+// system-call filter was.
+std::pair<int, bool> Confinement(const QByteArray& log) {
+    const auto abi =
+        QRegularExpression(QStringLiteral("Landlock ABI (\\d+)")).match(QString::fromUtf8(log));
+    return {abi.hasMatch() ? abi.captured(1).toInt() : 0, log.contains("system calls: no sockets")};
+}
 
 unsigned Mode(const QString& path) {
     struct stat st {};
@@ -137,9 +148,8 @@ private slots:
         QFile::setPermissions(temp, QFile::permissions(temp) | QFile::WriteOther);
         testing::WriteFile(scratch->path() + QStringLiteral("/a.eps"), SmallEps);
         testing::FakeLauncher launcher;
-        QVERIFY_THROWS_EXCEPTION(
-            platform::Failure,
-            rasterise(scratch->path() + QStringLiteral("/a.eps"), launcher));
+        QVERIFY_THROWS_EXCEPTION(platform::Failure,
+                                 rasterise(scratch->path() + QStringLiteral("/a.eps"), launcher));
         QVERIFY_THROWS_EXCEPTION(platform::Failure, rasterise::PrepareWorkingFolder(
                                                         QStringLiteral(PELLARINE_APP_FOLDER)));
         QVERIFY(launcher.starts.isEmpty());
@@ -164,8 +174,7 @@ private slots:
         const QString source = scratch->path() + QStringLiteral("/broken.eps");
         testing::WriteFile(source, "this is not PostScript at all {{{");
         RecordingLauncher launcher;
-        QCOMPARE(rasterise(source, launcher).result,
-                 Rasterised::GhostscriptError);
+        QCOMPARE(rasterise(source, launcher).result, Rasterised::GhostscriptError);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
     }
@@ -177,8 +186,7 @@ private slots:
         RecordingLauncher launcher;
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(rasterise(source, launcher, 1500).result,
-                 Rasterised::TimedOut);
+        QCOMPARE(rasterise(source, launcher, 1500).result, Rasterised::TimedOut);
         QVERIFY(clock.elapsed() < 10000);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
@@ -222,13 +230,88 @@ private slots:
         QCOMPARE(QFile::exists(rasterise::CurrentJpgPath()), result == int(Rasterised::Converted));
     }
 
+    // A Ghostscript that turned hostile reaches nothing past its picture. The launcher stands in
+    // for it: for a source marked "hostile" it tries one thing, then draws as Ghostscript does.
+    void hostileGhostscript_reachesNothingOutsideItsPicture_data() {
+        QTest::addColumn<QByteArray>("attempt");
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<int>("abi"); // the Landlock ABI that refuses it; 0: refused anyway
+        QTest::newRow("write into the home folder")
+            << QByteArray("echo x > \"$HOME/planted\"") << "home unchanged" << 1;
+        QTest::newRow("delete in the home folder")
+            << QByteArray("rm -f \"$HOME/victim\"") << "home unchanged" << 1;
+        QTest::newRow("read a private file")
+            << QByteArray("cat \"$HOME/victim\" > leaked") << "nothing leaked" << 1;
+        QTest::newRow("connect to a local port")
+            << QByteArray("bash -c \"exec 3<>/dev/tcp/127.0.0.1/$TEST_PORT\"") << "no connection"
+            << 4;
+        QTest::newRow("signal the program")
+            << QByteArray("kill -CONT $TEST_PID && echo reached > reached") << "not reached" << 6;
+        QTest::newRow("change the batch file")
+            << QByteArray("chmod u+w eps2jpg.bat; echo 'echo owned > owned' >> eps2jpg.bat")
+            << "batch file kept" << 0;
+        QTest::newRow("leave a process running")
+            << QByteArray("setsid sleep 300 & echo $! > sleeper") << "nothing left" << 0;
+        QTest::newRow("outlive the time limit")
+            << QByteArray("setsid sleep 300 & echo $! > sleeper; sleep 300") << "nothing left" << 0;
+    }
+    void hostileGhostscript_reachesNothingOutsideItsPicture() {
+        QFETCH(QByteArray, attempt);
+        QFETCH(QString, check);
+        QFETCH(int, abi);
+        prepare(testing::ApplicationFolderWithLauncher(
+            *scratch, "if grep -q hostile current.eps; then " + attempt + "; fi; exec gs \"$@\""));
+        const QString victim = scratch->home() + QStringLiteral("/victim");
+        testing::WriteFile(victim, "private words");
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        qputenv("TEST_PORT", QByteArray::number(server.serverPort()));
+        qputenv("TEST_PID", QByteArray::number(QCoreApplication::applicationPid()));
+        const QString hostile = scratch->path() + QStringLiteral("/hostile.eps");
+        testing::WriteFile(hostile, SmallEps + "% hostile\n");
+        RecordingLauncher launcher;
+        const bool timed = QTest::currentDataTag() == QLatin1String("outlive the time limit");
+        const rasterise::Rasterisation outcome = rasterise(hostile, launcher, timed ? 1500 : 60000);
+
+        const auto [landlock, filter] = Confinement(ReadAll(rasterise::BatchLogPath()));
+        if (landlock < abi && !(check == QLatin1String("no connection") && filter))
+            QSKIP("this kernel does not offer the confinement that refuses it");
+        const QString work = rasterise::WorkingFolder();
+        if (check == QLatin1String("home unchanged"))
+            QCOMPARE(QDir(scratch->home()).entryList(QDir::Files), QStringList{"victim"});
+        else if (check == QLatin1String("nothing leaked"))
+            QVERIFY(!ReadAll(work + QStringLiteral("/leaked")).contains("private"));
+        else if (check == QLatin1String("no connection"))
+            QVERIFY(!server.hasPendingConnections() && !server.waitForNewConnection(200));
+        else if (check == QLatin1String("not reached"))
+            QVERIFY(!QFile::exists(work + QStringLiteral("/reached")));
+        else if (check == QLatin1String("nothing left"))
+            QCOMPARE(::kill(ReadAll(work + QStringLiteral("/sleeper")).trimmed().toInt(), 0), -1);
+        if (timed) {
+            QCOMPARE(outcome.result, Rasterised::TimedOut);
+            return;
+        }
+        // A change the confinement let through is undone and named; the next file runs the
+        // batch file as the program wrote it.
+        QVERIFY2(outcome.result == Rasterised::Converted ||
+                     (outcome.result == Rasterised::ChangedRunFiles &&
+                      outcome.detail == QLatin1String("eps2jpg.bat")),
+                 qPrintable(outcome.detail));
+        QCOMPARE(ReadAll(rasterise::BatchFilePath()), rasterise::BatchText(75).toUtf8());
+        const QString innocent = scratch->path() + QStringLiteral("/innocent.eps");
+        testing::WriteFile(innocent, SmallEps);
+        QCOMPARE(rasterise(innocent, launcher).result, Rasterised::Converted);
+        QVERIFY(!QFile::exists(work + QStringLiteral("/owned")));
+    }
+
     void ghostscriptBeyondItsMemory_isEnded_withThatReason() {
         prepare();
         const QString source = scratch->path() + QStringLiteral("/grows.eps");
         testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
                                    "/d 10 dict def { d d length 1000000 string put } loop\n");
         RecordingLauncher launcher;
-        const auto outcome = rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, 300 << 20);
+        const auto outcome =
+            rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, 300 << 20);
         QCOMPARE(outcome.result, Rasterised::OutOfMemory);
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
     }
@@ -243,8 +326,8 @@ private slots:
         const auto piped = rasterise::RasteriseEps(pipe, files, launcher, pause);
         QCOMPARE(piped.result, Rasterised::NotAFile);
         QCOMPARE(piped.detail, QStringLiteral("it is a named pipe, not a regular file"));
-        const auto gone =
-            rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"), files, launcher, pause);
+        const auto gone = rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"),
+                                                  files, launcher, pause);
         QCOMPARE(gone.result, Rasterised::CopyFailed);
         QCOMPARE(pauses, 0);
         QVERIFY(launcher.starts.isEmpty());

@@ -32,7 +32,6 @@ private slots:
         QCOMPARE(looks, 3);
         if (!values)
             QVERIFY(valuesHolder.tryLock(0)); // given up again when the wait ends
-
     }
 
     void lock_takesOverOneLeftByAKilledProgram() {

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -160,6 +161,27 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(parent).constData(), 0777) == 0);
         QVERIFY_THROWS_EXCEPTION(Failure, CheckPrivateFolder(folder));
         ::chmod(QFile::encodeName(parent).constData(), 0700);
+    }
+
+    // Another user who takes the usual name first: a folder of ours with a random ending
+    // instead, found again by every later look.
+    void privateUserFolder_takenByAnother_isReplacedByOneOfOurOwn() {
+        const QString systemTemp = scratch->makeFolder(QStringLiteral("system temp"));
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(systemTemp));
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString usual = systemTemp + QStringLiteral("/pellarine-%1").arg(::getuid());
+        QVERIFY(QFile::link(scratch->home(), usual)); // not a folder of ours, whoever made it
+        const QString folder = PrivateUserFolder();
+        qputenv("TMPDIR", tmpdir);
+        QVERIFY2(folder.startsWith(usual + QLatin1Char('-')) && folder.size() == usual.size() + 7,
+                 qPrintable(folder));
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+        QVERIFY(S_ISDIR(st.st_mode) && (st.st_mode & 0777) == 0700);
+        qputenv("TMPDIR", QFile::encodeName(systemTemp));
+        QCOMPARE(PrivateUserFolder(), folder);
+        qputenv("TMPDIR", tmpdir);
     }
 };
 
