@@ -1,15 +1,23 @@
+// The program: reads its command line, hands its files to a window of this user that is open
+// already, or makes the real services and opens the main window with them.
+#include "app/commandline.h"
 #include "app/form1.h"
-#include "platform/commandline.h"
+#include "app/handover.h"
+#include "app/services.h"
+#include "common/pdfwriterkeys.h"
+#include "pdfwriter/writer.h"
 #include "platform/environment.h"
-#include "platform/handover.h"
+#include "platform/launcher.h"
+#include "platform/printing.h"
 #include "platform/privatefolder.h"
-#include "platform/services.h"
+#include "platform/qtservices.h"
 
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -18,11 +26,23 @@ namespace {
 const QString DesktopId = QStringLiteral("example.marrowind.Pellarine");
 
 // Prints the text for --help, --version or a mistake on the command line; the exit status.
-int Finish(const platform::CommandLine& line) {
-    const bool asked = line.action == platform::CommandLine::Action::Print;
+int Finish(const app::CommandLine& line) {
+    const bool asked = line.action == app::CommandLine::Action::Print;
     const QByteArray text = line.text.toLocal8Bit();
     std::fwrite(text.constData(), 1, size_t(text.size()), asked ? stdout : stderr);
     return asked ? 0 : 2;
+}
+
+// The hand-over of files between starts; without a private folder for its lock and socket,
+// every start simply opens its own window, and says why.
+std::unique_ptr<app::HandOver> MakeHandOver() {
+    try {
+        return std::make_unique<app::HandOver>(platform::PrivateUserFolder());
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "pellarine: files cannot be handed to an open window: %s\n",
+                     failure.what());
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -30,34 +50,42 @@ int Finish(const platform::CommandLine& line) {
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(PELLARINE_VERSION));
     // --help and --version answer without a window, and so also where there is no display.
-    if (platform::ParseCommandLine(platform::RawArguments(argc, argv)).action ==
-        platform::CommandLine::Action::Print) {
+    if (app::ParseCommandLine(app::RawArguments(argc, argv)).action ==
+        app::CommandLine::Action::Print) {
         QCoreApplication core(argc, argv); // names the program in the usage line
-        return Finish(platform::ParseCommandLine(QCoreApplication::arguments()));
+        return Finish(app::ParseCommandLine(QCoreApplication::arguments()));
     }
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QGuiApplication::setDesktopFileName(DesktopId);
-    const platform::CommandLine line = platform::ParseCommandLine(QCoreApplication::arguments());
-    if (line.action != platform::CommandLine::Action::Run)
+    const app::CommandLine line = app::ParseCommandLine(QCoreApplication::arguments());
+    if (line.action != app::CommandLine::Action::Run)
         return Finish(line);
 
-    // Without a private folder for the lock and socket, every start simply opens its window.
-    std::unique_ptr<platform::HandOver> handOver;
-    try {
-        handOver = std::make_unique<platform::HandOver>(platform::PrivateUserFolder());
-    } catch (const std::exception&) {
-    }
+    std::unique_ptr<app::HandOver> handOver = MakeHandOver();
     // Files named while a window of this user is open go to that window.
     if (handOver && !handOver->serve() && !line.paths.isEmpty() && handOver->send(line.paths))
         return 0;
 
-    platform::Services services = platform::ProductionServices();
-    services.endProgram = [&handOver, end = services.endProgram] {
-        handOver.reset(); // removes the lock and the socket, for a clean next start
-        end();
+    platform::QtDialogs dialogs;
+    platform::DesktopShell shell;
+    platform::TimeOfDayRandom random;
+    platform::SystemPrinters printers({pdfwriterkeys::PrinterName()});
+    platform::SystemPrinting printing({pdfwriter::AsPrinter(dialogs)});
+    platform::PosixLauncher launcher(platform::ExecutableFolder() +
+                                     QStringLiteral("/pellarine-batch"));
+    app::Services services{&dialogs, &shell, &random, &printers, platform::ExecutableFolder(),
+                           {},       &launcher, &printing};
+    services.endProgram = [&] {
+        // Every setting is already on disk; nothing needs saving, so leave at once, even from
+        // the middle of a conversion that is waiting inside the event loop. The lock and socket
+        // of the hand-over go, for a clean next start, and no started program outlives us.
+        handOver.reset();
+        std::fflush(nullptr);
+        launcher.endAll();
+        ::_exit(0);
     };
-    Form1 window(std::move(services));
+    Form1 window(services);
     window.show();
     if (handOver)
         handOver->setReceiver([&window](const QStringList& paths) {

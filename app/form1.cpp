@@ -3,6 +3,8 @@
 #include "app/joblist.h"
 #include "app/layout.h"
 #include "convert/rasterise.h"
+#include "convert/run.h"
+#include "common/apptitle.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -42,10 +44,10 @@ QGroupBox* MakeFrame(QWidget* parent, const QString& caption) {
 
 } // namespace
 
-Form1::Form1(platform::Services services_, QWidget* parent)
+Form1::Form1(app::Services services_, QWidget* parent)
     : QWidget(parent), ghostscriptTimeLimitMs(rasterise::GhostscriptTimeLimitMs),
       ghostscriptMemoryLimitBytes(rasterise::GhostscriptMemoryLimitBytes()),
-      services(std::move(services_)) {
+      applicationTitle(apptitle::ProductName), services(std::move(services_)) {
     buildLayout();
     connectHandlers();
     Form_Load();
@@ -186,7 +188,8 @@ void Form1::connectHandlers() {
 
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
-    closeRequested = true;
+    if (activeRun)
+        activeRun->abandon(); // a run waiting for another gives up
     Form_Unload();
 }
 

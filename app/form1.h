@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/services.h"
+#include "app/services.h"
 #include "platform/skinframework.h"
 
 #include <QCursor>
@@ -22,9 +22,10 @@ class QSlider;
 class QTreeView;
 class JobListModel;
 
-namespace errorreport {
-class Guarded;
-}
+namespace run {
+class Conversion;
+struct JobSource;
+} // namespace run
 
 // The main window. It owns the controls under their layout names and holds the handlers; the
 // work behind the handlers lives in plain functions of app/, intake/, convert/ and help/.
@@ -32,7 +33,7 @@ class Form1 final : public QWidget {
     Q_OBJECT
 public:
     // Creating the window builds the fixed layout and runs the start-up sequence once.
-    explicit Form1(platform::Services services, QWidget* parent = nullptr);
+    explicit Form1(app::Services services, QWidget* parent = nullptr);
     ~Form1() override;
 
     // The window pointer: the busy pointer (hourglass) doubles as the "busy" flag.
@@ -103,13 +104,20 @@ public:
     QLabel* Creator = nullptr;
     platform::SkinFramework SkinFramework1;
 
-    // The run's "a conversion is in progress" flag, and the user's wish to stop it.
+    // The run's "a conversion is in progress" flag: from a press that starts a run until its
+    // closing message is dismissed.
     bool Converting = false;
-    bool stopRequested = false;
     // How long Ghostscript may work on one file before it is ended, and how much memory it
     // may take.
     int ghostscriptTimeLimitMs;
     qint64 ghostscriptMemoryLimitBytes;
+
+    // The caption of the message boxes that name none of their own.
+    QString applicationTitle;
+
+signals:
+    // A run has been made and is about to start; it lives until the press that made it ends.
+    void conversionStarted(run::Conversion* conversion);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -119,11 +127,14 @@ protected:
 
 private:
     void buildLayout();
-    void convertJobList();
-    void showItem(errorreport::Guarded& g, int i, const QString& source);
     void connectHandlers();
     void ApplySkin();
     void OpenHomePageAtRandom();
+    void SetApplicationTitle();
+    // What the run reads of the window, and the window's following of the run.
+    run::JobSource jobSource();
+    void followRun(run::Conversion& conversion);
+    void showItem(int index, int count, const QString& source);
     void setOption(QRadioButton* option, bool selected);
     // The quality frame's caption: "PDF Quality: " and the slider value with "%".
     void showQuality();
@@ -140,13 +151,13 @@ private:
     void showWhenIdle(const QString& text);
     bool listLocked() const;
 
-    platform::Services services;
+    app::Services services;
     JobListModel* jobList = nullptr;
     Pointer currentPointer = Pointer::Default;
     std::optional<QCursor> handCursor;
     bool settingsFailureShown = false;
-    // Set when the window is being closed: work waiting inside the event loop gives up.
-    bool closeRequested = false;
+    // The run in progress, while there is one.
+    run::Conversion* activeRun = nullptr;
 
     // Reordering rows by dragging them inside the list.
     bool IsDragging = false;

@@ -5,9 +5,9 @@
 #include "intake/adddialog.h"
 #include "intake/addfolder.h"
 #include "intake/dropintake.h"
-#include "platform/apptitle.h"
+#include "common/apptitle.h"
 #include "platform/dialogs.h"
-#include "platform/errorreport.h"
+#include "common/errorreport.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -37,10 +37,10 @@ void Form1::PushButton1_Click() {
             this,
             QStringLiteral("You've selected too many files to add.\r\rPlease try adding via the "
                            "\"Add All\" button."),
-            apptitle::ApplicationTitle(), platform::Buttons::Ok, platform::Icon::None);
+            applicationTitle, platform::Buttons::Ok, platform::Icon::None);
         return;
     }
-    if (g.test(114, [&] { return fileName.isEmpty(); }))
+    if (g.holdsOrFails(114, [&] { return fileName.isEmpty(); }))
         return;
     QStringList paths;
     g.run(116, [&] { paths = adddialog::PathsFromResult(fileName); });
@@ -56,14 +56,14 @@ void Form1::PushButton3_Click() {
             this,
             QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt "
                            "files, doc for all doc files, etc.)"),
-            apptitle::ApplicationTitle(),
+            applicationTitle,
             settings::ReadSetting(settings::Extension, QStringLiteral("eps")));
     });
     g.run(100, [&] {
         if (!answer.isEmpty())
             settings::WriteSetting(settings::Extension, answer);
     });
-    if (g.test(102, [&] { return answer.isEmpty(); }))
+    if (g.holdsOrFails(102, [&] { return answer.isEmpty(); }))
         return;
     QString folder;
     g.run(104, [&] {
@@ -71,7 +71,7 @@ void Form1::PushButton3_Click() {
             this, QStringLiteral("Please select folder:"),
             settings::ReadSetting(settings::LastFolder, QString()));
     });
-    if (g.test(106, [&] { return folder.isEmpty(); }))
+    if (g.holdsOrFails(106, [&] { return folder.isEmpty(); }))
         return;
     g.run(334, [&] { settings::WriteSetting(settings::LastFolder, folder); });
     g.run(112, [&] { setPointer(Pointer::Hourglass); });
@@ -108,7 +108,7 @@ void Form1::PushButton7_Click() {
             QStringLiteral("Would you like this software to open the folder where these sample "
                            "files are stored (so that you can view them before working with "
                            "them)?"),
-            apptitle::ApplicationTitle(), platform::Buttons::YesNo, platform::Icon::None);
+            applicationTitle, platform::Buttons::YesNo, platform::Icon::None);
     });
     if (open == platform::Answer::Yes)
         g.run(100, [&] { services.shell->open(samples + QLatin1Char('/')); });
@@ -149,6 +149,6 @@ void Form1::takeDrop(const QStringList& paths, QStringList unusable) {
     }
     const QString message = dropintake::UnusableMessage(unusable);
     if (!message.isEmpty())
-        services.dialogs->messageBox(this, message, apptitle::ApplicationTitle(),
+        services.dialogs->messageBox(this, message, applicationTitle,
                                      platform::Buttons::Ok, platform::Icon::None);
 }

@@ -3,7 +3,7 @@
 
 #include "app/joblist.h"
 #include "platform/cursorfile.h"
-#include "platform/errorreport.h"
+#include "common/errorreport.h"
 
 #include <QItemSelectionModel>
 #include <QTreeView>

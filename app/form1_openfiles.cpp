@@ -4,7 +4,7 @@
 #include "app/settings.h"
 #include "intake/addfolder.h"
 #include "intake/dropintake.h"
-#include "platform/apptitle.h"
+#include "common/apptitle.h"
 #include "platform/dialogs.h"
 
 #include <QTimer>
@@ -34,7 +34,7 @@ void Form1::OpenFiles(const QStringList& paths) {
             this,
             QStringLiteral("These files or folders were not found and have not been added:\r\r") +
                 missing.join(QLatin1Char('\r')),
-            apptitle::ApplicationTitle(), platform::Buttons::Ok, platform::Icon::Warning);
+            applicationTitle, platform::Buttons::Ok, platform::Icon::Warning);
 }
 
 void Form1::ShowInFront() {

@@ -3,9 +3,9 @@
 
 #include "app/settings.h"
 #include "help/help.h"
-#include "platform/apptitle.h"
+#include "common/apptitle.h"
 #include "platform/dialogs.h"
-#include "platform/errorreport.h"
+#include "common/errorreport.h"
 #include "platform/failure.h"
 
 #include <QGroupBox>
@@ -43,7 +43,7 @@ void Form1::showWhenIdle(const QString& text) {
             QTimer::singleShot(ButtonReleasePollMs, this, [this, text] { showWhenIdle(text); });
             return;
         }
-        services.dialogs->messageBox(this, text, apptitle::ApplicationTitle(),
+        services.dialogs->messageBox(this, text, applicationTitle,
                                      platform::Buttons::Ok, platform::Icon::None);
     });
 }
@@ -77,10 +77,10 @@ void Form1::PushButton4_Click() {
         folder =
             services.dialogs->browseForFolder(this, QStringLiteral("Please select folder:"), start);
     });
-    if (g.test(102, [&] { return folder.isEmpty(); }))
+    if (g.holdsOrFails(102, [&] { return folder.isEmpty(); }))
         return;
     g.run(104, [&] { settings::WriteSetting(settings::LastFolderDot, folder); });
-    if (g.test(104, [&] { return folder.endsWith(QLatin1Char('/')); }))
+    if (g.holdsOrFails(104, [&] { return folder.endsWith(QLatin1Char('/')); }))
         g.run(108, [&] { Text1->setText(folder); });
     else
         g.run(106, [&] { Text1->setText(folder + QLatin1Char('/')); });
@@ -89,7 +89,7 @@ void Form1::PushButton4_Click() {
 void Form1::PushButton5_Click() {
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton5);
     g.run(100, [&] {
-        services.dialogs->messageBox(this, help::HelpText(), apptitle::ApplicationTitle(),
+        services.dialogs->messageBox(this, help::HelpText(), applicationTitle,
                                      platform::Buttons::Ok, platform::Icon::None);
     });
 }

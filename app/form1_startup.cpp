@@ -5,10 +5,10 @@
 #include "app/layout.h"
 #include "app/settings.h"
 #include "convert/pdfoutput.h"
-#include "platform/apptitle.h"
+#include "common/apptitle.h"
 #include "platform/cursorfile.h"
 #include "platform/environment.h"
-#include "platform/errorreport.h"
+#include "common/errorreport.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/random.h"
@@ -35,7 +35,7 @@ void Form1::Form_Load() {
 
     g.run(100, [&] { ApplySkin(); });
     const QString handFile = appFolder + QStringLiteral("/HAND-M.CUR");
-    if (g.test(102, [&] { return platform::PathExists(handFile); }))
+    if (g.holdsOrFails(102, [&] { return platform::PathExists(handFile); }))
         g.run(104, [&] {
             handCursor = platform::LoadCursorFile(handFile);
             if (!handCursor)
@@ -49,7 +49,7 @@ void Form1::Form_Load() {
             platform::Raise(platform::errors::InvalidPicture, {});
         setWindowIcon(*icon);
     });
-    g.run(130, [&] { apptitle::SetApplicationTitle(); });
+    g.run(130, [&] { SetApplicationTitle(); });
     g.run(132, [&] { jobList->setHeader(QStringLiteral("EPS File(s)")); });
     g.run(134, [&] { ListView1->header()->resizeSection(0, layout::Px(7000)); });
     g.run(136, [&] {
@@ -72,12 +72,14 @@ void Form1::Form_Load() {
         setOption(Option2, settings::ToBoolean(
                                settings::ReadSetting(settings::Option2, QStringLiteral("0"))));
     });
-    if (g.test(146, [&] { return Option1->isChecked(); }))
+    if (g.holdsOrFails(146, [&] { return Option1->isChecked(); }))
         g.run(148, [&] { Frame4->setEnabled(true); });
     else
         g.run(150, [&] { Frame4->setEnabled(false); });
-    g.run(152,
-          [&] { pdfoutput::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this); });
+    g.run(152, [&] {
+        pdfoutput::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this,
+                                           applicationTitle);
+    });
 }
 
 // Selects or clears one of the two options. Clearing goes around the group's exclusivity, so
@@ -114,6 +116,10 @@ void Form1::ApplySkin() {
     SkinFramework1.ApplyOptions = true;
     SkinFramework1.AutoApplyNewWindows = true;
     SkinFramework1.ApplyWindow(this);
+}
+
+void Form1::SetApplicationTitle() {
+    applicationTitle = apptitle::TitleFromProductName(apptitle::ProductName);
 }
 
 void Form1::OpenHomePageAtRandom() {

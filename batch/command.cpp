@@ -2,8 +2,8 @@
 
 #include "batch/processes.h"
 #include "batch/signals.h"
-#include "platform/batchlog.h"
-#include "platform/commandwords.h"
+#include "common/batchlog.h"
+#include "batch/commandwords.h"
 
 #include <algorithm>
 #include <cctype>
@@ -29,7 +29,7 @@ namespace batch {
 
 namespace {
 
-namespace marks = platform::batchlog;
+namespace marks = batchlog;
 
 bool IsRegular(const std::string& path) {
     struct stat st {};
@@ -299,7 +299,7 @@ int Run(std::vector<std::string> words, const Context& context) {
 int RunLine(std::string line, const Context& context) {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    const std::vector<std::string> words = platform::SplitCommandWords(line);
+    const std::vector<std::string> words = SplitCommandWords(line);
     if (words.empty())
         return -1;
     std::fprintf(context.log, "%s%s\n", marks::CommandMark, line.c_str());

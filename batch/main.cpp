@@ -23,7 +23,7 @@
 #include "batch/command.h"
 #include "batch/processes.h"
 #include "batch/signals.h"
-#include "platform/batchlog.h"
+#include "common/batchlog.h"
 
 #include <climits>
 #include <cstdio>
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         log = stderr;
 
     const batch::Context context{log, folder, batch::ProbeConfinement()};
-    std::fprintf(log, "%s%s\n", platform::batchlog::NoteMark,
+    std::fprintf(log, "%s%s\n", batchlog::NoteMark,
                  context.confinement.describe().c_str());
     batch::RemoveLeftOverTemporaryFolders(folder);
     // Read whole before anything runs, so that no command can add lines to its own run.

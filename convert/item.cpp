@@ -1,6 +1,6 @@
 #include "convert/item.h"
 
-#include "convert/paths.h"
+#include "common/paths.h"
 #include "convert/pdfoutput.h"
 #include "convert/rasterise.h"
 #include "platform/eventloop.h"
@@ -15,7 +15,7 @@ namespace item {
 
 namespace {
 
-QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+using platform::Native;
 
 // Waits, serving window events, until a file other than `before` is at `path`.
 bool WaitForNewFile(const QString& path, const std::optional<platform::FileIdentity>& before) {
@@ -171,7 +171,7 @@ QString OutputName(const QString& fileName) {
 QString OutputPath(const QString& source, const QString& folderText, bool besideSource) {
     const QString name = OutputName(paths::GetFileNamePart(source));
     const QString folder = besideSource ? paths::GetFolderPart(source) : folderText;
-    return paths::FixPathBackslashes(folder + paths::Separator() + name);
+    return paths::FixPathSeparators(folder + paths::Separator() + name);
 }
 
 Outcome ConvertItem(const QString& source, const Destination& destination, const Tools& tools) {

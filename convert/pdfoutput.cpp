@@ -1,9 +1,8 @@
 #include "convert/pdfoutput.h"
 
-#include "platform/apptitle.h"
 #include "platform/dialogs.h"
 #include "platform/failure.h"
-#include "platform/pdfwriter.h"
+#include "common/pdfwriterkeys.h"
 #include "platform/printing.h"
 #include "platform/registry.h"
 
@@ -15,19 +14,19 @@ namespace pdfoutput {
 namespace {
 
 bool IsInstalled(platform::Printers& printers) {
-    return printers.installedPrinters().contains(platform::PdfWriterName(), Qt::CaseSensitive);
+    return printers.installedPrinters().contains(pdfwriterkeys::PrinterName(), Qt::CaseSensitive);
 }
 
 } // namespace
 
 void SetPdfWriterOutput(const QString& outputPath) {
     try {
-        platform::SetUserRegistryString(platform::PdfWriterKey(), platform::OutputFileValue(),
+        platform::SetUserRegistryString(pdfwriterkeys::Key(), pdfwriterkeys::OutputFileValue(),
                                         outputPath);
-        platform::SetUserRegistryString(platform::PdfWriterKey(), platform::BypassSaveAsValue(),
+        platform::SetUserRegistryString(pdfwriterkeys::Key(), pdfwriterkeys::BypassSaveAsValue(),
                                         QStringLiteral("1"));
     } catch (const platform::Failure& failure) {
-        const QString store = platform::UserRegistryFile(platform::PdfWriterKey());
+        const QString store = platform::UserRegistryFile(pdfwriterkeys::Key());
         platform::RaiseAbout(store, failure.number,
                              QStringLiteral("The PDF Writer's settings cannot be saved in %1: %2")
                                  .arg(QDir::toNativeSeparators(store), failure.description));
@@ -37,7 +36,7 @@ void SetPdfWriterOutput(const QString& outputPath) {
 bool SelectPdfWriter(platform::Printers& printers, platform::Printing& printing) {
     if (!IsInstalled(printers))
         return false;
-    printing.setCurrentPrinter(platform::PdfWriterName());
+    printing.setCurrentPrinter(pdfwriterkeys::PrinterName());
     return true;
 }
 
@@ -46,7 +45,7 @@ void PrintJpegToPdf(platform::Printing& printing, const QString& jpegPath) {
 }
 
 QString PdfWriterMissingText() {
-    const QString name = platform::PdfWriterName();
+    const QString name = pdfwriterkeys::PrinterName();
     return QStringList{
         name + QStringLiteral(" is not installed. Please follow these instructions:"),
         QString(),
@@ -61,9 +60,9 @@ QString PdfWriterMissingText() {
 }
 
 void CheckPdfWriterInstalled(platform::Printers& printers, platform::Dialogs& dialogs,
-                             QWidget* owner) {
+                             QWidget* owner, const QString& caption) {
     if (!IsInstalled(printers))
-        dialogs.messageBox(owner, PdfWriterMissingText(), apptitle::ApplicationTitle(),
+        dialogs.messageBox(owner, PdfWriterMissingText(), caption,
                            platform::Buttons::Ok, platform::Icon::None);
 }
 

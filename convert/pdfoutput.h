@@ -30,8 +30,9 @@ void PrintJpegToPdf(platform::Printing& printing, const QString& jpegPath);
 // The message shown when the PDF Writer is missing.
 QString PdfWriterMissingText();
 
-// Shows PdfWriterMissingText() when no printer is named exactly "Marrowind PDF Writer".
+// Shows PdfWriterMissingText(), captioned `caption`, when no printer is named exactly
+// "Marrowind PDF Writer".
 void CheckPdfWriterInstalled(platform::Printers& printers, platform::Dialogs& dialogs,
-                             QWidget* owner);
+                             QWidget* owner, const QString& caption);
 
 } // namespace pdfoutput

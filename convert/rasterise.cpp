@@ -1,12 +1,11 @@
 #include "convert/rasterise.h"
 
-#include "convert/paths.h"
-#include "platform/batchlog.h"
+#include "common/paths.h"
+#include "common/batchlog.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/launcher.h"
-#include "platform/pdfwriter.h"
 #include "platform/privatefolder.h"
 
 #include <QDir>
@@ -21,9 +20,9 @@ namespace rasterise {
 
 namespace {
 
-bool IsFile(const QString& path) { return QFileInfo(path).isFile(); }
+using platform::Native;
 
-QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+bool IsFile(const QString& path) { return QFileInfo(path).isFile(); }
 
 // Puts `bytes` at `path` as a new read-only file (executable when `executable`), whatever was
 // there before.
@@ -130,7 +129,7 @@ QStringList RestoreChangedFiles(const RunFiles& files) {
 }
 
 QList<LoggedCommand> ReadBatchLog(const QString& path) {
-    namespace log = platform::batchlog;
+    namespace log = batchlog;
     QList<LoggedCommand> commands;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -192,11 +191,15 @@ QString ErrorLine(const LoggedCommand& gs) {
     return QStringLiteral("Ghostscript ended with status %1").arg(status);
 }
 
-// Only the end of the picture tells, so only the end is read.
+// A picture whose writing was cut off lacks its end-of-image marker; encoders may pad a few
+// bytes after it. Only the end tells, so only the end is read.
 bool JpegIsComplete(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.seek(std::max<qint64>(0, file.size() - 64)) &&
-           platform::JpegIsComplete(file.readAll());
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(std::max<qint64>(0, file.size() - 64)))
+        return false;
+    const QByteArray end = file.readAll();
+    const qsizetype marker = end.lastIndexOf("\xFF\xD9");
+    return marker >= 0 && end.size() - marker - 2 <= 16;
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/folderlock.h"
-#include "platform/pdfwriter.h"
+#include "common/pdfwriterkeys.h"
 #include "platform/registry.h"
 
 #include <QDir>
@@ -16,7 +16,7 @@ namespace run {
 RunLock::~RunLock() = default;
 
 QString ValuesLockPath() {
-    const QFileInfo store(platform::UserRegistryFile(platform::PdfWriterKey()));
+    const QFileInfo store(platform::UserRegistryFile(pdfwriterkeys::Key()));
     return store.absolutePath() + QLatin1Char('/') + store.completeBaseName() +
            QStringLiteral(".lock");
 }

@@ -1,6 +1,6 @@
 #include "convert/runsummary.h"
 
-#include "convert/paths.h"
+#include "common/paths.h"
 
 #include <QDir>
 #include <QFileInfo>

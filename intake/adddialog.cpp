@@ -1,6 +1,6 @@
 #include "intake/adddialog.h"
 
-#include "convert/paths.h"
+#include "common/paths.h"
 #include "platform/failure.h"
 
 namespace adddialog {
@@ -47,7 +47,7 @@ QStringList PathsFromResult(const QString& resultText) {
         return parts;
     QStringList result;
     for (qsizetype i = 1; i < parts.size(); ++i)
-        result << paths::FixPathBackslashes(parts[0] + paths::Separator() + parts[i]);
+        result << paths::FixPathSeparators(parts[0] + paths::Separator() + parts[i]);
     return result;
 }
 

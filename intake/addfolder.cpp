@@ -1,7 +1,7 @@
 #include "intake/addfolder.h"
 
-#include "platform/errorreport.h"
-#include "convert/paths.h"
+#include "common/errorreport.h"
+#include "common/paths.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -82,11 +82,11 @@ qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialog
     const SubFolderCollection current = std::exchange(folders, {});
     folders.reserve(current.size());
     for (const QString& v : current) {
-        if (g.test(108, [&] { return !paths::FolderExists(v); })) {
+        if (g.holdsOrFails(108, [&] { return !paths::FolderExists(v); })) {
             folders.append(v);
             continue;
         }
-        if (g.test(110, [&] { return TooLong(v); })) {
+        if (g.holdsOrFails(110, [&] { return TooLong(v); })) {
             folders.append(v);
             continue;
         }
@@ -102,7 +102,7 @@ qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialog
             visited.insert(*identity);
         }
         folders.append(v);
-        if (g.test(116, [&] {
+        if (g.holdsOrFails(116, [&] {
                 const auto value = platform::FileAttributes(v);
                 return value && IsHiddenSystem(*value) && !IsRootFolder(v);
             }))
@@ -142,10 +142,10 @@ qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialog
             folders.append(w);
             continue;
         }
-        if (!g.test(154, [&] { return paths::FolderExists(w); }))
+        if (!g.holdsOrFails(154, [&] { return paths::FolderExists(w); }))
             continue;
         g.run(156, [] { platform::Yield(); });
-        if (g.test(158, [&] {
+        if (g.holdsOrFails(158, [&] {
                 const auto value = platform::FileAttributes(w);
                 return IsRootFolder(w) || !value || !IsHiddenSystem(*value);
             }))
@@ -216,7 +216,7 @@ QStringList FilesOfFolder(const QString& entry, const QString& pattern) {
             if (!value || *value == HiddenFile)
                 continue;
         }
-        found.append(paths::FixPathBackslashes(path));
+        found.append(paths::FixPathSeparators(path));
     }
     return found;
 }

@@ -3,6 +3,7 @@
 #include "platform/failure.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -120,6 +121,8 @@ bool MatchFolded(QStringView name, QStringView pattern) {
 }
 
 } // namespace
+
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
 std::optional<int> FileAttributes(const QString& path) {
     const auto bytes = Encode(path);

@@ -22,6 +22,9 @@ constexpr int Archive = 32;
 constexpr int ReparsePoint = 1024;
 } // namespace attributes
 
+// A path as the system writes it to the user.
+QString Native(const QString& path);
+
 // The attribute value of a path (a link counts as what it points to, plus ReparsePoint), or
 // nothing when the path cannot be examined (missing, empty, no access, dangling link).
 std::optional<int> FileAttributes(const QString& path);

@@ -1,6 +1,5 @@
 #include "platform/launcher.h"
 
-#include "platform/commandwords.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
 
@@ -49,20 +48,18 @@ QString Resolve(const QString& file, const QString& directory) {
     return local;
 }
 
-// The shell's code for a program that could not be started, from what QProcess said.
-int CodeForStartFailure(const QString& reason) {
-    if (reason.contains(QLatin1String("No such file")))
+// The shell's code for a program that QProcess could not start. The file was there and
+// marked executable when the start was tried: where the system still refuses to run it, the
+// folder forbids running programs; otherwise the file is no program it can run.
+int CodeForStartFailure(const QProcess& process) {
+    if (process.error() != QProcess::FailedToStart)
+        return launch::OutOfResources;
+    const QFileInfo program(process.program());
+    if (!program.exists())
         return launch::FileNotFound;
-    if (reason.contains(QLatin1String("Not a directory")))
-        return launch::PathNotFound;
-    if (reason.contains(QLatin1String("Permission denied")) ||
-        reason.contains(QLatin1String("not permitted")))
+    if (::access(QFile::encodeName(program.absoluteFilePath()).constData(), X_OK) != 0)
         return launch::AccessDenied;
-    if (reason.contains(QLatin1String("memory")))
-        return launch::OutOfMemory;
-    if (reason.contains(QLatin1String("format error")))
-        return launch::InvalidExecutable;
-    return launch::OutOfResources;
+    return launch::InvalidExecutable;
 }
 
 bool IsBatchFile(const QString& path) {
@@ -76,9 +73,34 @@ PosixLauncher::PosixLauncher(QString batchInterpreter) : interpreter(std::move(b
 
 PosixLauncher::~PosixLauncher() { endAll(); }
 
-LaunchResult PosixLauncher::start(const QString& file, const QString& parameters,
-                                  const QString& directory, const QString& verb, int,
-                                  qint64 memoryLimitBytes) {
+namespace {
+
+// Runs in the child between fork and exec: only async-signal-safe calls.
+void PrepareChild(pid_t parent, qint64 memoryLimitBytes) {
+    ::setpgid(0, 0);                    // a group of its own: its whole tree can be ended
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM); // ends with us even if we crash
+    if (::getppid() != parent)
+        ::_exit(127);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    for (const int s : {SIGPIPE, SIGINT, SIGTERM, SIGCHLD, SIGHUP, SIGQUIT})
+        ::sigaction(s, &standard, nullptr);
+    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    if (memoryLimitBytes > 0) {
+        const rlimit ceiling{static_cast<rlim_t>(memoryLimitBytes),
+                             static_cast<rlim_t>(memoryLimitBytes)};
+        ::setrlimit(RLIMIT_AS, &ceiling);
+    }
+}
+
+} // namespace
+
+LaunchResult PosixLauncher::resolve(const QString& file, const QString& directory,
+                                    const QString& verb, QString& program,
+                                    QStringList& arguments) const {
     if (!verb.isEmpty() && verb.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0)
         return {launch::NoAssociation, 0, {}};
     if (!directory.isEmpty() && !QFileInfo(directory).isDir())
@@ -92,9 +114,6 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
                 QStringLiteral("%1 is missing").arg(target.filePath())};
     if (!target.isFile())
         return {launch::NoAssociation, 0, {}};
-
-    QString program;
-    QStringList arguments;
     if (IsBatchFile(name)) {
         if (!QFileInfo(interpreter).isExecutable())
             return {launch::NoAssociation, 0,
@@ -102,13 +121,23 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
                         .arg(interpreter)};
         program = interpreter;
         arguments << target.absoluteFilePath();
-    } else if (target.isExecutable()) {
-        program = target.absoluteFilePath();
-    } else {
-        return {launch::NoAssociation, 0, {}};
+        return {launch::Started, 0, {}};
     }
-    for (const std::string& word : SplitCommandWords(QFile::encodeName(parameters).toStdString()))
-        arguments << QFile::decodeName(QByteArray::fromStdString(word));
+    if (!target.isExecutable())
+        return {launch::NoAssociation, 0, {}};
+    program = target.absoluteFilePath();
+    return {launch::Started, 0, {}};
+}
+
+LaunchResult PosixLauncher::start(const QString& file, const QString& parameters,
+                                  const QString& directory, const QString& verb, int,
+                                  qint64 memoryLimitBytes) {
+    QString program;
+    QStringList arguments;
+    const LaunchResult resolved = resolve(file, directory, verb, program, arguments);
+    if (resolved.code != launch::Started)
+        return resolved;
+    arguments += QProcess::splitCommand(parameters);
 
     auto process = std::make_unique<QProcess>();
     process->setProgram(program);
@@ -116,33 +145,12 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
     process->setWorkingDirectory(directory);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::ForwardedChannels);
-    const pid_t parent = ::getpid();
-    // Runs in the child between fork and exec: only async-signal-safe calls.
-    process->setChildProcessModifier([parent, memoryLimitBytes] {
-        ::setpgid(0, 0);                    // a group of its own: its whole tree can be ended
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM); // ends with us even if we crash
-        if (::getppid() != parent)
-            ::_exit(127);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        struct sigaction standard {};
-        standard.sa_handler = SIG_DFL;
-        for (const int s : {SIGPIPE, SIGINT, SIGTERM, SIGCHLD, SIGHUP, SIGQUIT})
-            ::sigaction(s, &standard, nullptr);
-        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-        if (memoryLimitBytes > 0) {
-            const rlimit ceiling{static_cast<rlim_t>(memoryLimitBytes),
-                                 static_cast<rlim_t>(memoryLimitBytes)};
-            ::setrlimit(RLIMIT_AS, &ceiling);
-        }
-    });
+    process->setChildProcessModifier(
+        [parent = ::getpid(), memoryLimitBytes] { PrepareChild(parent, memoryLimitBytes); });
     process->start();
-    if (!process->waitForStarted(-1)) {
-        const QString reason = process->errorString();
-        return {CodeForStartFailure(reason), 0,
-                QStringLiteral("%1 cannot be run: %2").arg(program, reason)};
-    }
+    if (!process->waitForStarted(-1))
+        return {CodeForStartFailure(*process), 0,
+                QStringLiteral("%1 cannot be run: %2").arg(program, process->errorString())};
     const qint64 pid = process->processId();
     processes[pid] = std::move(process);
     return {launch::Started, pid, {}};
@@ -204,19 +212,6 @@ void PosixLauncher::endAll() {
     for (const auto& [pid, process] : processes)
         terminateTree(pid);
 }
-
-QString BatchInterpreterPath() { return ExecutableFolder() + QStringLiteral("/pellarine-batch"); }
-
-namespace {
-PosixLauncher& TheLauncher() {
-    static PosixLauncher launcher(BatchInterpreterPath());
-    return launcher;
-}
-} // namespace
-
-Launcher& SystemLauncher() { return TheLauncher(); }
-
-void TerminateAllChildren() { TheLauncher().endAll(); }
 
 bool ProcessGroupExists(qint64 groupId) {
     return groupId > 0 && ::kill(-static_cast<pid_t>(groupId), 0) == 0;

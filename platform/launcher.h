@@ -36,8 +36,8 @@ public:
     virtual ~Launcher() = default;
 
     // Opens `file` (surrounding double quotes are removed) with `verb` ("open" or empty) in
-    // `directory` (empty: the current one). `parameters` are split on blanks, double quotes
-    // grouping. The show state is a hint for programs with windows. `memoryLimitBytes`, when
+    // `directory` (empty: the current one). `parameters` are split as QProcess::splitCommand
+    // splits them: on blanks, double quotes grouping, three of them standing for one. The show state is a hint for programs with windows. `memoryLimitBytes`, when
     // above 0, bounds the address space of the process and of everything it starts.
     virtual LaunchResult start(const QString& file, const QString& parameters,
                                const QString& directory, const QString& verb, int showState,
@@ -65,6 +65,7 @@ public:
 // its whole tree can be ended, and is ended with us should we die first. Batch files (".bat",
 // ".cmd") run in the command interpreter `batchInterpreter`; executable files run directly;
 // other files have no association. Whatever is still running when the launcher goes is ended.
+// The program makes one, with the interpreter beside its executable.
 class PosixLauncher final : public Launcher {
 public:
     explicit PosixLauncher(QString batchInterpreter);
@@ -82,20 +83,13 @@ public:
 
 private:
     QProcess* find(qint64 processId) const;
+    // What starting `file` runs: the program and its first arguments, or why nothing can run.
+    LaunchResult resolve(const QString& file, const QString& directory, const QString& verb,
+                         QString& program, QStringList& arguments) const;
 
     QString interpreter;
     std::map<qint64, std::unique_ptr<QProcess>> processes;
 };
-
-// The command interpreter shipped beside the program.
-QString BatchInterpreterPath();
-
-// The launcher the program uses, with the interpreter beside the executable.
-Launcher& SystemLauncher();
-
-// Ends every process tree the program's launcher started that is still running. The program
-// calls this on its way out, so that no started program outlives it.
-void TerminateAllChildren();
 
 // True while any process of the process group `groupId` exists (zombies included).
 bool ProcessGroupExists(qint64 groupId);

@@ -1,7 +1,7 @@
 #include "platform/printing.h"
 
 #include "platform/failure.h"
-#include "platform/pdfwriter.h"
+#include "platform/filesystem.h"
 
 #include <QDir>
 #include <QImage>
@@ -15,8 +15,6 @@ namespace {
 
 using errors::InvalidPicture;
 using errors::PrinterError;
-
-QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
 // Prints a picture on a printer of the system: stretched over the printable area.
 void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath) {
@@ -38,14 +36,15 @@ void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath) {
 
 } // namespace
 
+SystemPrinters::SystemPrinters(QStringList virtualPrinters_)
+    : virtualPrinters(std::move(virtualPrinters_)) {}
+
 QStringList SystemPrinters::installedPrinters() {
-    // Our own PDF Writer is always installed, next to the system's printers.
-    QStringList names = QPrinterInfo::availablePrinterNames();
-    names << PdfWriterName();
-    return names;
+    return QPrinterInfo::availablePrinterNames() + virtualPrinters;
 }
 
-SystemPrinting::SystemPrinting(Dialogs& dialogs_) : dialogs(dialogs_) {}
+SystemPrinting::SystemPrinting(QList<VirtualPrinter> virtualPrinters_)
+    : virtualPrinters(std::move(virtualPrinters_)) {}
 
 QString SystemPrinting::currentPrinter() {
     if (!current)
@@ -57,10 +56,12 @@ void SystemPrinting::setCurrentPrinter(const QString& name) { current = name; }
 
 void SystemPrinting::printJpegStretched(const QString& jpegPath) {
     const QString printer = currentPrinter();
-    if (printer == PdfWriterName())
-        PrintOnPdfWriter(dialogs, jpegPath);
-    else
-        PrintOnSystemPrinter(printer, jpegPath);
+    for (const VirtualPrinter& own : std::as_const(virtualPrinters))
+        if (own.name == printer) {
+            own.print(jpegPath);
+            return;
+        }
+    PrintOnSystemPrinter(printer, jpegPath);
 }
 
 } // namespace platform

@@ -1,24 +1,18 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace platform {
-
-class Dialogs;
 
 // The printers installed on this machine, in the order the system lists them.
 class Printers {
 public:
     virtual ~Printers() = default;
     virtual QStringList installedPrinters() = 0;
-};
-
-// The system's printers (Qt Print Support) and our own PDF Writer.
-class SystemPrinters final : public Printers {
-public:
-    QStringList installedPrinters() override;
 };
 
 // The application's current printer, and the one drawing job the conversion prints on it.
@@ -36,18 +30,34 @@ public:
     virtual void printJpegStretched(const QString& jpegPath) = 0;
 };
 
-// Printing on the system's printers and on our own PDF Writer, which asks through `dialogs`
-// when its registry values do not name a file to save to without asking.
+// A printer installed on this machine that is not the system's print service's but a program
+// of its own: its device name, and what printing a JPEG on it does.
+struct VirtualPrinter {
+    QString name;
+    std::function<void(const QString& jpegPath)> print;
+};
+
+// The system's printers (Qt Print Support), and after them the virtual ones.
+class SystemPrinters final : public Printers {
+public:
+    explicit SystemPrinters(QStringList virtualPrinters = {});
+    QStringList installedPrinters() override;
+
+private:
+    QStringList virtualPrinters;
+};
+
+// Printing on the system's printers and on the virtual ones.
 class SystemPrinting final : public Printing {
 public:
-    explicit SystemPrinting(Dialogs& dialogs);
+    explicit SystemPrinting(QList<VirtualPrinter> virtualPrinters = {});
 
     QString currentPrinter() override;
     void setCurrentPrinter(const QString& name) override;
     void printJpegStretched(const QString& jpegPath) override;
 
 private:
-    Dialogs& dialogs;
+    QList<VirtualPrinter> virtualPrinters;
     std::optional<QString> current;
 };
 

@@ -1,6 +1,6 @@
 // The error report and how a guarded procedure resumes after a failure.
 #include "fakes.h"
-#include "platform/errorreport.h"
+#include "common/errorreport.h"
 #include "platform/failure.h"
 
 #include <QTest>
@@ -54,7 +54,7 @@ private slots:
         testing::FakeDialogs dialogs;
         Guarded g(dialogs, nullptr, errorreport::labels::FormLoad);
         QList<int> steps;
-        if (g.test(146, [&]() -> bool { platform::Raise(13, {}); }))
+        if (g.holdsOrFails(146, [&]() -> bool { platform::Raise(13, {}); }))
             g.run(148, [&] { steps << 148; });
         else
             g.run(150, [&] { steps << 150; });

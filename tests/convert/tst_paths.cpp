@@ -1,4 +1,4 @@
-#include "convert/paths.h"
+#include "common/paths.h"
 #include "platform/failure.h"
 
 #include <QDir>
@@ -118,7 +118,7 @@ private slots:
         QFETCH(Flavour, flavour);
         QFETCH(QString, path);
         QFETCH(QString, expected);
-        QCOMPARE(paths::FixPathBackslashes(path, flavour), expected);
+        QCOMPARE(paths::FixPathSeparators(path, flavour), expected);
     }
 
     void folderExists_data() {

@@ -1,7 +1,9 @@
 #include "convert/pdfoutput.h"
 #include "fakes.h"
 #include "platform/failure.h"
-#include "platform/pdfwriter.h"
+#include "common/pdfwriterkeys.h"
+#include "pdfwriter/pdffile.h"
+#include "pdfwriter/writer.h"
 #include "platform/printing.h"
 #include "platform/registry.h"
 #include "scratchhome.h"
@@ -93,17 +95,17 @@ private slots:
     void registryValues_roundTrip_andTheSecondItemWins() {
         const QString odd = QStringLiteral("/out/a, b=c; \"d\" [e] ü/x.pdf");
         SetPdfWriterOutput(odd);
-        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(),
+        QCOMPARE(platform::ReadUserRegistryString(pdfwriterkeys::Key(),
                                                   QStringLiteral("OutputFile")),
                  odd);
-        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(),
+        QCOMPARE(platform::ReadUserRegistryString(pdfwriterkeys::Key(),
                                                   QStringLiteral("BypassSaveAs")),
                  QStringLiteral("1"));
         QVERIFY(QFile::exists(scratch->configFolder() +
                               QStringLiteral("/Software/Marrowind PDF Writer.ini")));
         SetPdfWriterOutput(QStringLiteral("/out/first.pdf"));
         SetPdfWriterOutput(QStringLiteral("/out/second.pdf"));
-        QCOMPARE(platform::ReadUserRegistryString(platform::PdfWriterKey(),
+        QCOMPARE(platform::ReadUserRegistryString(pdfwriterkeys::Key(),
                                                   QStringLiteral("OutputFile")),
                  QStringLiteral("/out/second.pdf"));
     }
@@ -120,7 +122,7 @@ private slots:
         QFETCH(QString, paper);
         QFETCH(QSize, page);
         if (!paper.isEmpty())
-            platform::SetUserRegistryString(platform::PdfWriterKey(), platform::PaperValue(),
+            platform::SetUserRegistryString(pdfwriterkeys::Key(), pdfwriter::PaperValue(),
                                             paper);
         const QString jpeg =
             WriteJpeg(scratch->path() + QStringLiteral("/current.jpg"), {300, 120});
@@ -214,7 +216,7 @@ private slots:
         scratch->makeFolder(QStringLiteral("out/taken.pdf"));
         const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/a.jpg"), {10, 10});
         try {
-            platform::SaveJpegAsPdf(jpeg, scratch->path() + QLatin1Char('/') + relative);
+            pdfwriter::SaveJpegAsPdf(jpeg, scratch->path() + QLatin1Char('/') + relative);
             QFAIL("no failure raised");
         } catch (const platform::Failure& failure) {
             QVERIFY2(failure.description.contains(QStringLiteral(".pdf")),
@@ -229,7 +231,7 @@ private slots:
         const QString output = scratch->path() + QStringLiteral("/set.pdf");
         const QString chosen = scratch->path() + QStringLiteral("/chosen.pdf");
         SetPdfWriterOutput(output);
-        platform::SetUserRegistryString(platform::PdfWriterKey(), QStringLiteral("BypassSaveAs"),
+        platform::SetUserRegistryString(pdfwriterkeys::Key(), QStringLiteral("BypassSaveAs"),
                                         QStringLiteral("0"));
         fakes->dialogs.saveNames.enqueue(chosen);
         fakes->printing.setCurrentPrinter(QStringLiteral("Marrowind PDF Writer"));
@@ -252,7 +254,7 @@ private slots:
         QVERIFY(!SelectPdfWriter(fakes->printers, fakes->printing));
         QCOMPARE(fakes->printing.currentPrinter(), QStringLiteral("Office Laser"));
 
-        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr);
+        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr, QStringLiteral("Pellarine"));
         QCOMPARE(fakes->dialogs.shown.size(), 1);
         const testing::FakeDialogs::Shown& box = fakes->dialogs.shown[0];
         QVERIFY(box.text.startsWith(QStringLiteral("Marrowind PDF Writer is not installed.")));
@@ -265,7 +267,7 @@ private slots:
         fakes->printing.setCurrentPrinter(QStringLiteral("Office Laser"));
         QVERIFY(SelectPdfWriter(fakes->printers, fakes->printing));
         QCOMPARE(fakes->printing.currentPrinter(), QStringLiteral("Marrowind PDF Writer"));
-        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr);
+        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr, QStringLiteral("Pellarine"));
         QVERIFY(fakes->dialogs.shown.isEmpty());
     }
 
@@ -303,7 +305,7 @@ private slots:
     void jpegFacts() {
         QFETCH(QByteArray, jpeg);
         QFETCH(bool, valid);
-        const std::optional<platform::JpegFacts> facts = platform::ReadJpegFacts(jpeg);
+        const std::optional<pdfwriter::JpegFacts> facts = pdfwriter::ReadJpegFacts(jpeg);
         QCOMPARE(facts.has_value(), valid);
         if (!valid)
             return;
@@ -317,7 +319,7 @@ private slots:
         const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/g.jpg"), {64, 32},
                                        QImage::Format_Grayscale8);
         const QString output = scratch->path() + QStringLiteral("/g.pdf");
-        platform::SaveJpegAsPdf(jpeg, output);
+        pdfwriter::SaveJpegAsPdf(jpeg, output);
         const QList<QByteArray> images =
             Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output}).split('\n');
         const QList<QByteArray> row = images.value(2).simplified().split(' ');

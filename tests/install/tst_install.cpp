@@ -2,7 +2,7 @@
 // a second start handing its files over, a conversion, the samples, a killed window.
 #include "app/settings.h"
 #include "formfixture.h"
-#include "platform/commandline.h"
+#include "app/commandline.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,7 +106,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, expected);
         QVERIFY(QDir::setCurrent(files));
-        QCOMPARE(platform::ParseCommandLine(QStringList{"pellarine"} + arguments).paths, expected);
+        QCOMPARE(app::ParseCommandLine(QStringList{"pellarine"} + arguments).paths, expected);
     }
 
     void helpAndVersion_printWithoutADisplay_data() {

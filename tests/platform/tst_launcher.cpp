@@ -45,13 +45,14 @@ private slots:
         WriteScript(bin + QStringLiteral("/tool"),
                     "pwd > out.txt; for a in \"$@\"; do echo \"[$a]\" >> out.txt; done; exit 3");
         const LaunchResult r = launcher.start(QLatin1Char('"') + bin + QStringLiteral("/tool\""),
-                                              QStringLiteral("one \"two three\" \"\""), work,
+                                              QStringLiteral("one \"two three\" \"\"\"quoted\"\"\""), work,
                                               QStringLiteral("open"), 0);
         QVERIFY(r.code > 32);
         QCOMPARE(WaitForExit(launcher, r.processId), 3);
         QFile out(work + QStringLiteral("/out.txt"));
         QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(out.readAll(), (work + QStringLiteral("\n[one]\n[two three]\n[]\n")).toUtf8());
+        QCOMPARE(out.readAll(),
+                 (work + QStringLiteral("\n[one]\n[two three]\n[\"quoted\"]\n")).toUtf8());
         launcher.release(r.processId);
         QCOMPARE(launcher.exitStatus(r.processId), launch::UnknownProcess);
     }

@@ -81,8 +81,8 @@ int FakeDialogs::count(const QString& kind) const {
     return n;
 }
 
-platform::Services FakeServices::services() {
-    platform::Services s;
+app::Services FakeServices::services() {
+    app::Services s;
     s.dialogs = &dialogs;
     s.shell = &shell;
     s.random = &random;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "fakelauncher.h"
+#include "app/services.h"
+#include "pdfwriter/writer.h"
 #include "platform/dialogs.h"
 #include "platform/printing.h"
 #include "platform/random.h"
-#include "platform/services.h"
+#include "app/services.h"
 #include "platform/shell.h"
 
 #include <QList>
@@ -88,9 +90,9 @@ struct FakeServices {
     int endProgramCalls = 0;
     FakeLauncher launcher;
     // The real printing: the PDF Writer saves into the test's folders, and asks these dialogs.
-    platform::SystemPrinting printing{dialogs};
+    platform::SystemPrinting printing{{pdfwriter::AsPrinter(dialogs)}};
 
-    platform::Services services();
+    app::Services services();
 };
 
 } // namespace testing

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     }
     testing::FakeServices fakes;
     platform::PosixLauncher launcher(QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
-    platform::Services services = fakes.services();
+    app::Services services = fakes.services();
     services.launcher = &launcher;
     Form1 window(services);
     for (const QString& file : arguments.mid(1))

@@ -1,4 +1,4 @@
-#include "platform/commandline.h"
+#include "app/commandline.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace platform {
+namespace app {
 
 namespace {
 
@@ -72,4 +72,4 @@ QStringList RawArguments(int argc, char** argv) {
     return arguments;
 }
 
-} // namespace platform
+} // namespace app

@@ -11,7 +11,4 @@ inline const QString ProductName = QStringLiteral("Pellarine");
 // a blank loses at least its last word, a name without one is kept whole.
 QString TitleFromProductName(const QString& name);
 
-void SetApplicationTitle();
-QString ApplicationTitle();
-
 } // namespace apptitle

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <functional>
 
-namespace platform {
+namespace app {
 
 // One running copy of the program per user takes the files of later starts. The copy holding
 // the lock file serves a local socket beside it; a later start hands its paths over that socket
@@ -45,4 +45,4 @@ private:
     QList<QStringList> waiting;
 };
 
-} // namespace platform
+} // namespace app

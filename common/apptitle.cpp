@@ -1,13 +1,6 @@
-#include "platform/apptitle.h"
+#include "common/apptitle.h"
 
 namespace apptitle {
-
-namespace {
-QString& Stored() {
-    static QString title = ProductName;
-    return title;
-}
-} // namespace
 
 QString TitleFromProductName(const QString& name) {
     QString s = name;
@@ -18,9 +11,5 @@ QString TitleFromProductName(const QString& name) {
     }
     return s;
 }
-
-void SetApplicationTitle() { Stored() = TitleFromProductName(ProductName); }
-
-QString ApplicationTitle() { return Stored(); }
 
 } // namespace apptitle

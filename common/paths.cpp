@@ -1,4 +1,4 @@
-#include "convert/paths.h"
+#include "common/paths.h"
 
 #include "platform/eventloop.h"
 #include "platform/failure.h"
@@ -28,7 +28,7 @@ QString GetFileNamePart(const QString& path, Flavour flavour) {
     return path.mid(path.lastIndexOf(Separator(flavour)) + 1);
 }
 
-QString FixPathBackslashes(const QString& path, Flavour flavour) {
+QString FixPathSeparators(const QString& path, Flavour flavour) {
     const QChar separator = Separator(flavour);
     const QString doubled(2, separator);
     if (!path.startsWith(separator))

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace platform {
+namespace app {
 
 // What the program was asked to do on its command line.
 struct CommandLine {
@@ -27,4 +27,4 @@ CommandLine ParseCommandLine(const QStringList& arguments);
 // The arguments as the system passed them, before any Qt object exists.
 QStringList RawArguments(int argc, char** argv);
 
-} // namespace platform
+} // namespace app

@@ -43,33 +43,37 @@ QString ReportText(const QString& label, int step, const QString& description);
 void ShowErrorReport(platform::Dialogs& dialogs, QWidget* owner, const QString& label, int step,
                      const QString& description);
 
+// How a guarded procedure tells of a failure: the statement's step and the failure's words.
+using Report = std::function<void(int step, const QString& description)>;
+
+// A Report that shows each failure as the error report of the procedure `label`.
+Report Showing(platform::Dialogs& dialogs, QWidget* owner, const QString& label);
+
 // Runs one guarded procedure. Each call is one statement carrying its step number: a failure
 // inside it is reported and the procedure goes on with its next statement.
 //
 //     errorreport::Guarded g(dialogs, this, labels::FormLoad);
 //     g.run(100, [&] { ApplySkin(); });
-//     if (g.test(146, [&] { return Option1->isChecked(); })) ... // a failing test counts as true
+//     if (g.holdsOrFails(146, [&] { return Option1->isChecked(); })) ...
 class Guarded {
 public:
-    Guarded(platform::Dialogs& dialogs, QWidget* owner, QString label);
+    explicit Guarded(Report report);
+    Guarded(platform::Dialogs& dialogs, QWidget* owner, const QString& label);
 
     // Runs the statement; returns false when it failed (and was reported).
     bool run(int step, const std::function<void()>& statement);
 
-    // Evaluates a condition; a failure is reported and taken as true, so the procedure
-    // continues with the branch that the condition would have taken when it held.
-    bool test(int step, const std::function<bool()>& condition);
+    // Evaluates a condition: true when it holds, and also when evaluating it failed (the
+    // failure is reported), so the procedure continues with the branch that the condition would
+    // have taken when it held.
+    bool holdsOrFails(int step, const std::function<bool()>& condition);
 
     // How many failures this procedure has reported so far, and the description of the last.
     int failures() const { return failureCount; }
     const QString& lastDescription() const { return last; }
 
 private:
-    bool guard(int step, const std::function<void()>& statement);
-
-    platform::Dialogs& dialogs;
-    QWidget* owner;
-    QString label;
+    Report report;
     int failureCount = 0;
     QString last;
 };

@@ -3,11 +3,10 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace batch {
 
-// The words of a command line: separated by blanks and tabs; double quotes group blanks into a
-// word and are themselves dropped. Shared by the launcher and the batch interpreter, so a
-// parameter line means the same to both.
+// The words of a batch file's line: separated by blanks and tabs; double quotes group blanks
+// into a word and are themselves dropped, so "" is an empty word.
 inline std::vector<std::string> SplitCommandWords(const std::string& line) {
     std::vector<std::string> words;
     std::string word;
@@ -32,4 +31,4 @@ inline std::vector<std::string> SplitCommandWords(const std::string& line) {
     return words;
 }
 
-} // namespace platform
+} // namespace batch

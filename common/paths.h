@@ -25,7 +25,12 @@ QString GetFileNamePart(const QString& path, Flavour flavour = Native);
 // Collapses doubled separators in one left-to-right pass over non-overlapping pairs (so three
 // in a row become two). A leading run of separators is taken whole: on Windows it is a network
 // path and becomes exactly two; on POSIX it is the root and becomes one.
-QString FixPathBackslashes(const QString& path, Flavour flavour = Native);
+QString FixPathSeparators(const QString& path, Flavour flavour = Native);
+
+// FixPathSeparators for Windows paths, whose separator is the backslash.
+inline QString FixPathBackslashes(const QString& path) {
+    return FixPathSeparators(path, Flavour::Windows);
+}
 
 // True when the path names an existing folder (with or without a trailing separator). Never
 // fails; anything that cannot be examined gives false.

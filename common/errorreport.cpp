@@ -1,4 +1,4 @@
-#include "platform/errorreport.h"
+#include "common/errorreport.h"
 
 #include "platform/dialogs.h"
 #include "platform/failure.h"
@@ -17,26 +17,30 @@ void ShowErrorReport(platform::Dialogs& dialogs, QWidget* owner, const QString& 
                        platform::Icon::Warning);
 }
 
-Guarded::Guarded(platform::Dialogs& dialogs_, QWidget* owner_, QString label_)
-    : dialogs(dialogs_), owner(owner_), label(std::move(label_)) {}
+Report Showing(platform::Dialogs& dialogs, QWidget* owner, const QString& label) {
+    return [&dialogs, owner, label](int step, const QString& description) {
+        ShowErrorReport(dialogs, owner, label, step, description);
+    };
+}
 
-bool Guarded::guard(int step, const std::function<void()>& statement) {
+Guarded::Guarded(Report report_) : report(std::move(report_)) {}
+
+Guarded::Guarded(platform::Dialogs& dialogs, QWidget* owner, const QString& label)
+    : Guarded(Showing(dialogs, owner, label)) {}
+
+bool Guarded::run(int step, const std::function<void()>& statement) {
     const std::optional<platform::Failure> failure = platform::Caught(statement);
     if (!failure)
         return true;
     ++failureCount;
     last = failure->description;
-    ShowErrorReport(dialogs, owner, label, step, last);
+    report(step, last);
     return false;
 }
 
-bool Guarded::run(int step, const std::function<void()>& statement) {
-    return guard(step, statement);
-}
-
-bool Guarded::test(int step, const std::function<bool()>& condition) {
+bool Guarded::holdsOrFails(int step, const std::function<bool()>& condition) {
     bool result = true;
-    guard(step, [&] { result = condition(); });
+    run(step, [&] { result = condition(); });
     return result;
 }
 

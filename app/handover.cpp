@@ -1,4 +1,4 @@
-#include "platform/handover.h"
+#include "app/handover.h"
 
 #include <QDataStream>
 #include <QDeadlineTimer>
@@ -7,7 +7,7 @@
 #include <QThread>
 #include <utility>
 
-namespace platform {
+namespace app {
 
 namespace {
 
@@ -110,4 +110,4 @@ void HandOver::deliver(const QStringList& paths) {
     QTimer::singleShot(0, &server, [receiver = receiver, paths] { receiver(paths); });
 }
 
-} // namespace platform
+} // namespace app

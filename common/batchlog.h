@@ -5,7 +5,7 @@
 // The log the batch interpreter keeps beside a batch file (its name with ".log"): for every
 // line run, the command, what it printed and its exit status, each line starting with a mark;
 // before them, notes about the run as a whole.
-namespace platform::batchlog {
+namespace batchlog {
 
 inline constexpr const char* CommandMark = "> ";
 inline constexpr const char* OutputMark = "| ";
@@ -18,4 +18,4 @@ inline constexpr std::size_t HeadBytes = 16 * 1024;
 inline constexpr std::size_t TailBytes = 16 * 1024;
 inline constexpr std::size_t LongestLine = 1024;
 
-} // namespace platform::batchlog
+} // namespace batchlog

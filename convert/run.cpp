@@ -1,0 +1,148 @@
+#include "convert/run.h"
+
+#include "common/errorreport.h"
+#include "common/paths.h"
+#include "convert/rasterise.h"
+#include "convert/runlock.h"
+#include "platform/eventloop.h"
+#include "platform/failure.h"
+#include "platform/filesystem.h"
+
+#include <QDir>
+
+namespace run {
+
+namespace {
+
+// What tells two failures of a run apart: the number and the folder or file it is about; for
+// a failure about no place, the statement and its description.
+QString CauseOf(int step, const platform::Failure& failure) {
+    const QString number = QString::number(failure.number) + QLatin1Char('|');
+    return failure.about.isEmpty()
+               ? number + QString::number(step) + QLatin1Char('|') + failure.description
+               : number + QDir::cleanPath(failure.about);
+}
+
+} // namespace
+
+Conversion::Conversion(JobSource jobs_, Equipment equipment_, QObject* parent)
+    : QObject(parent), jobs(std::move(jobs_)), equipment(std::move(equipment_)) {}
+
+Conversion::~Conversion() = default;
+
+void Conversion::stopAfterCurrentItem() { stopRequested = true; }
+
+void Conversion::abandon() { abandoned = true; }
+
+void Conversion::run() {
+    // Whatever escapes the steps below ends the run with its report, never the window.
+    const std::optional<platform::Failure> unexpected = platform::Caught([this] {
+        if (const QString refused = refusal(); !refused.isEmpty()) {
+            finish(refused, {});
+            return;
+        }
+        const QString notPrepared = prepare();
+        if (!abandoned)
+            convertItems(notPrepared);
+    });
+    lock.reset();
+    if (unexpected)
+        emit failed(0, unexpected->description);
+}
+
+QString Conversion::refusal() {
+    errorreport::Guarded g([this](int step, const QString& description) {
+        emit failed(step, description);
+    });
+    if (g.holdsOrFails(104, [&] { return jobs.count() == 0; }))
+        return NoFiles;
+    const item::Destination destination = jobs.destination();
+    if (g.holdsOrFails(106, [&] {
+            return !destination.besideSource && !paths::FolderExists(destination.folderText);
+        }))
+        return NoFolder;
+    if (g.holdsOrFails(106, [&] {
+            return !destination.besideSource && !platform::FolderIsWritable(destination.folderText);
+        }))
+        return FolderNotWritable(destination.folderText);
+    return {};
+}
+
+QString Conversion::prepare() {
+    errorreport::Guarded g([this](int step, const QString& description) {
+        emit failed(step, description);
+    });
+    QString notPrepared;
+    const auto step = [&](int number, const std::function<void()>& statement) {
+        if (notPrepared.isEmpty() && !g.run(number, statement))
+            notPrepared = g.lastDescription();
+    };
+    // Another window of this user may be converting: the PDF Writer's values, and maybe the
+    // working folder, are ours too, so wait for it, the window served meanwhile.
+    step(108, [&] {
+        lock = LockConversions([this] {
+            emit waitingForOther();
+            return !abandoned && !stopRequested;
+        });
+        if (!lock && !abandoned)
+            notPrepared = StoppedByUser;
+    });
+    if (abandoned)
+        return {};
+    QString batchText;
+    g.run(110, [&] { batchText = rasterise::BatchText(jobs.quality()); });
+    step(112, [&] {
+        if (!rasterise::GhostscriptFound())
+            platform::Raise(platform::errors::FileNotFound, rasterise::NoGhostscript);
+        runFiles = rasterise::PrepareWorkingFolder(equipment.applicationFolder);
+    });
+    step(114, [&] { rasterise::WriteBatchFile(batchText, runFiles); });
+    return notPrepared;
+}
+
+void Conversion::reportItemFailure(int step, const platform::Failure& failure) {
+    // One cause, one box: a failure like the one just shown is only counted.
+    const QString cause = CauseOf(step, failure);
+    if (cause == lastCause)
+        return;
+    lastCause = cause;
+    emit failed(step, failure.description);
+}
+
+void Conversion::convertItems(const QString& notPrepared) {
+    const item::Tools tools{
+        equipment.launcher,    equipment.printers,
+        equipment.printing,    runFiles,
+        equipment.timeLimitMs, equipment.memoryLimitBytes,
+        [this](int step, const platform::Failure& failure) { reportItemFailure(step, failure); }};
+    // The loop's bound is the count at the start: rows added meanwhile wait for the next run.
+    const int n = jobs.count();
+    QList<Failed> noPdf;
+    WrittenPdfs written;
+    QList<Replaced> replaced;
+    for (int i = 1; i <= n; ++i) {
+        const QString source = i <= jobs.count() ? jobs.text(i) : QString();
+        if (!notPrepared.isEmpty() || stopRequested) {
+            noPdf.append({source, stopRequested ? StoppedByUser : notPrepared});
+            continue;
+        }
+        emit itemStarted(i, jobs.count(), source);
+        platform::Yield();
+        // The output options are read anew for every item.
+        const item::Outcome outcome = item::ConvertItem(source, jobs.destination(), tools);
+        emit itemDone(i, source, outcome.converted);
+        if (!outcome.converted)
+            noPdf.append({source, outcome.reason});
+        else if (const auto earlier = written.note(outcome.output, source))
+            replaced.append({outcome.output, source, *earlier});
+    }
+    finish(ClosingMessage(n, noPdf, replaced), ClosingDetails(noPdf));
+}
+
+void Conversion::finish(const QString& message, const QString& details) {
+    // Other windows may go on while this one tells how the run went.
+    lock.reset();
+    emit finished(message, details);
+}
+
+} // namespace run

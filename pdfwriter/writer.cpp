@@ -1,0 +1,86 @@
+#include "pdfwriter/writer.h"
+
+#include "common/paths.h"
+#include "common/pdfwriterkeys.h"
+#include "pdfwriter/pdffile.h"
+#include "platform/dialogs.h"
+#include "platform/failure.h"
+#include "platform/filesystem.h"
+#include "platform/printing.h"
+#include "platform/registry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageSize>
+
+namespace pdfwriter {
+
+namespace {
+
+using platform::Native;
+
+QByteArray ReadJpeg(const QString& jpegPath) {
+    QFile file(jpegPath);
+    if (!file.open(QIODevice::ReadOnly))
+        platform::Raise(platform::errors::FileNotFound,
+                        QStringLiteral("The picture %1 cannot be read: %2")
+                            .arg(Native(jpegPath), file.errorString()));
+    return file.readAll();
+}
+
+std::optional<QString> Value(const QString& name) {
+    return platform::ReadUserRegistryString(pdfwriterkeys::Key(), name);
+}
+
+} // namespace
+
+QSize PaperPoints(const JpegFacts& facts) {
+    const QString paper = Value(PaperValue()).value_or(QString()).trimmed();
+    if (paper.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::A4).sizePoints();
+    if (paper.compare(QLatin1String("Letter"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::Letter).sizePoints();
+    return {facts.width, facts.height};
+}
+
+void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
+    const QByteArray jpeg = ReadJpeg(jpegPath);
+    const std::optional<JpegFacts> facts = ReadJpegFacts(jpeg);
+    if (!facts || !JpegIsComplete(jpeg))
+        platform::Raise(platform::errors::InvalidPicture,
+                        QStringLiteral("The picture %1 is not a complete JPEG image that can be "
+                                       "printed.")
+                            .arg(Native(jpegPath)));
+    const PdfOrigin origin{QCoreApplication::applicationName(), pdfwriterkeys::PrinterName(),
+                           QDateTime::currentDateTime()};
+    const QByteArray pdf = OnePagePdf(jpeg, *facts, PaperPoints(*facts), origin);
+    try {
+        platform::ReplaceFileWith(target, pdf);
+    } catch (const platform::Failure& failure) {
+        platform::RaiseAbout(QFileInfo(target).absolutePath(), failure.number,
+                             QStringLiteral("The PDF file %1 cannot be saved: %2")
+                                 .arg(Native(target), failure.description));
+    }
+}
+
+void PrintOnPdfWriter(platform::Dialogs& dialogs, const QString& jpegPath) {
+    const QString target = Value(pdfwriterkeys::OutputFileValue()).value_or(QString());
+    const bool ask =
+        Value(pdfwriterkeys::BypassSaveAsValue()) != QStringLiteral("1") || target.isEmpty();
+    const QString chosen =
+        ask ? dialogs.saveFile(nullptr, QStringLiteral("Save PDF File As"),
+                               target.isEmpty() ? QDir::homePath() + QStringLiteral("/Untitled.pdf")
+                                                : target)
+            : target;
+    if (!chosen.isEmpty())
+        SaveJpegAsPdf(jpegPath, chosen);
+}
+
+platform::VirtualPrinter AsPrinter(platform::Dialogs& dialogs) {
+    return {pdfwriterkeys::PrinterName(),
+            [&dialogs](const QString& jpegPath) { PrintOnPdfWriter(dialogs, jpegPath); }};
+}
+
+} // namespace pdfwriter

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include "pdfwriter/jpeg.h"
+
+namespace platform {
+class Dialogs;
+struct VirtualPrinter;
+} // namespace platform
+
+// Our own "Marrowind PDF Writer": the virtual printer that saves what is printed on it as a
+// PDF, steered by two values of the user's registry (see common/pdfwriterkeys.h).
+namespace pdfwriter {
+
+// The PDF Writer's own setting of its paper: "A4" or "Letter" for a fixed paper the picture is
+// stretched over; anything else, or nothing, for a page the size of the picture.
+inline QString PaperValue() { return QStringLiteral("Paper"); }
+
+// The PDF Writer's paper for a picture, in points: the fixed paper of its "Paper" setting, or
+// by default the picture itself at one point per pixel, so the page keeps the drawing's shape.
+QSize PaperPoints(const JpegFacts& facts);
+
+// The PDF Writer's job: the JPEG at `jpegPath` as a PDF at `target`. The PDF is written to a
+// temporary file beside the target and renamed into place, so the target never holds a
+// half-written file, an older file there stays until the new one is complete, and a link at the
+// target is replaced rather than followed. Raises a failure (and leaves nothing behind) when the
+// JPEG is unreadable or incomplete or the target cannot be written.
+void SaveJpegAsPdf(const QString& jpegPath, const QString& target);
+
+// The PDF Writer's handling of a job: to "OutputFile" without asking when "BypassSaveAs" is "1",
+// otherwise to the file the user names in a save dialog (nothing when cancelled).
+void PrintOnPdfWriter(platform::Dialogs& dialogs, const QString& jpegPath);
+
+// The PDF Writer as a printer of this machine, asking through `dialogs` when it must ask.
+platform::VirtualPrinter AsPrinter(platform::Dialogs& dialogs);
+
+} // namespace pdfwriter
