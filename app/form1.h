@@ -127,6 +127,11 @@ protected:
 
 private:
     void buildLayout();
+    void buildQualityPanel();
+    void buildJobList();
+    void buildButtonsAndBar();
+    void buildSaveOptions();
+    void finishLayout();
     void connectHandlers();
     void ApplySkin();
     void OpenHomePageAtRandom();

@@ -80,12 +80,14 @@ void Form1::PushButton3_Click() {
     g.run(116,
           [&] { AddFolder::GetSubDirectories2016(collection, true, *services.dialogs, this); });
     const QString pattern = AddFolder::PatternForExtension(answer);
-    for (const QString& entry : collection) {
+    // A tree of thousands of folders must not freeze the window.
+    platform::YieldClock clock;
+    for (const QString& entry : std::as_const(collection)) {
         g.run(122, [&] {
-            for (const QString& path : AddFolder::FilesOfFolder(entry, pattern))
+            for (const QString& path : AddFolder::FilesOfFolder(entry, pattern, clock))
                 AddToList(path);
         });
-        AddFolder::YieldIfDue(); // a tree of thousands of folders must not freeze the window
+        clock.tick();
     }
     g.run(136, [&] { setPointer(Pointer::Default); });
 }

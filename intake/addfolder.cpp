@@ -6,7 +6,6 @@
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 
-#include <QElapsedTimer>
 #include <QSet>
 
 #include <utility>
@@ -23,9 +22,6 @@ constexpr int HiddenSystemFolder = 22;
 constexpr int HiddenSystemJunction = 1046;
 // The attribute value of a hidden file (hidden + archive), which the scan leaves out.
 constexpr int HiddenFile = 34;
-
-// Longest stretch the file listing runs before it lets the window serve its events.
-constexpr qint64 ListingSliceMs = 25;
 
 bool IsHiddenSystem(int value) {
     return value == HiddenSystemFolder || value == HiddenSystemJunction;
@@ -50,91 +46,82 @@ bool TooLong(const QString& text) {
 
 } // namespace
 
-void YieldIfDue() {
-    thread_local QElapsedTimer sinceYield;
-    if (!sinceYield.isValid()) {
-        sinceYield.start();
-    } else if (sinceYield.elapsed() >= ListingSliceMs) {
-        platform::Yield();
-        sinceYield.restart();
-    }
-}
-
 namespace {
 
 // The files of one folder (with a separator added when missing) matching the pattern.
-QList<platform::FolderEntry> ListFiles(const QString& folder, const QString& pattern) {
+QList<platform::FolderEntry> ListFiles(const QString& folder, const QString& pattern,
+                                       platform::YieldClock& clock) {
     QString d = folder;
     if (!d.endsWith(paths::Separator()))
         d += paths::Separator();
-    return platform::ListFolder(d, pattern, YieldIfDue);
+    return platform::ListFolder(d, pattern, [&clock] { clock.tick(); });
 }
 
-// Collects one level and, when recursive, all below it; returns how many folders it appended.
-qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
-                  QWidget* owner, Visited& visited) {
-    errorreport::Guarded g(dialogs, owner, errorreport::labels::GetSubDirectories2016);
-    const QChar separator = paths::Separator();
-    // Steps 100 and 104: the next level starts empty.
-    SubFolderCollection next;
+// What a level's scan does with one of its folders.
+enum class Verdict {
+    Read,   // kept, and its sub-folders are read
+    Keep,   // kept as it is, its sub-folders not read
+    Pass,   // passed over: reached before in this scan
+};
 
-    // Step 106. Entries may be dropped on the way, so the level is rebuilt from what it held.
-    const SubFolderCollection current = std::exchange(folders, {});
-    folders.reserve(current.size());
-    for (const QString& v : current) {
-        if (g.holdsOrFails(108, [&] { return !paths::FolderExists(v); })) {
-            folders.append(v);
-            continue;
-        }
-        if (g.holdsOrFails(110, [&] { return TooLong(v); })) {
-            folders.append(v);
-            continue;
-        }
-        std::optional<platform::FolderIdentity> identity;
-        g.run(112, [&] { identity = platform::IdentityOf(v); });
-        g.run(114, [] { platform::Yield(); });
-        // A folder reached a second time, through a link or a link to an ancestor, is passed
-        // over entirely, its files included: every file is listed once and the scan ends.
-        // The first path that reaches it, link or not, is the one that is read in full.
-        if (identity) {
-            if (visited.contains(*identity))
-                continue;
-            visited.insert(*identity);
-        }
-        folders.append(v);
-        if (g.holdsOrFails(116, [&] {
-                const auto value = platform::FileAttributes(v);
-                return value && IsHiddenSystem(*value) && !IsRootFolder(v);
-            }))
-            continue;
-
-        // Steps 118 to 136: read the sub-folders.
-        try {
-            const QStringList names = platform::ReadSubFolders(v);
-            for (const QString& name : names) {
-                platform::Yield(); // step 120
-                if (TooLong(name) || HasBadChars(name) || name.contains(QLatin1Char('?')) ||
-                    name == QLatin1String(".") || name == QLatin1String(".."))
-                    continue;
-                next.append(v + name + separator); // steps 132, 134
-            }
-        } catch (const platform::Failure& failure) {
-            // Steps 138 to 148: a folder that cannot be read or has gone is dropped quietly.
-            if (failure.number == platform::errors::PermissionDenied ||
-                failure.number == platform::errors::PathNotFound)
-                folders.removeLast();
-        }
+Verdict Examine(const QString& v, errorreport::Guarded& g, Visited& visited) {
+    if (g.holdsOrFails(108, [&] { return !paths::FolderExists(v); }))
+        return Verdict::Keep;
+    if (g.holdsOrFails(110, [&] { return TooLong(v); }))
+        return Verdict::Keep;
+    std::optional<platform::FolderIdentity> identity;
+    g.run(112, [&] { identity = platform::IdentityOf(v); });
+    g.run(114, [] { platform::Yield(); });
+    // A folder reached a second time, through a link or a link to an ancestor, is passed over
+    // entirely, its files included: every file is listed once and the scan ends. The first path
+    // that reaches it, link or not, is the one that is read in full.
+    if (identity) {
+        if (visited.contains(*identity))
+            return Verdict::Pass;
+        visited.insert(*identity);
     }
+    if (g.holdsOrFails(116, [&] {
+            const auto value = platform::FileAttributes(v);
+            return value && IsHiddenSystem(*value) && !IsRootFolder(v);
+        }))
+        return Verdict::Keep;
+    return Verdict::Read;
+}
 
-    // Step 150: the deeper levels are appended to `next` itself.
-    qsizetype deeper = 0;
-    if (recursive && !next.isEmpty())
-        g.run(150, [&] { deeper = Collect(next, true, dialogs, owner, visited); });
+// Adds the sub-folders of `v` to `next`. Answers false when `v` cannot be read for want of
+// permission or because it has gone: it is then dropped without a word. Any other failure is
+// reported, and `v` kept.
+bool ReadLevelBelow(const QString& v, SubFolderCollection& next, errorreport::Guarded& g) {
+    QStringList names;
+    bool unreadable = false;
+    g.run(118, [&] {
+        try {
+            names = platform::ReadSubFolders(v);
+        } catch (const platform::Failure& failure) {
+            if (failure.number != platform::errors::PermissionDenied &&
+                failure.number != platform::errors::PathNotFound)
+                throw;
+            unreadable = true;
+        }
+    });
+    if (unreadable)
+        return false;
+    for (const QString& name : std::as_const(names)) {
+        platform::Yield();
+        if (TooLong(name) || HasBadChars(name) || name == QLatin1String(".") ||
+            name == QLatin1String(".."))
+            continue;
+        next.append(v + name + paths::Separator());
+    }
+    return true;
+}
 
-    // Steps 152 to 160: take over the next level. The deeper levels at its end were checked
-    // when the level below took them over; checking them again at every level above would
-    // make a deep tree cost the square of its depth.
-    const qsizetype before = folders.size();
+// Appends the next level to `folders`: its own entries when they still exist and are no hidden
+// system folders, then the `deeper` entries at its end as they are. Those were checked when the
+// level below took them over; checking them again at every level above would make a deep tree
+// cost the square of its depth.
+void TakeOver(SubFolderCollection& folders, const SubFolderCollection& next, qsizetype deeper,
+              errorreport::Guarded& g) {
     const qsizetype ownEntries = next.size() - deeper;
     for (qsizetype i = 0; i < next.size(); ++i) {
         const QString& w = next[i];
@@ -151,22 +138,51 @@ qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialog
             }))
             g.run(160, [&] { folders.append(w); });
     }
+}
+
+// Collects one level and, when recursive, all below it; returns how many folders it appended.
+qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
+                  QWidget* owner, Visited& visited) {
+    errorreport::Guarded g(dialogs, owner, errorreport::labels::GetSubDirectories2016);
+    SubFolderCollection next;
+    // Entries may be dropped on the way, so the level is rebuilt from what it held.
+    const SubFolderCollection current = std::exchange(folders, {});
+    folders.reserve(current.size());
+    for (const QString& v : current) {
+        const Verdict verdict = Examine(v, g, visited);
+        if (verdict == Verdict::Pass)
+            continue;
+        folders.append(v);
+        if (verdict == Verdict::Read && !ReadLevelBelow(v, next, g))
+            folders.removeLast();
+    }
+    // The deeper levels are appended to `next` itself.
+    qsizetype deeper = 0;
+    if (recursive && !next.isEmpty())
+        g.run(150, [&] { deeper = Collect(next, true, dialogs, owner, visited); });
+    const qsizetype before = folders.size();
+    TakeOver(folders, next, deeper, g);
     return folders.size() - before;
 }
 
 } // namespace
 
+namespace {
+
 // A name holding "?" may stand for bytes that are not UTF-8, which no path can name again:
 // such a file is kept only when the joined path really names it.
-static bool Reachable(const QString& folder, const QString& name) {
+bool Reachable(const QString& folder, const QString& name) {
     return !name.contains(QLatin1Char('?')) ||
            platform::FileExists(folder + paths::Separator() + name);
 }
 
+} // namespace
+
 QStringList GetFilesInFolder(const QString& folder, const QString& pattern) {
     QStringList kept;
     const QString base = folder.endsWith(paths::Separator()) ? folder.chopped(1) : folder;
-    for (const platform::FolderEntry& entry : ListFiles(folder, pattern))
+    platform::YieldClock clock;
+    for (const platform::FolderEntry& entry : ListFiles(folder, pattern, clock))
         if (entry.regularFile && Reachable(base, entry.name))
             kept.append(entry.name);
     return kept;
@@ -198,13 +214,14 @@ SubFolderCollection NewCollection(const QString& folder) { return {folder + path
 
 QString PatternForExtension(const QString& answer) { return QStringLiteral("*.") + answer; }
 
-QStringList FilesOfFolder(const QString& entry, const QString& pattern) {
+QStringList FilesOfFolder(const QString& entry, const QString& pattern,
+                          platform::YieldClock& clock) {
     QStringList found;
     if (entry.isEmpty())
         return found;
     const QString folder = entry.chopped(1); // without its trailing separator
-    for (const platform::FolderEntry& file : ListFiles(folder, pattern)) {
-        YieldIfDue();
+    for (const platform::FolderEntry& file : ListFiles(folder, pattern, clock)) {
+        clock.tick();
         if (!file.regularFile || file.name.startsWith(QLatin1Char('~')) ||
             !Reachable(folder, file.name))
             continue;
@@ -225,10 +242,11 @@ void AppendFilesOfTree(const QString& folder, const QString& pattern, platform::
                        QWidget* owner, const std::function<void(const QString&)>& append) {
     SubFolderCollection folders = NewCollection(folder);
     GetSubDirectories2016(folders, true, dialogs, owner);
+    platform::YieldClock clock;
     for (const QString& entry : std::as_const(folders)) {
-        for (const QString& path : FilesOfFolder(entry, pattern))
+        for (const QString& path : FilesOfFolder(entry, pattern, clock))
             append(path);
-        YieldIfDue();
+        clock.tick();
     }
 }
 

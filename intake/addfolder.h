@@ -8,7 +8,8 @@ class QWidget;
 
 namespace platform {
 class Dialogs;
-}
+class YieldClock;
+} // namespace platform
 
 // The folder-tree scan shared by "Add All" and the drop: collecting sub-folders level by level,
 // listing files by pattern and testing names and files.
@@ -52,10 +53,9 @@ QString PatternForExtension(const QString& answer);
 // `pattern` that do not start with "~", joined to the folder, that name existing files whose
 // attribute value is not exactly 34 (hidden + archive), with doubled separators collapsed.
 // Files that vanish or cannot be examined meanwhile are left out.
-QStringList FilesOfFolder(const QString& entry, const QString& pattern);
-
-// Serves pending window events when the scan has gone a while (25 ms) without doing so.
-void YieldIfDue();
+// `clock` keeps the window served through a long listing.
+QStringList FilesOfFolder(const QString& entry, const QString& pattern,
+                          platform::YieldClock& clock);
 
 // The whole scan of one folder: collects its tree, then calls `append` for every file of it,
 // folder by folder in collection order, in listing order within a folder. Serves pending window

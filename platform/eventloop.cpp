@@ -14,4 +14,11 @@ void Pause(int ms) {
     loop.exec();
 }
 
+void YieldClock::tick() {
+    if (since.elapsed() < slice)
+        return;
+    Yield();
+    since.restart();
+}
+
 } // namespace platform

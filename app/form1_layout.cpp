@@ -1,0 +1,166 @@
+// The window's fixed layout: every control at its place, in twips.
+#include "app/form1.h"
+
+#include "app/joblist.h"
+#include "app/layout.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTreeView>
+
+using layout::Place;
+
+namespace {
+
+const QString ListTip = QStringLiteral(
+    "Drag and drop files here. Double-click item to remove it. Move | line to right and out of "
+    "window to reveal full names.");
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setFont(layout::ArialFont(11.25, true));
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, Qt::white);
+    button->setPalette(palette);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QGroupBox* MakeFrame(QWidget* parent, const QString& caption) {
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setFlat(false);
+    return frame;
+}
+
+} // namespace
+
+void Form1::buildLayout() {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(layout::Px(8040), layout::Px(8100));
+    setFont(layout::ArialFont(9, true));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    PushButton5 = MakeButton(this, QStringLiteral("Help"));
+    Place(PushButton5, 120, 120, 7800, 405);
+    buildQualityPanel();
+    buildJobList();
+    buildButtonsAndBar();
+    buildSaveOptions();
+    finishLayout();
+}
+
+void Form1::buildQualityPanel() {
+    Frame3 = MakeFrame(this, QStringLiteral("PDF Quality"));
+    Place(Frame3, 120, 4230, 7800, 855);
+    Slider1 = new QSlider(Qt::Horizontal, Frame3);
+    Place(Slider1, 540, 300, 6555, 315);
+    Slider1->setRange(0, 100);
+    Slider1->setSingleStep(1);
+    Slider1->setPageStep(5);
+    Slider1->setTickPosition(QSlider::TicksBelow);
+    Slider1->setTickInterval(1);
+    Label2 = new QLabel(QStringLiteral("Min."), Frame3);
+    Place(Label2, 150, 360, 375, 195);
+    Label3 = new QLabel(QStringLiteral("Max."), Frame3);
+    Place(Label3, 7170, 345, 405, 225);
+}
+
+void Form1::buildJobList() {
+    jobList = new JobListModel(this);
+    ListView1 = new QTreeView(this);
+    Place(ListView1, 120, 630, 7800, 2535);
+    ListView1->setModel(jobList);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setItemsExpandable(false);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setDragEnabled(false);
+    ListView1->setTextElideMode(Qt::ElideNone);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setSectionsMovable(false);
+    ListView1->setFont(layout::ArialFont(9, true));
+    QPalette listColours = ListView1->palette();
+    listColours.setColor(QPalette::Base, palette().color(QPalette::Base));
+    ListView1->setPalette(listColours);
+    ListView1->setToolTip(ListTip);
+    ListView1->setAcceptDrops(true);
+    ListView1->viewport()->setAcceptDrops(true);
+    ListView1->header()->viewport()->setAcceptDrops(true);
+}
+
+void Form1::buildButtonsAndBar() {
+    Creator = new QLabel(this);
+    Place(Creator, 120, 8190, 495, 405);
+    QFont creatorFont(QStringLiteral("MS Sans Serif"));
+    creatorFont.setPixelSize(11);
+    Creator->setFont(creatorFont);
+
+    ProgressBar1 = new QProgressBar(this);
+    Place(ProgressBar1, 120, 7590, 7800, 405);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(true);
+    ProgressBar1->setAlignment(Qt::AlignCenter);
+    ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
+
+    PushButton1 = MakeButton(this, QStringLiteral("Add EPS File(s)"));
+    Place(PushButton1, 120, 3250, 3840, 405);
+    PushButton3 = MakeButton(this, QStringLiteral("Add All EPS File(s) In Folder"));
+    Place(PushButton3, 4080, 3250, 3840, 405);
+    PushButton6 = MakeButton(this, QStringLiteral("Clear List"));
+    Place(PushButton6, 120, 3760, 3840, 405);
+    PushButton7 = MakeButton(this, QStringLiteral("Load Sample/Example Files"));
+    Place(PushButton7, 4080, 3760, 3840, 405);
+    PushButton2 = MakeButton(this, QStringLiteral("Start Converting To PDF"));
+    Place(PushButton2, 120, 7070, 7800, 405);
+}
+
+void Form1::buildSaveOptions() {
+    Frame2 = MakeFrame(this, QStringLiteral("Save Option"));
+    Place(Frame2, 120, 5130, 7800, 1815);
+    Option2 = new QRadioButton(QStringLiteral("Save results in folder of original file"), Frame2);
+    Place(Option2, 240, 1410, 3615, 255);
+    Option1 = new QRadioButton(QStringLiteral("Save results to this folder:"), Frame2);
+    Place(Option1, 240, 300, 3615, 255);
+    Option1->setChecked(true);
+    Frame4 = MakeFrame(Frame2, QString());
+    Place(Frame4, 480, 510, 6840, 810);
+    Text1 = new QLineEdit(Frame4);
+    Place(Text1, 240, 300, 5670, 345);
+    PushButton4 = MakeButton(Frame4, QStringLiteral("..."));
+    Place(PushButton4, 6000, 300, 600, 345);
+}
+
+void Form1::finishLayout() {
+    // Tab order as laid out: the job list first, so it has the focus when the window opens.
+    QWidget* order[] = {ListView1, PushButton1, PushButton3, PushButton6, PushButton7, PushButton2,
+                        Slider1,   PushButton5, Text1,       PushButton4, Option1,     Option2};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    ListView1->setFocus();
+
+    // Hover feedback needs every pointer move, not only those with a button held.
+    setMouseTracking(true);
+    for (QWidget* w : findChildren<QWidget*>()) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
