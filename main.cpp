@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     platform::SystemPrinting printing({pdfwriter::AsPrinter(dialogs)});
     platform::PosixLauncher launcher(platform::ExecutableFolder() +
                                      QStringLiteral("/pellarine-batch"));
-    app::Services services{&dialogs, &shell, &random, &printers, platform::ExecutableFolder(),
+    app::Services services{&dialogs, &shell,    &random,  &printers, platform::ExecutableFolder(),
                            {},       &launcher, &printing};
     services.endProgram = [&] {
         // Every setting is already on disk; nothing needs saving, so leave at once, even from

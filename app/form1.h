@@ -68,8 +68,8 @@ public:
     void Form_EscapePressed();
     // Dropping files from a file manager: only data with local files can be dropped. The drop
     // takes the paths at once and adds them once its event is over.
-    bool ListView1_DragOver(const QMimeData& data);
-    void ListView1_Drop(const QMimeData& data);
+    bool ListView1_DragOver(const QMimeData& dragged);
+    void ListView1_Drop(const QMimeData& dropped);
     void ListView1_RemoveSelected();
     void ListView1_MouseDown();
     void ListView1_ItemClick(const QModelIndex& item);

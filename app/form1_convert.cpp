@@ -37,12 +37,12 @@ void Form1::PushButton2_Click() {
 }
 
 run::JobSource Form1::jobSource() {
-    return {[this] { return ItemCount(); }, [this](int index) { return ItemText(index); },
-            [this] { return Slider1->value(); },
-            [this] {
-                return item::Destination{Text1->text(),
-                                         Option2->isChecked() && !Option1->isChecked()};
-            }};
+    return {
+        [this] { return ItemCount(); }, [this](int index) { return ItemText(index); },
+        [this] { return Slider1->value(); },
+        [this] {
+            return item::Destination{Text1->text(), Option2->isChecked() && !Option1->isChecked()};
+        }};
 }
 
 void Form1::followRun(run::Conversion& conversion) {
@@ -62,8 +62,8 @@ void Form1::followRun(run::Conversion& conversion) {
                 setPointer(Pointer::Default);
                 ProgressBar1->setValue(0);
                 ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
-                services.dialogs->messageBox(this, message, applicationTitle,
-                                             platform::Buttons::Ok, platform::Icon::None, details);
+                services.dialogs->messageBox(this, message, applicationTitle, platform::Buttons::Ok,
+                                             platform::Icon::None, details);
             });
 }
 
@@ -71,7 +71,8 @@ void Form1::followRun(run::Conversion& conversion) {
 void Form1::showItem(int index, int count, const QString& source) {
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton2);
     setPointer(Pointer::Hourglass);
-    g.run(120, [&] { ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * index / count))); });
+    g.run(120,
+          [&] { ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * index / count))); });
     g.run(124, [&] {
         // The bar's text is a format in which "%p", "%v" and "%m" stand for numbers; an
         // invisible word joiner after each "%" of the name keeps the name as it is.

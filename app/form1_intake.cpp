@@ -2,12 +2,12 @@
 #include "app/form1.h"
 
 #include "app/settings.h"
+#include "common/apptitle.h"
+#include "common/errorreport.h"
 #include "intake/adddialog.h"
 #include "intake/addfolder.h"
 #include "intake/dropintake.h"
-#include "common/apptitle.h"
 #include "platform/dialogs.h"
-#include "common/errorreport.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -20,7 +20,6 @@ void Form1::PushButton1_Click() {
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton1);
     QString fileName;
     bool tooMany = false;
-    // Steps 104 to 110 prepare the dialog (title, filter, no preset name); 112 shows it.
     g.run(112, [&] {
         const QStringList chosen =
             services.dialogs->openFiles(this, adddialog::Title, adddialog::Filter);
@@ -56,8 +55,7 @@ void Form1::PushButton3_Click() {
             this,
             QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt "
                            "files, doc for all doc files, etc.)"),
-            applicationTitle,
-            settings::ReadSetting(settings::Extension, QStringLiteral("eps")));
+            applicationTitle, settings::ReadSetting(settings::Extension, QStringLiteral("eps")));
     });
     g.run(100, [&] {
         if (!answer.isEmpty())
@@ -79,7 +77,7 @@ void Form1::PushButton3_Click() {
     g.run(114, [&] { collection = AddFolder::NewCollection(folder); });
     g.run(116,
           [&] { AddFolder::GetSubDirectories2016(collection, true, *services.dialogs, this); });
-    const QString pattern = AddFolder::PatternForExtension(answer);
+    const platform::Wildcard pattern(AddFolder::PatternForExtension(answer));
     // A tree of thousands of folders must not freeze the window.
     platform::YieldClock clock;
     for (const QString& entry : std::as_const(collection)) {
@@ -116,7 +114,9 @@ void Form1::PushButton7_Click() {
         g.run(100, [&] { services.shell->open(samples + QLatin1Char('/')); });
 }
 
-bool Form1::ListView1_DragOver(const QMimeData& data) { return dropintake::AcceptsDrag(data); }
+bool Form1::ListView1_DragOver(const QMimeData& dragged) {
+    return dropintake::AcceptsDrag(dragged);
+}
 
 // The list only records paths and the source must keep its files, so a drag is only ever taken
 // as a copy: a source that is told its files were moved deletes them.
@@ -132,25 +132,27 @@ void Form1::listDragAndDrop(QDropEvent& event) {
         ListView1_Drop(*event.mimeData());
 }
 
-void Form1::ListView1_Drop(const QMimeData& data) {
+void Form1::ListView1_Drop(const QMimeData& dropped) {
     // The dropped data lives only as long as the drop event, so the paths are taken now; the
     // work (a folder scan may be long) waits until the event is over, so that the source's
     // drag ends at once.
     QStringList unusable;
-    const QStringList paths = dropintake::DroppedPaths(data, &unusable);
+    const QStringList paths = dropintake::DroppedPaths(dropped, &unusable);
     QTimer::singleShot(0, this, [this, paths, unusable] { takeDrop(paths, unusable); });
 }
 
 void Form1::takeDrop(const QStringList& paths, QStringList unusable) {
-    // A drop has no error report of its own; paths that cannot be examined are skipped inside,
-    // and nothing may escape into the event loop.
-    try {
+    // A drop has no error report of its own; paths that cannot be examined are skipped inside.
+    // Whatever else stops it is told, with the files found so far listed.
+    const std::optional<platform::Failure> failure = platform::Caught([&] {
         unusable += dropintake::DropPaths(paths, *services.dialogs, this,
                                           [this](const QString& path) { AddToList(path); });
-    } catch (const std::exception&) {
-    }
-    const QString message = dropintake::UnusableMessage(unusable);
+    });
+    QString message = dropintake::UnusableMessage(unusable);
+    if (failure)
+        message += (message.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) +
+                   QStringLiteral("Not everything dropped could be added: ") + failure->description;
     if (!message.isEmpty())
-        services.dialogs->messageBox(this, message, applicationTitle,
-                                     platform::Buttons::Ok, platform::Icon::None);
+        services.dialogs->messageBox(this, message, applicationTitle, platform::Buttons::Ok,
+                                     platform::Icon::None);
 }

@@ -2,8 +2,8 @@
 #include "app/form1.h"
 
 #include "app/joblist.h"
-#include "platform/cursorfile.h"
 #include "common/errorreport.h"
+#include "platform/cursorfile.h"
 
 #include <QItemSelectionModel>
 #include <QTreeView>

@@ -2,10 +2,11 @@
 #include "app/form1.h"
 
 #include "app/settings.h"
+#include "common/apptitle.h"
 #include "intake/addfolder.h"
 #include "intake/dropintake.h"
-#include "common/apptitle.h"
 #include "platform/dialogs.h"
+#include "platform/failure.h"
 
 #include <QTimer>
 
@@ -20,21 +21,24 @@ void Form1::OpenFiles(const QStringList& paths) {
     // Folders are scanned as "Add All" scans them, with the extension entered there last.
     QStringList missing;
     setPointer(Pointer::Hourglass);
-    try {
+    const std::optional<platform::Failure> failure = platform::Caught([&] {
         const QString extension = settings::ReadSetting(settings::Extension, QStringLiteral("eps"));
         missing = dropintake::DropPaths(
             paths, *services.dialogs, this, [this](const QString& file) { AddToList(file); },
             AddFolder::PatternForExtension(extension));
-    } catch (const std::exception&) {
-        // What the scan could not report itself leaves the files found so far listed.
-    }
+    });
     setPointer(Pointer::Default);
+    QString message;
     if (!missing.isEmpty())
-        services.dialogs->messageBox(
-            this,
-            QStringLiteral("These files or folders were not found and have not been added:\r\r") +
-                missing.join(QLatin1Char('\r')),
-            applicationTitle, platform::Buttons::Ok, platform::Icon::Warning);
+        message = QStringLiteral("These files or folders were not found and have not been "
+                                 "added:\r\r") +
+                  missing.join(QLatin1Char('\r'));
+    if (failure)
+        message += (message.isEmpty() ? QString() : QStringLiteral("\r\r")) +
+                   QStringLiteral("Not every file named could be added: ") + failure->description;
+    if (!message.isEmpty())
+        services.dialogs->messageBox(this, message, applicationTitle, platform::Buttons::Ok,
+                                     platform::Icon::Warning);
 }
 
 void Form1::ShowInFront() {

@@ -2,10 +2,10 @@
 #include "app/form1.h"
 
 #include "app/settings.h"
-#include "help/help.h"
 #include "common/apptitle.h"
-#include "platform/dialogs.h"
 #include "common/errorreport.h"
+#include "help/help.h"
+#include "platform/dialogs.h"
 #include "platform/failure.h"
 
 #include <QGroupBox>
@@ -43,8 +43,8 @@ void Form1::showWhenIdle(const QString& text) {
             QTimer::singleShot(ButtonReleasePollMs, this, [this, text] { showWhenIdle(text); });
             return;
         }
-        services.dialogs->messageBox(this, text, applicationTitle,
-                                     platform::Buttons::Ok, platform::Icon::None);
+        services.dialogs->messageBox(this, text, applicationTitle, platform::Buttons::Ok,
+                                     platform::Icon::None);
     });
 }
 

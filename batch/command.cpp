@@ -1,9 +1,9 @@
 #include "batch/command.h"
 
+#include "batch/commandwords.h"
 #include "batch/processes.h"
 #include "batch/signals.h"
 #include "common/batchlog.h"
-#include "batch/commandwords.h"
 
 #include <algorithm>
 #include <cctype>
@@ -84,7 +84,7 @@ std::vector<std::string> ScriptInterpreter(const std::string& path) {
 // behind a note of how much was left out.
 class OutputLog {
 public:
-    explicit OutputLog(std::FILE* log) : log(log) {}
+    explicit OutputLog(std::FILE* file) : log(file) {}
 
     void take(const char* data, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i) {

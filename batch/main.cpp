@@ -25,9 +25,11 @@
 #include "batch/signals.h"
 #include "common/batchlog.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -76,12 +78,14 @@ int main(int argc, char** argv) {
     ::unlink(logPath.c_str());
     const int logFd = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     std::FILE* log = logFd >= 0 ? ::fdopen(logFd, "w") : nullptr;
-    if (!log)
-        log = stderr;
+    if (!log) {
+        std::fprintf(stderr, "The log %s cannot be made: %s\n", logPath.c_str(),
+                     std::strerror(errno));
+        return batchlog::NoLogStatus;
+    }
 
     const batch::Context context{log, folder, batch::ProbeConfinement()};
-    std::fprintf(log, "%s%s\n", batchlog::NoteMark,
-                 context.confinement.describe().c_str());
+    std::fprintf(log, "%s%s\n", batchlog::NoteMark, context.confinement.describe().c_str());
     batch::RemoveLeftOverTemporaryFolders(folder);
     // Read whole before anything runs, so that no command can add lines to its own run.
     std::vector<std::string> lines;
@@ -93,7 +97,6 @@ int main(int argc, char** argv) {
         if (lineResult >= 0)
             result = lineResult;
     }
-    if (log != stderr)
-        std::fclose(log);
+    std::fclose(log);
     return result;
 }

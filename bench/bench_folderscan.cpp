@@ -57,7 +57,7 @@ double TimeFind(const QString& root, int& count) {
     QProcess find;
     find.start(QStringLiteral("find"), {root, QStringLiteral("-type"), QStringLiteral("f")});
     find.waitForFinished(-1);
-    const double ms = clock.nsecsElapsed() / 1e6;
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     count = int(find.readAllStandardOutput().count('\n'));
     return ms;
 }
@@ -75,7 +75,7 @@ double TimeScan(const QString& root, qint64& longestGapMs, int& count) {
         clock.start();
         AddFolder::AppendFilesOfTree(root, QStringLiteral("*.*"), dialogs, nullptr,
                                      [&](const QString&) { ++count; });
-        ms = clock.nsecsElapsed() / 1e6;
+        ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         gaps.stop();
         QCoreApplication::quit();
     });
@@ -99,7 +99,7 @@ double TimeWindowScan(const QString& root, qint64& longestGapMs, int& count) {
     QElapsedTimer clock;
     clock.start();
     form.PushButton3_Click();
-    const double ms = clock.nsecsElapsed() / 1e6;
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     gaps.stop();
     longestGapMs = gaps.longestMs();
     count = form.ItemCount();
@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
     const Tree tree = QDir(root).exists() ? Tree{top + top * subs, (top + top * subs) * perFolder}
                                           : Generate(root, top, subs, perFolder);
     std::printf("tree: %d folders, %d files (generated in %.0f ms)\n", tree.folders, tree.files,
-                clock.elapsed() * 1.0);
+                static_cast<double>(clock.elapsed()));
 
     int found = 0;
     TimeFind(root, found); // warm the caches

@@ -38,7 +38,7 @@ void Measure(testing::FakeServices& fakes, const QString& jpeg, const QString& f
         pdfoutput::SetPdfWriterOutput(folder + QStringLiteral("/page%1.pdf").arg(i));
         pdfoutput::SelectPdfWriter(fakes.printers, fakes.printing);
         pdfoutput::PrintJpegToPdf(fakes.printing, jpeg);
-        ms.push_back(clock.nsecsElapsed() / 1e6);
+        ms.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
     }
     std::sort(ms.begin(), ms.end());
     double sum = 0;

@@ -12,6 +12,10 @@ inline constexpr const char* OutputMark = "| ";
 inline constexpr const char* StatusMark = "= ";
 inline constexpr const char* NoteMark = "# ";
 
+// The interpreter's exit status when it cannot make its log: it then runs nothing, since what
+// the commands printed and how they ended could not be told.
+inline constexpr int NoLogStatus = 125;
+
 // What a command prints is kept up to these sizes: the first HeadBytes, then the last
 // TailBytes. A line longer than LongestLine is cut there.
 inline constexpr std::size_t HeadBytes = 16 * 1024;

@@ -1,8 +1,8 @@
 #include "convert/pdfoutput.h"
 
+#include "common/pdfwriterkeys.h"
 #include "platform/dialogs.h"
 #include "platform/failure.h"
-#include "common/pdfwriterkeys.h"
 #include "platform/printing.h"
 #include "platform/registry.h"
 
@@ -62,8 +62,8 @@ QString PdfWriterMissingText() {
 void CheckPdfWriterInstalled(platform::Printers& printers, platform::Dialogs& dialogs,
                              QWidget* owner, const QString& caption) {
     if (!IsInstalled(printers))
-        dialogs.messageBox(owner, PdfWriterMissingText(), caption,
-                           platform::Buttons::Ok, platform::Icon::None);
+        dialogs.messageBox(owner, PdfWriterMissingText(), caption, platform::Buttons::Ok,
+                           platform::Icon::None);
 }
 
 } // namespace pdfoutput

@@ -1,7 +1,7 @@
 #include "convert/rasterise.h"
 
-#include "common/paths.h"
 #include "common/batchlog.h"
+#include "common/paths.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -259,7 +259,10 @@ Rasterisation Judge(int ended, const QString& launchFailure) {
     if (IsFile(CurrentEpsPath()))
         // The batch file ended without reaching its last line: the interpreter itself failed.
         return {Rasterised::BatchFailed,
-                QStringLiteral("the batch interpreter ended with status %1").arg(ended)};
+                ended == batchlog::NoLogStatus
+                    ? QStringLiteral("the batch interpreter cannot write its log %1")
+                          .arg(Native(BatchLogPath()))
+                    : QStringLiteral("the batch interpreter ended with status %1").arg(ended)};
     const std::optional<LoggedCommand> gs = GhostscriptEntry();
     if (gs && (gs->status == 126 || gs->status == 127))
         return {Rasterised::NotStarted, ErrorLine(*gs)};

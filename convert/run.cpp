@@ -51,9 +51,8 @@ void Conversion::run() {
 }
 
 QString Conversion::refusal() {
-    errorreport::Guarded g([this](int step, const QString& description) {
-        emit failed(step, description);
-    });
+    errorreport::Guarded g(
+        [this](int step, const QString& description) { emit failed(step, description); });
     if (g.holdsOrFails(104, [&] { return jobs.count() == 0; }))
         return NoFiles;
     const item::Destination destination = jobs.destination();
@@ -69,9 +68,8 @@ QString Conversion::refusal() {
 }
 
 QString Conversion::prepare() {
-    errorreport::Guarded g([this](int step, const QString& description) {
-        emit failed(step, description);
-    });
+    errorreport::Guarded g(
+        [this](int step, const QString& description) { emit failed(step, description); });
     QString notPrepared;
     const auto step = [&](int number, const std::function<void()>& statement) {
         if (notPrepared.isEmpty() && !g.run(number, statement))
@@ -111,9 +109,12 @@ void Conversion::reportItemFailure(int step, const platform::Failure& failure) {
 
 void Conversion::convertItems(const QString& notPrepared) {
     const item::Tools tools{
-        equipment.launcher,    equipment.printers,
-        equipment.printing,    runFiles,
-        equipment.timeLimitMs, equipment.memoryLimitBytes,
+        equipment.launcher,
+        equipment.printers,
+        equipment.printing,
+        runFiles,
+        equipment.timeLimitMs,
+        equipment.memoryLimitBytes,
         [this](int step, const platform::Failure& failure) { reportItemFailure(step, failure); }};
     // The loop's bound is the count at the start: rows added meanwhile wait for the next run.
     const int n = jobs.count();

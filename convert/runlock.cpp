@@ -1,10 +1,10 @@
 #include "convert/runlock.h"
 
+#include "common/pdfwriterkeys.h"
 #include "convert/rasterise.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/folderlock.h"
-#include "common/pdfwriterkeys.h"
 #include "platform/registry.h"
 
 #include <QDir>

@@ -91,9 +91,11 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
         outcome.result = started.code;
         outcome.processId = started.processId;
         outcome.reason = started.reason;
-    } catch (...) {
+    } catch (const std::exception& failure) {
+        // Nothing escapes: the start counts as failed, and says why.
         outcome.result = platform::launch::OutOfResources;
         outcome.processId = 0;
+        outcome.reason = QString::fromLocal8Bit(failure.what());
     }
     if (outcome.result >= 0 && outcome.result <= 32)
         outcome.error = LaunchErrorFor(outcome.result);

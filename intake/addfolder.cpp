@@ -49,7 +49,7 @@ bool TooLong(const QString& text) {
 namespace {
 
 // The files of one folder (with a separator added when missing) matching the pattern.
-QList<platform::FolderEntry> ListFiles(const QString& folder, const QString& pattern,
+QList<platform::FolderEntry> ListFiles(const QString& folder, const platform::Wildcard& pattern,
                                        platform::YieldClock& clock) {
     QString d = folder;
     if (!d.endsWith(paths::Separator()))
@@ -59,9 +59,9 @@ QList<platform::FolderEntry> ListFiles(const QString& folder, const QString& pat
 
 // What a level's scan does with one of its folders.
 enum class Verdict {
-    Read,   // kept, and its sub-folders are read
-    Keep,   // kept as it is, its sub-folders not read
-    Pass,   // passed over: reached before in this scan
+    Read, // kept, and its sub-folders are read
+    Keep, // kept as it is, its sub-folders not read
+    Pass, // passed over: reached before in this scan
 };
 
 Verdict Examine(const QString& v, errorreport::Guarded& g, Visited& visited) {
@@ -182,7 +182,7 @@ QStringList GetFilesInFolder(const QString& folder, const QString& pattern) {
     QStringList kept;
     const QString base = folder.endsWith(paths::Separator()) ? folder.chopped(1) : folder;
     platform::YieldClock clock;
-    for (const platform::FolderEntry& entry : ListFiles(folder, pattern, clock))
+    for (const platform::FolderEntry& entry : ListFiles(folder, platform::Wildcard(pattern), clock))
         if (entry.regularFile && Reachable(base, entry.name))
             kept.append(entry.name);
     return kept;
@@ -214,7 +214,7 @@ SubFolderCollection NewCollection(const QString& folder) { return {folder + path
 
 QString PatternForExtension(const QString& answer) { return QStringLiteral("*.") + answer; }
 
-QStringList FilesOfFolder(const QString& entry, const QString& pattern,
+QStringList FilesOfFolder(const QString& entry, const platform::Wildcard& pattern,
                           platform::YieldClock& clock) {
     QStringList found;
     if (entry.isEmpty())
@@ -243,8 +243,9 @@ void AppendFilesOfTree(const QString& folder, const QString& pattern, platform::
     SubFolderCollection folders = NewCollection(folder);
     GetSubDirectories2016(folders, true, dialogs, owner);
     platform::YieldClock clock;
+    const platform::Wildcard wildcard(pattern);
     for (const QString& entry : std::as_const(folders)) {
-        for (const QString& path : FilesOfFolder(entry, pattern, clock))
+        for (const QString& path : FilesOfFolder(entry, wildcard, clock))
             append(path);
         clock.tick();
     }

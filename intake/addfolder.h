@@ -8,6 +8,7 @@ class QWidget;
 
 namespace platform {
 class Dialogs;
+class Wildcard;
 class YieldClock;
 } // namespace platform
 
@@ -54,7 +55,7 @@ QString PatternForExtension(const QString& answer);
 // attribute value is not exactly 34 (hidden + archive), with doubled separators collapsed.
 // Files that vanish or cannot be examined meanwhile are left out.
 // `clock` keeps the window served through a long listing.
-QStringList FilesOfFolder(const QString& entry, const QString& pattern,
+QStringList FilesOfFolder(const QString& entry, const platform::Wildcard& pattern,
                           platform::YieldClock& clock);
 
 // The whole scan of one folder: collects its tree, then calls `append` for every file of it,

@@ -97,27 +97,13 @@ struct DirCloser {
     }
 };
 
-bool MatchFolded(QStringView name, QStringView pattern) {
-    qsizetype n = 0, p = 0;
-    qsizetype starP = -1, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == QLatin1Char('?') || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (starP >= 0) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
-        ++p;
-    return p == pattern.size();
+// The expression of a wildcard pattern; "[" stands for itself, as in the folder listings the
+// pattern comes from.
+QRegularExpression ExpressionOf(const QString& pattern) {
+    QString escaped = pattern;
+    escaped.replace(QLatin1Char('['), QLatin1String("[[]"));
+    return QRegularExpression(QRegularExpression::wildcardToRegularExpression(escaped),
+                              QRegularExpression::CaseInsensitiveOption);
 }
 
 } // namespace
@@ -148,7 +134,7 @@ bool FileExists(const QString& path) {
     return ::stat(bytes->constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern,
+QList<FolderEntry> ListFolder(const QString& folder, const Wildcard& pattern,
                               const std::function<void()>& onEach) {
     QList<FolderEntry> entries;
     const auto bytes = Encode(folder);
@@ -163,7 +149,7 @@ QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern,
         if (IsDotOrDotDot(entry->d_name))
             continue;
         FolderEntry found{DecodeFileName(QByteArray(entry->d_name)), false};
-        if (!WildcardMatch(found.name, pattern))
+        if (!pattern.matches(found.name))
             continue;
         bool isFolder = entry->d_type == DT_DIR;
         found.regularFile = entry->d_type == DT_REG;
@@ -212,16 +198,18 @@ std::optional<FolderIdentity> IdentityOf(const QString& path) {
     return FolderIdentity{st.st_dev, st.st_ino};
 }
 
-bool WildcardMatch(const QString& name, const QString& pattern) {
-    if (pattern == QLatin1String("*") || pattern == QLatin1String("*.*"))
+Wildcard::Wildcard(const QString& pattern)
+    : everything(pattern == QLatin1String("*") || pattern == QLatin1String("*.*")),
+      expression(ExpressionOf(pattern)) {
+    if (pattern.endsWith(QLatin1String(".*")))
+        withoutExtension = ExpressionOf(pattern.chopped(2));
+}
+
+bool Wildcard::matches(const QString& name) const {
+    if (everything || expression.match(name).hasMatch())
         return true;
-    const QString n = name.toCaseFolded();
-    const QString p = pattern.toCaseFolded();
-    if (MatchFolded(n, p))
-        return true;
-    // "name.*" stands for "name with any extension or none".
-    return p.endsWith(QLatin1String(".*")) && !n.contains(QLatin1Char('.')) &&
-           MatchFolded(n, QStringView(p).chopped(2));
+    return withoutExtension && !name.contains(QLatin1Char('.')) &&
+           withoutExtension->match(name).hasMatch();
 }
 
 QString DecodeFileName(const QByteArray& raw) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -33,6 +34,20 @@ std::optional<int> FileAttributes(const QString& path);
 // Folders, missing paths and any failure give false; it never raises.
 bool FileExists(const QString& path);
 
+// A wildcard pattern of a folder listing, matched whatever the letter case: "*" any run of
+// characters, "?" exactly one, every other character itself. A pattern ending in ".*" also
+// matches names without any dot, so "*.*" matches every name.
+class Wildcard {
+public:
+    explicit Wildcard(const QString& pattern);
+    bool matches(const QString& name) const;
+
+private:
+    bool everything = false;
+    QRegularExpression expression;
+    std::optional<QRegularExpression> withoutExtension; // for a pattern ending in ".*"
+};
+
 // One name of a folder listing, with its type as the folder reports it (links followed).
 struct FolderEntry {
     QString name;
@@ -45,7 +60,7 @@ struct FolderEntry {
 // itself tells their type), so a listing costs little more than reading the folder.
 // `onEach`, when given, is called after every entry read, so a caller can keep its window
 // served during a very large listing.
-QList<FolderEntry> ListFolder(const QString& folder, const QString& pattern,
+QList<FolderEntry> ListFolder(const QString& folder, const Wildcard& pattern,
                               const std::function<void()>& onEach = {});
 
 // The names of the immediate sub-folders of `folder` (links to folders included), in the file
@@ -65,10 +80,6 @@ inline size_t qHash(const FolderIdentity& id, size_t seed = 0) noexcept {
 
 // The identity of the folder a path leads to (links followed); nothing when it cannot be read.
 std::optional<FolderIdentity> IdentityOf(const QString& path);
-
-// Case-insensitive wildcard matching: "*" any run of characters, "?" exactly one. A pattern
-// ending in ".*" also matches names without any dot, so "*.*" matches every name.
-bool WildcardMatch(const QString& name, const QString& pattern);
 
 // A raw file name as text: UTF-8; a name that is not valid UTF-8 reads with "?" for the bytes
 // that cannot be decoded.

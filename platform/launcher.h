@@ -37,8 +37,9 @@ public:
 
     // Opens `file` (surrounding double quotes are removed) with `verb` ("open" or empty) in
     // `directory` (empty: the current one). `parameters` are split as QProcess::splitCommand
-    // splits them: on blanks, double quotes grouping, three of them standing for one. The show state is a hint for programs with windows. `memoryLimitBytes`, when
-    // above 0, bounds the address space of the process and of everything it starts.
+    // splits them: on blanks, double quotes grouping, three of them standing for one. The show
+    // state is a hint for programs with windows. `memoryLimitBytes`, when above 0, bounds the
+    // address space of the process and of everything it starts.
     virtual LaunchResult start(const QString& file, const QString& parameters,
                                const QString& directory, const QString& verb, int showState,
                                qint64 memoryLimitBytes = 0) = 0;

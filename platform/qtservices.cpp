@@ -36,11 +36,10 @@ QString QtFilter(const QString& filter) {
 
 Answer QtDialogs::messageBox(QWidget* owner, const QString& text, const QString& caption,
                              Buttons buttons, Icon icon, const QString& details) {
-    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
-                    VisibleLines(text),
-                    buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No)
-                                              : QMessageBox::Ok,
-                    owner);
+    QMessageBox box(
+        icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
+        VisibleLines(text),
+        buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     if (!details.isEmpty())
         box.setDetailedText(VisibleLines(details));

@@ -1,6 +1,6 @@
 // The error report and how a guarded procedure resumes after a failure.
-#include "fakes.h"
 #include "common/errorreport.h"
+#include "fakes.h"
 #include "platform/failure.h"
 
 #include <QTest>

@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(report.icon, platform::Icon::Warning);
         QCOMPARE(report.buttons, platform::Buttons::Ok);
         QCOMPARE(form.Text1->text(), QString()); // the failed statement left the box as it was
-        QCOMPARE(form.Slider1->value(), 75);     // and start-up went on with step 138
+        QCOMPARE(form.Slider1->value(), 75);     // and start-up went on with the next statement
     }
 
     void homePage_opensOnlyWhenTheDrawIsSeven_data() {

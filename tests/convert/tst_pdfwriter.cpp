@@ -1,9 +1,9 @@
+#include "common/pdfwriterkeys.h"
 #include "convert/pdfoutput.h"
 #include "fakes.h"
-#include "platform/failure.h"
-#include "common/pdfwriterkeys.h"
 #include "pdfwriter/pdffile.h"
 #include "pdfwriter/writer.h"
+#include "platform/failure.h"
 #include "platform/printing.h"
 #include "platform/registry.h"
 #include "scratchhome.h"
@@ -95,19 +95,19 @@ private slots:
     void registryValues_roundTrip_andTheSecondItemWins() {
         const QString odd = QStringLiteral("/out/a, b=c; \"d\" [e] ü/x.pdf");
         SetPdfWriterOutput(odd);
-        QCOMPARE(platform::ReadUserRegistryString(pdfwriterkeys::Key(),
-                                                  QStringLiteral("OutputFile")),
-                 odd);
-        QCOMPARE(platform::ReadUserRegistryString(pdfwriterkeys::Key(),
-                                                  QStringLiteral("BypassSaveAs")),
-                 QStringLiteral("1"));
+        QCOMPARE(
+            platform::ReadUserRegistryString(pdfwriterkeys::Key(), QStringLiteral("OutputFile")),
+            odd);
+        QCOMPARE(
+            platform::ReadUserRegistryString(pdfwriterkeys::Key(), QStringLiteral("BypassSaveAs")),
+            QStringLiteral("1"));
         QVERIFY(QFile::exists(scratch->configFolder() +
                               QStringLiteral("/Software/Marrowind PDF Writer.ini")));
         SetPdfWriterOutput(QStringLiteral("/out/first.pdf"));
         SetPdfWriterOutput(QStringLiteral("/out/second.pdf"));
-        QCOMPARE(platform::ReadUserRegistryString(pdfwriterkeys::Key(),
-                                                  QStringLiteral("OutputFile")),
-                 QStringLiteral("/out/second.pdf"));
+        QCOMPARE(
+            platform::ReadUserRegistryString(pdfwriterkeys::Key(), QStringLiteral("OutputFile")),
+            QStringLiteral("/out/second.pdf"));
     }
 
     // By default the page is the picture, one point per pixel; a fixed paper stretches it.
@@ -122,8 +122,7 @@ private slots:
         QFETCH(QString, paper);
         QFETCH(QSize, page);
         if (!paper.isEmpty())
-            platform::SetUserRegistryString(pdfwriterkeys::Key(), pdfwriter::PaperValue(),
-                                            paper);
+            platform::SetUserRegistryString(pdfwriterkeys::Key(), pdfwriter::PaperValue(), paper);
         const QString jpeg =
             WriteJpeg(scratch->path() + QStringLiteral("/current.jpg"), {300, 120});
         const QString output =
@@ -254,7 +253,8 @@ private slots:
         QVERIFY(!SelectPdfWriter(fakes->printers, fakes->printing));
         QCOMPARE(fakes->printing.currentPrinter(), QStringLiteral("Office Laser"));
 
-        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr, QStringLiteral("Pellarine"));
+        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr,
+                                QStringLiteral("Pellarine"));
         QCOMPARE(fakes->dialogs.shown.size(), 1);
         const testing::FakeDialogs::Shown& box = fakes->dialogs.shown[0];
         QVERIFY(box.text.startsWith(QStringLiteral("Marrowind PDF Writer is not installed.")));
@@ -267,7 +267,8 @@ private slots:
         fakes->printing.setCurrentPrinter(QStringLiteral("Office Laser"));
         QVERIFY(SelectPdfWriter(fakes->printers, fakes->printing));
         QCOMPARE(fakes->printing.currentPrinter(), QStringLiteral("Marrowind PDF Writer"));
-        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr, QStringLiteral("Pellarine"));
+        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr,
+                                QStringLiteral("Pellarine"));
         QVERIFY(fakes->dialogs.shown.isEmpty());
     }
 

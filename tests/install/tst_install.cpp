@@ -1,8 +1,8 @@
 // The program installed into a fresh prefix, run as a user runs it: files on its command line,
 // a second start handing its files over, a conversion, the samples, a killed window.
+#include "app/commandline.h"
 #include "app/settings.h"
 #include "formfixture.h"
-#include "app/commandline.h"
 
 #include <QDir>
 #include <QFile>

@@ -141,7 +141,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, pattern);
         QFETCH(bool, matches);
-        QCOMPARE(platform::WildcardMatch(name, pattern), matches);
+        QCOMPARE(platform::Wildcard(pattern).matches(name), matches);
     }
 
     void fileExists_data() {

@@ -44,9 +44,10 @@ private slots:
         const QString work = scratch->makeFolder(QStringLiteral("work dir"));
         WriteScript(bin + QStringLiteral("/tool"),
                     "pwd > out.txt; for a in \"$@\"; do echo \"[$a]\" >> out.txt; done; exit 3");
-        const LaunchResult r = launcher.start(QLatin1Char('"') + bin + QStringLiteral("/tool\""),
-                                              QStringLiteral("one \"two three\" \"\"\"quoted\"\"\""), work,
-                                              QStringLiteral("open"), 0);
+        const LaunchResult r =
+            launcher.start(QLatin1Char('"') + bin + QStringLiteral("/tool\""),
+                           QStringLiteral("one \"two three\" \"\"\"quoted\"\"\""), work,
+                           QStringLiteral("open"), 0);
         QVERIFY(r.code > 32);
         QCOMPARE(WaitForExit(launcher, r.processId), 3);
         QFile out(work + QStringLiteral("/out.txt"));

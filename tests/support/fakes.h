@@ -1,12 +1,11 @@
 #pragma once
 
-#include "fakelauncher.h"
 #include "app/services.h"
+#include "fakelauncher.h"
 #include "pdfwriter/writer.h"
 #include "platform/dialogs.h"
 #include "platform/printing.h"
 #include "platform/random.h"
-#include "app/services.h"
 #include "platform/shell.h"
 
 #include <QList>
