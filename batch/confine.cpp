@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 #include <vector>
 
 #include <fcntl.h>
@@ -131,12 +132,12 @@ std::vector<sock_filter> FilterProgram() {
         __NR_process_vm_writev,
     };
     const auto deny = static_cast<std::uint32_t>(SECCOMP_RET_ERRNO | (EACCES & SECCOMP_RET_DATA));
-    std::vector<sock_filter> program{
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, Architecture, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-    };
+    std::vector<sock_filter> program;
+    program.reserve(2 * std::size(refused) + 8);
+    program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)));
+    program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, Architecture, 1, 0));
+    program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
+    program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)));
 #if defined(__x86_64__)
     // The x32 calling convention: the same calls with a high bit set.
     program.push_back(BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 0, 1));

@@ -1,49 +1,377 @@
-// The run's per-user lock, held across copies of the program.
+// The conversion run without the window: real Ghostscript through the real batch interpreter,
+// the PDF Writer stand-in, real PDF files checked with poppler; the run followed by its signals.
 #include "convert/rasterise.h"
+#include "convert/run.h"
 #include "convert/runlock.h"
-#include "platform/folderlock.h"
+#include "fakes.h"
+#include "pdfprobe.h"
+#include "platform/launcher.h"
 #include "scratchhome.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QSysInfo>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
+
+using testing::SquareEps;
+
+namespace {
+
+const QString SamplesFolder = QStringLiteral(PELLARINE_APP_FOLDER "/Samples");
+
+} // namespace
 
 class TestRun : public QObject {
     Q_OBJECT
+    std::unique_ptr<testing::ScratchHome> home;
+    std::unique_ptr<testing::FakeServices> fakes;
+    std::unique_ptr<platform::PosixLauncher> launcher;
+    QStringList jobs;
+    item::Destination destination;
+    int timeLimitMs = 60000;
+    QString out;
+    // What the last run told: its failures as "step: description", and its closing message.
+    QStringList reports;
+    QString message, details;
+
+    std::unique_ptr<run::Conversion> make() {
+        auto conversion = std::make_unique<run::Conversion>(
+            run::JobSource{[this] { return int(jobs.size()); },
+                           [this](int i) { return jobs.value(i - 1); }, [] { return 75; },
+                           [this] { return destination; }},
+            run::Equipment{*launcher, fakes->printers, fakes->printing,
+                           QStringLiteral(PELLARINE_APP_FOLDER), timeLimitMs, 1LL << 30});
+        connect(conversion.get(), &run::Conversion::failed, this,
+                [this](int step, const QString& what) {
+                    reports << QString::number(step) + QStringLiteral(": ") + what;
+                });
+        connect(conversion.get(), &run::Conversion::finished, this,
+                [this](const QString& m, const QString& d) {
+                    message = m;
+                    details = d;
+                });
+        return conversion;
+    }
+    void convert() { make()->run(); }
+    QString source(const QString& name, const QByteArray& content = SquareEps) {
+        const QString path = home->path() + QStringLiteral("/src/") + name;
+        testing::WriteFile(path, content);
+        return path;
+    }
 
 private slots:
-    // Either part held by another run makes this one wait; the other part is then not kept.
-    void lock_waitsWhileEitherPartIsHeld_data() {
-        QTest::addColumn<bool>("values");
-        QTest::newRow("the PDF Writer's values") << true;
-        QTest::newRow("the working folder") << false;
+    void init() {
+        home = std::make_unique<testing::ScratchHome>();
+        fakes = std::make_unique<testing::FakeServices>();
+        launcher = std::make_unique<platform::PosixLauncher>(
+            QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
+        out = home->makeFolder(QStringLiteral("out folder"));
+        destination = {out + QLatin1Char('/'), false};
+        jobs.clear();
+        reports.clear();
+        message.clear();
+        details.clear();
+        timeLimitMs = 60000;
     }
-    void lock_waitsWhileEitherPartIsHeld() {
-        QFETCH(bool, values);
-        testing::ScratchHome scratch;
-        QDir().mkpath(QFileInfo(run::ValuesLockPath()).absolutePath());
-        QLockFile valuesHolder(run::ValuesLockPath());
-        platform::FolderLock folderHolder(rasterise::MakeWorkingFolder());
-        QVERIFY(values ? valuesHolder.tryLock(0) : folderHolder.tryLock());
-        int looks = 0;
-        QVERIFY(!run::LockConversions([&] { return ++looks < 3; }));
-        QCOMPARE(looks, 3);
-        if (!values)
-            QVERIFY(valuesHolder.tryLock(0)); // given up again when the wait ends
+    void cleanup() {
+        launcher.reset();
+        fakes.reset();
+        home.reset();
     }
 
-    void lock_takesOverOneLeftByAKilledProgram() {
-        testing::ScratchHome scratch;
-        // The lock file of a program that was killed: its process is gone.
-        testing::WriteFile(run::ValuesLockPath(),
-                           "999999999\npellarine\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-        int looks = 0;
-        QVERIFY(run::LockConversions([&] { return ++looks < 3; }));
-        QCOMPARE(looks, 0);
+    void samples_becomeOnePagePdfs_itemByItemInListOrder() {
+        for (const QString& name : QDir(SamplesFolder).entryList({"*.eps"}, QDir::Files))
+            jobs << SamplesFolder + QLatin1Char('/') + name;
+        auto conversion = make();
+        QSignalSpy started(conversion.get(), &run::Conversion::itemStarted);
+        QSignalSpy done(conversion.get(), &run::Conversion::itemDone);
+        conversion->run();
+        QCOMPARE(message, QStringLiteral("Done."));
+        QCOMPARE(details, QString());
+        QCOMPARE(started.size(), jobs.size());
+        for (int i = 0; i < jobs.size(); ++i) {
+            QCOMPARE(started[i], (QVariantList{i + 1, int(jobs.size()), jobs[i]}));
+            QCOMPARE(done[i][2].toBool(), true);
+            const QString pdf =
+                out + QLatin1Char('/') + QFileInfo(jobs[i]).completeBaseName() + ".pdf";
+            QVERIFY2(testing::PdfPages(pdf) == 1, qPrintable(pdf));
+        }
+        QVERIFY(reports.isEmpty());
+    }
+
+    void besideTheSources_withDotsAndBlanksInNames_andAnOldPdfReplaced() {
+        jobs << source(QStringLiteral("my art/site.old.eps"))
+             << source(QStringLiteral("my art/blue square.eps"));
+        const QString art = home->path() + QStringLiteral("/src/my art");
+        testing::WriteFile(art + QStringLiteral("/blue square.pdf"), "an older PDF");
+        destination = {QStringLiteral("/no/such/folder/"), true}; // not needed beside sources
+        convert();
+        QCOMPARE(message, QStringLiteral("Done."));
+        QCOMPARE(testing::PdfPages(art + QStringLiteral("/site.old.pdf")), 1);
+        QCOMPARE(testing::PdfPages(art + QStringLiteral("/blue square.pdf")), 1);
+        QCOMPARE(QDir(art).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    }
+
+    // A run that cannot start says why and touches nothing.
+    void refusals_data() {
+        QTest::addColumn<bool>("listed");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("closing");
+        QTest::newRow("empty list") << false << "" << "No files added.";
+        QTest::newRow("no folder")
+            << true << "" << "Folder does not exist. Please select another folder.";
+        QTest::newRow("missing folder")
+            << true << "/no/such/folder/" << "Folder does not exist. Please select another folder.";
+        QTest::newRow("folder that cannot be written")
+            << true << "/proc/"
+            << "The folder /proc/ cannot be written to. Please select another folder.";
+    }
+    void refusals() {
+        QFETCH(bool, listed);
+        QFETCH(QString, folder);
+        if (listed)
+            jobs << SamplesFolder + QStringLiteral("/line-art.eps");
+        destination = {folder, false};
+        convert();
+        QTEST(message, "closing");
+        QVERIFY(reports.isEmpty());
+        QVERIFY(!QFileInfo::exists(rasterise::WorkingFolder()));
+    }
+
+    void failingItems_areCounted_whileTheOthersConvert() {
+        jobs << source(QStringLiteral("good.eps"))
+             << source(QStringLiteral("rejected.eps"), "this is not PostScript at all")
+             << source(QStringLiteral("forever.eps"), testing::LoopingEps)
+             << source(QStringLiteral("noextension")) << source(QStringLiteral("deleted.eps"))
+             << source(QStringLiteral("last.eps"));
+        QFile::remove(jobs[4]);
+        timeLimitMs = 2000;
+        convert();
+        QCOMPARE(testing::PdfPages(out + QStringLiteral("/good.pdf")), 1);
+        QCOMPARE(testing::PdfPages(out + QStringLiteral("/last.pdf")), 1);
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 2);
+        // The name without "." and the vanished source are told as they happen, naming them.
+        QCOMPARE(reports.size(), 2);
+        QVERIFY2(reports[0].startsWith(QStringLiteral("128: The file name %1").arg(jobs[3])),
+                 qPrintable(reports[0]));
+        QVERIFY(reports[1].startsWith(QStringLiteral("134: The file %1").arg(jobs[4])));
+        QVERIFY2(message.startsWith(QStringLiteral(
+                     "Done.\r\n\r\n4 of 6 files produced no PDF:\r\nrejected.eps: Ghostscript "
+                     "could not convert it: Error: /undefined in this\r\nforever.eps: stopped: "
+                     "Ghostscript had not finished after 2 s\r\nnoextension: ")),
+                 qPrintable(message));
+        const QStringList lines = details.split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[3].startsWith(jobs[4] + QStringLiteral(": it could not be copied")));
+        QVERIFY(!QFileInfo::exists(rasterise::CurrentEpsPath()));
+        QVERIFY(!QFileInfo::exists(rasterise::CurrentJpgPath()));
+    }
+
+    // The closing message names the first five and counts the rest; the details name them all.
+    void manyFailures_fiveNamed_allInTheDetails() {
+        for (int k = 1; k <= 7; ++k)
+            jobs << home->path() + QStringLiteral("/src/n%1").arg(k); // no "." in any name
+        convert();
+        QCOMPARE(reports.size(), 1); // one cause, one box
+        const QStringList lines = message.split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.mid(0, 3), (QStringList{"Done.", "", "7 of 7 files produced no PDF:"}));
+        QCOMPARE(lines.size(), 3 + 5 + 1);
+        QVERIFY(lines[3].startsWith(QStringLiteral("n1: The file name ")));
+        QVERIFY(lines[7].startsWith(QStringLiteral("n5: ")));
+        QCOMPARE(lines[8], QStringLiteral("and 2 more (Show Details... lists them all)"));
+        QCOMPARE(details.count(QStringLiteral("\r\n")), 6);
+        QVERIFY(details.split(QStringLiteral("\r\n")).last().startsWith(jobs[6] + ": "));
+    }
+
+    // A cause that fails every item is shown once; the items are counted with their reason.
+    void oneCause_oneBox_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("output folder removed during the run") << "folder";
+        QTest::newRow("the PDF Writer's store cannot be written") << "store";
+    }
+    void oneCause_oneBox() {
+        QFETCH(QString, cause);
+        for (int k = 0; k < 6; ++k)
+            jobs << source(QStringLiteral("d%1.eps").arg(k));
+        const QString store =
+            home->configFolder() + QStringLiteral("/Software/Marrowind PDF Writer.ini");
+        if (cause == QLatin1String("store"))
+            home->makeFolder(QStringLiteral("home/.config/Software/Marrowind PDF Writer.ini"));
+        auto conversion = make();
+        if (cause == QLatin1String("folder"))
+            connect(conversion.get(), &run::Conversion::itemDone, this,
+                    [this] { QDir(out).removeRecursively(); });
+        conversion->run();
+        QVERIFY2(reports.size() == 1, qPrintable(reports.join(QStringLiteral("\n----\n"))));
+        QVERIFY2(reports[0].contains(cause == QLatin1String("store") ? store : out),
+                 qPrintable(reports[0]));
+        QVERIFY2(message.contains(QStringLiteral("of 6 files produced no PDF")), qPrintable(message));
+    }
+
+    void stopped_afterTheCurrentItem_theRestCounted() {
+        for (int k = 0; k < 3; ++k)
+            jobs << source(QStringLiteral("s%1.eps").arg(k));
+        auto conversion = make();
+        connect(conversion.get(), &run::Conversion::itemStarted, conversion.get(),
+                &run::Conversion::stopAfterCurrentItem);
+        conversion->run();
+        QCOMPARE(message, QStringLiteral("Done.\r\n\r\n2 of 3 files produced no PDF:\r\n"
+                                         "s1.eps: not converted: the run was stopped\r\n"
+                                         "s2.eps: not converted: the run was stopped"));
+        QCOMPARE(testing::PdfPages(out + QStringLiteral("/s0.pdf")), 1);
+    }
+
+    // The loop's bound is the count at the start; the output options are read for every item.
+    void rowsAddedDuringTheRun_wait_andTheOptionsAreReadPerItem() {
+        const QString beside = home->path() + QStringLiteral("/src");
+        jobs << source(QStringLiteral("first.eps")) << source(QStringLiteral("second.eps"));
+        auto conversion = make();
+        connect(conversion.get(), &run::Conversion::itemDone, this, [&](int index) {
+            if (index == 1) {
+                jobs << source(QStringLiteral("late.eps"));
+                destination = {QString(), true};
+            }
+        });
+        conversion->run();
+        QCOMPARE(message, QStringLiteral("Done."));
+        QVERIFY(QFile::exists(out + QStringLiteral("/first.pdf")));
+        QVERIFY(QFile::exists(beside + QStringLiteral("/second.pdf")));
+        QVERIFY(!QFile::exists(beside + QStringLiteral("/late.pdf")));
+    }
+
+    // Other windows may convert while the closing message is open; while one converts, this
+    // run waits, and says so.
+    void theLock_isHeldForTheItemsOnly() {
+        jobs << source(QStringLiteral("a.eps"));
+        auto conversion = make();
+        bool freeAtTheEnd = false;
+        connect(conversion.get(), &run::Conversion::finished, this, [&] {
+            freeAtTheEnd = run::LockConversions([] { return false; }) != nullptr;
+        });
+        conversion->run();
+        QVERIFY(freeAtTheEnd);
+
+        auto other = run::LockConversions([] { return false; });
+        QVERIFY(other);
+        auto waiting = make();
+        QSignalSpy waits(waiting.get(), &run::Conversion::waitingForOther);
+        connect(waiting.get(), &run::Conversion::waitingForOther, this, [&] {
+            if (waits.size() >= 3)
+                other.reset();
+        });
+        waiting->run();
+        QVERIFY(waits.size() >= 3);
+        QCOMPARE(message, QStringLiteral("Done."));
+    }
+
+    void missingGhostscript_isToldOnce_andEveryItemCounted() {
+        jobs << SamplesFolder + QStringLiteral("/line-art.eps")
+             << SamplesFolder + QStringLiteral("/gradient.eps");
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        qputenv("PATH", QFile::encodeName(home->makeFolder(QStringLiteral("empty-bin"))));
+        convert();
+        QCOMPARE(reports.size(), 1);
+        QVERIFY(reports[0].startsWith(QStringLiteral("112: Ghostscript was not found.")));
+        QCOMPARE(message, QStringLiteral("Done.\r\n\r\n2 of 2 files produced no PDF:\r\n"
+                                         "line-art.eps: %1\r\ngradient.eps: %1")
+                              .arg(rasterise::NoGhostscript));
+        QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
+    }
+
+    void aListedPdf_isNeverReplacedByItsOwnConversion() {
+        jobs << source(QStringLiteral("original.pdf"));
+        destination = {QString(), true};
+        convert();
+        QFile kept(jobs[0]);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), SquareEps);
+        QVERIFY(message.contains(QStringLiteral("1 of 1 files produced no PDF")));
+    }
+
+    void sameNamedSources_intoOneFolder_areNamedInTheClosingMessage() {
+        const QString acme = home->path() + QStringLiteral("/src/clients/acme");
+        const QString globex = home->path() + QStringLiteral("/src/clients/globex");
+        jobs << source(QStringLiteral("clients/acme/logo.eps"), testing::Drawing(20, 20))
+             << source(QStringLiteral("clients/globex/logo.eps"), testing::Drawing(60, 20))
+             << source(QStringLiteral("clients/acme/plan.eps"), testing::Drawing(20, 20))
+             << source(QStringLiteral("clients/acme/plan.EPS"), testing::Drawing(20, 60));
+        testing::WriteFile(out + QStringLiteral("/old.pdf"), "before the run");
+        convert();
+        QCOMPARE(message,
+                 QStringLiteral("Done.\r\n\r\nWritten more than once in this run, so an earlier "
+                                "result was replaced:\r\n%1/logo.pdf now holds %2/logo.eps, not "
+                                "%3/logo.eps\r\n%1/plan.pdf now holds %3/plan.EPS, not %3/plan.eps")
+                     .arg(out, globex, acme));
+        QCOMPARE(testing::PageSize(out + QStringLiteral("/logo.pdf")), QStringLiteral("60 x 20"));
+    }
+
+    // Drawings that try to reach past their picture change nothing, read nothing private and
+    // still convert, wherever the working folder and the home folder lie.
+    void hostileDrawings_reachNothing_inEveryLayout_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("no runtime folder") << "no runtime";
+        QTest::newRow("TEMP in the temporary folder") << "temp";
+        QTest::newRow("the private runtime folder") << "runtime";
+        QTest::newRow("home in the temporary folder") << "home";
+    }
+    void hostileDrawings_reachNothing_inEveryLayout() {
+        QFETCH(QString, layout);
+        const QString systemTemp = home->makeFolder(QStringLiteral("system temp"));
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] { qputenv("TMPDIR", tmpdir); });
+        qputenv("TMPDIR", QFile::encodeName(systemTemp)); // the system's temporary folder
+        if (layout != QLatin1String("runtime"))
+            qunsetenv("XDG_RUNTIME_DIR");
+        qunsetenv("TEMP");
+        if (layout == QLatin1String("temp"))
+            qputenv("TEMP", QFile::encodeName(home->makeFolder(QStringLiteral("system temp/mine"))));
+        const QString userHome =
+            layout == QLatin1String("home") ? systemTemp + QStringLiteral("/home") : home->home();
+        qputenv("HOME", QFile::encodeName(userHome));
+        testing::WriteFile(userHome + QStringLiteral("/secret"), "private words");
+        testing::WriteFile(systemTemp + QStringLiteral("/victim"), "keep me");
+        const QString work = rasterise::WorkingFolder();
+        const QStringList attempts{
+            QStringLiteral("(%1/planted) (w) file closefile"),
+            QStringLiteral("(%1/victim) deletefile"),
+            QStringLiteral("(%1/victim) (%1/renamed) renamefile"),
+            QStringLiteral("<< /OutputFile (%1/redirected.jpg) >> setpagedevice"),
+            QStringLiteral("/n 0 def (%1/*) { pop /n n 1 add def } 256 string filenameforall "
+                           "n 0 eq { stop } if"),
+            QStringLiteral("(%2/secret) (r) file closefile"),
+            QStringLiteral("(%3/eps2jpg.bat) (a) file dup (\\ntouch owned) writestring closefile"),
+            QStringLiteral("(%3/gswin32c) (w) file dup (touch owned) writestring closefile"),
+        };
+        for (qsizetype k = 0; k < attempts.size(); ++k)
+            jobs << source(QStringLiteral("probe%1.eps").arg(k),
+                           testing::Probe(attempts[k].arg(systemTemp, userHome, work)));
+        jobs << source(QStringLiteral("innocent.eps"));
+        convert();
+
+        // Ghostscript refuses a redirected output only when the page goes out, failing that file.
+        QVERIFY2(message.startsWith(QStringLiteral("Done.\r\n\r\n1 of 9 files produced no "
+                                                   "PDF:\r\nprobe3.eps: ")),
+                 qPrintable(message));
+        for (qsizetype k = 0; k < attempts.size(); ++k) {
+            if (k == 3)
+                continue;
+            const QColor colour =
+                testing::PageColour(out + QStringLiteral("/probe%1.pdf").arg(k));
+            QVERIFY2(colour.green() > 200 && colour.red() < 60, qPrintable(attempts[k]));
+        }
+        QCOMPARE(testing::PdfPages(out + QStringLiteral("/innocent.pdf")), 1);
+        QCOMPARE(QDir(systemTemp).entryList(QDir::Files), QStringList{"victim"});
+        QFile victim(systemTemp + QStringLiteral("/victim"));
+        QVERIFY(victim.open(QIODevice::ReadOnly) && victim.readAll() == "keep me");
+        QFile batch(rasterise::BatchFilePath());
+        QVERIFY(batch.open(QIODevice::ReadOnly));
+        QCOMPARE(batch.readAll(), rasterise::BatchText(75).toUtf8());
+        QVERIFY(!QFile::exists(work + QStringLiteral("/owned")));
     }
 };
 
-QTEST_GUILESS_MAIN(TestRun)
+QTEST_MAIN(TestRun)
 #include "tst_run.moc"

@@ -92,24 +92,6 @@ private slots:
         scratch.reset();
     }
 
-    void registryValues_roundTrip_andTheSecondItemWins() {
-        const QString odd = QStringLiteral("/out/a, b=c; \"d\" [e] ü/x.pdf");
-        SetPdfWriterOutput(odd);
-        QCOMPARE(
-            platform::ReadUserRegistryString(pdfwriterkeys::Key(), QStringLiteral("OutputFile")),
-            odd);
-        QCOMPARE(
-            platform::ReadUserRegistryString(pdfwriterkeys::Key(), QStringLiteral("BypassSaveAs")),
-            QStringLiteral("1"));
-        QVERIFY(QFile::exists(scratch->configFolder() +
-                              QStringLiteral("/Software/Marrowind PDF Writer.ini")));
-        SetPdfWriterOutput(QStringLiteral("/out/first.pdf"));
-        SetPdfWriterOutput(QStringLiteral("/out/second.pdf"));
-        QCOMPARE(
-            platform::ReadUserRegistryString(pdfwriterkeys::Key(), QStringLiteral("OutputFile")),
-            QStringLiteral("/out/second.pdf"));
-    }
-
     // By default the page is the picture, one point per pixel; a fixed paper stretches it.
     void jpeg_becomesValidPdf_onTheWritersPaper_unresampled_data() {
         QTest::addColumn<QString>("paper");
@@ -243,33 +225,6 @@ private slots:
         PrintJpegToPdf(fakes->printing, jpeg); // cancelled this time
         QCOMPARE(fakes->dialogs.count(QStringLiteral("save")), 2);
         QVERIFY(!QFile::exists(output));
-    }
-
-    void printerInOtherCase_isNotThePdfWriter() {
-        fakes->printers.names = {QStringLiteral("Office Laser"),
-                                 QStringLiteral("marrowind pdf writer"),
-                                 QStringLiteral("Marrowind PDF Writer 2")};
-        fakes->printing.setCurrentPrinter(QStringLiteral("Office Laser"));
-        QVERIFY(!SelectPdfWriter(fakes->printers, fakes->printing));
-        QCOMPARE(fakes->printing.currentPrinter(), QStringLiteral("Office Laser"));
-
-        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr,
-                                QStringLiteral("Pellarine"));
-        QCOMPARE(fakes->dialogs.shown.size(), 1);
-        const testing::FakeDialogs::Shown& box = fakes->dialogs.shown[0];
-        QVERIFY(box.text.startsWith(QStringLiteral("Marrowind PDF Writer is not installed.")));
-        QCOMPARE(box.caption, QStringLiteral("Pellarine"));
-        QCOMPARE(box.buttons, platform::Buttons::Ok);
-        QCOMPARE(box.icon, platform::Icon::None);
-    }
-
-    void installedWriter_isSelected_andStartUpShowsNothing() {
-        fakes->printing.setCurrentPrinter(QStringLiteral("Office Laser"));
-        QVERIFY(SelectPdfWriter(fakes->printers, fakes->printing));
-        QCOMPARE(fakes->printing.currentPrinter(), QStringLiteral("Marrowind PDF Writer"));
-        CheckPdfWriterInstalled(fakes->printers, fakes->dialogs, nullptr,
-                                QStringLiteral("Pellarine"));
-        QVERIFY(fakes->dialogs.shown.isEmpty());
     }
 
     void jpegFacts_data() {

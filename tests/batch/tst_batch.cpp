@@ -94,4 +94,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestBatchInterpreter)
-#include "tst_launcher_batch.moc"
+#include "tst_batch.moc"

@@ -1,0 +1,49 @@
+// The run's per-user lock, held across copies of the program.
+#include "convert/rasterise.h"
+#include "convert/runlock.h"
+#include "platform/folderlock.h"
+#include "scratchhome.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSysInfo>
+#include <QTest>
+
+class TestRunLock : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Either part held by another run makes this one wait; the other part is then not kept.
+    void lock_waitsWhileEitherPartIsHeld_data() {
+        QTest::addColumn<bool>("values");
+        QTest::newRow("the PDF Writer's values") << true;
+        QTest::newRow("the working folder") << false;
+    }
+    void lock_waitsWhileEitherPartIsHeld() {
+        QFETCH(bool, values);
+        testing::ScratchHome scratch;
+        QDir().mkpath(QFileInfo(run::ValuesLockPath()).absolutePath());
+        QLockFile valuesHolder(run::ValuesLockPath());
+        platform::FolderLock folderHolder(rasterise::MakeWorkingFolder());
+        QVERIFY(values ? valuesHolder.tryLock(0) : folderHolder.tryLock());
+        int looks = 0;
+        QVERIFY(!run::LockConversions([&] { return ++looks < 3; }));
+        QCOMPARE(looks, 3);
+        if (!values)
+            QVERIFY(valuesHolder.tryLock(0)); // given up again when the wait ends
+    }
+
+    void lock_takesOverOneLeftByAKilledProgram() {
+        testing::ScratchHome scratch;
+        // The lock file of a program that was killed: its process is gone.
+        testing::WriteFile(run::ValuesLockPath(),
+                           "999999999\npellarine\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        int looks = 0;
+        QVERIFY(run::LockConversions([&] { return ++looks < 3; }));
+        QCOMPARE(looks, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRunLock)
+#include "tst_runlock.moc"
