@@ -38,9 +38,8 @@ class TestConversion : public QObject {
     // Calls `whileConverting` with the bar's text as each item starts.
     void onEachItem(const std::function<void(int index, const QString& bar)>& whileConverting) {
         connect(form, &Form1::conversionStarted, this, [=, this](run::Conversion* conversion) {
-            connect(conversion, &run::Conversion::itemStarted, this, [=, this](int index) {
-                whileConverting(index, form->ProgressBar1->text());
-            });
+            connect(conversion, &run::Conversion::itemStarted, this,
+                    [=, this](int index) { whileConverting(index, form->ProgressBar1->text()); });
         });
     }
 

@@ -4,6 +4,7 @@
 
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -102,6 +103,42 @@ private slots:
         QTest::mouseMove(list, rowCentre(1)); // no button held: nothing moves
         QCOMPARE(texts(), (QStringList{"D", "B", "A", "C"}));
         QCOMPARE(form->ListView1->currentIndex().row(), 2);
+    }
+
+    // A row dragged low on the screen brings the next row into view, one dragged high the one
+    // before it; in between the list stays where it is.
+    void dragging_nearTheScreensEdges_scrollsTheList() {
+        QStringList rows;
+        for (int k = 1; k <= 40; ++k)
+            rows << QStringLiteral("row %1").arg(k);
+        fill(rows);
+        QWidget* list = form->ListView1->viewport();
+        QScrollBar* scroll = form->ListView1->verticalScrollBar();
+        const auto screenY = [&](int row) { return list->mapToGlobal(rowCentre(row)).y(); };
+        // The list's rows from between the two heights down, then from above 305 up.
+        const auto placeList = [&](int top) {
+            form->move(form->x(), form->y() + top - list->mapToGlobal(QPoint(0, 0)).y());
+        };
+        placeList(315);
+        QTRY_VERIFY(screenY(1) > 305 && screenY(1) < 364);
+        QTest::mousePress(list, Qt::LeftButton, {}, rowCentre(1));
+        QTest::mouseMove(list, rowCentre(2)); // between the edges: no scrolling
+        QCOMPARE(scroll->value(), 0);
+        const int low = form->ListView1->indexAt(QPoint(5, list->height() - 8)).row() + 1;
+        QVERIFY(screenY(low) > 364);
+        QTest::mouseMove(list, rowCentre(low));
+        QVERIFY(scroll->value() > 0); // the row after it shows whole
+        QVERIFY(list->rect().contains(form->ListView1->visualRect(form->jobs().index(low))));
+        QTest::mouseRelease(list, Qt::LeftButton, {}, rowCentre(low));
+
+        placeList(300 - list->height());
+        QTRY_VERIFY(screenY(low) < 305);
+        const int top = scroll->value();
+        const int first = form->ListView1->indexAt(QPoint(5, 4)).row() + 1;
+        QTest::mousePress(list, Qt::LeftButton, {}, rowCentre(first + 1));
+        QTest::mouseMove(list, rowCentre(first));
+        QVERIFY(scroll->value() < top);
+        QTest::mouseRelease(list, Qt::LeftButton, {}, rowCentre(first));
     }
 
     void dragging_overIdenticalTextOrDuringARun_changesNothing() {

@@ -111,8 +111,10 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
         // Held on the track, the slider pages on; the message waits for the release it needs.
         const QPoint track = form.Slider1->mapTo(&form, QPoint(form.Slider1->width() - 5, 6));
+        const int before = form.Slider1->value();
         QTest::mousePress(form.windowHandle(), Qt::LeftButton, {}, track);
-        QTest::qWait(700);
+        // The press pages once at once, and again when its repetition sets in.
+        QTRY_VERIFY(form.Slider1->value() >= before + 2 * form.Slider1->pageStep());
         QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 0);
         QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, track);
         QTRY_COMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 1);

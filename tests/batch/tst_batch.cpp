@@ -37,8 +37,8 @@ class TestBatchInterpreter : public QObject {
         return status;
     }
 
-    QByteArray log() {
-        QFile file(work + QStringLiteral("/log.txt"));
+    QByteArray log(const QString& name = QStringLiteral("log.txt")) {
+        QFile file(work + QLatin1Char('/') + name);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
@@ -82,6 +82,40 @@ private slots:
         QFile printed(work + QStringLiteral("/job.log"));
         QVERIFY(printed.open(QIODevice::ReadOnly));
         QVERIFY(printed.readAll().contains("\n| path-printf\n"));
+    }
+
+    // The interpreter's own log: the confinement once, then every command with what it printed
+    // (its first and last lines, long lines cut) and its status.
+    void log_keepsTheHeadAndTailOfLongOutput_andEachStatus() {
+        script(work, QStringLiteral("wide"), "printf '%3000s\\n' x; exit 3");
+        QCOMPARE(runBatch("seq 1 20000\r\nwide\r\n"), 3);
+        const QByteArray text = log(QStringLiteral("job.log"));
+        QVERIFY(text.startsWith("# confinement: "));
+        QVERIFY(text.contains("\n> seq 1 20000\n| 1\n| 2\n"));
+        QVERIFY(text.contains("| 20000\n= 0\n> wide\n"));
+        // About 16 KiB of lines from each end, and the count of those in between.
+        const QList<QByteArray> lines = text.split('\n');
+        const qsizetype mark = lines.indexOf("| 1");
+        qsizetype kept = 0, leftOut = 0;
+        for (qsizetype i = mark; i < lines.size() && lines[i] != "= 0"; ++i) {
+            if (lines[i].startsWith("| [") && lines[i].endsWith(" lines left out]"))
+                leftOut = lines[i].mid(3).split(' ').first().toLongLong();
+            else
+                ++kept;
+        }
+        QVERIFY(leftOut > 10000);
+        QCOMPARE(kept + leftOut, 20000);
+        QVERIFY(text.size() < 64 * 1024);
+        const qsizetype wide = text.indexOf("\n> wide\n| ") + 10;
+        QCOMPARE(text.indexOf('\n', wide) - wide, 1024); // cut at the longest line kept
+        QVERIFY(text.endsWith("\n= 3\n"));
+    }
+
+    // Without a log the interpreter runs nothing: what ran and how it ended could not be told.
+    void withoutItsLog_nothingRuns() {
+        scratch->makeFolder(QStringLiteral("work folder/job.log/taken"));
+        QCOMPARE(runBatch("record ran\r\n"), 125);
+        QCOMPARE(log(), QByteArray());
     }
 
     void missingInterpreter_meansNoAssociation() {

@@ -119,11 +119,12 @@ private slots:
         QTest::addColumn<bool>("listed");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("closing");
-        QTest::newRow("empty list") << false << "" << "No files added.";
-        QTest::newRow("no folder")
-            << true << "" << "Folder does not exist. Please select another folder.";
-        QTest::newRow("missing folder")
-            << true << "/no/such/folder/" << "Folder does not exist. Please select another folder.";
+        QTest::newRow("empty list") << false << ""
+                                    << "No files added.";
+        QTest::newRow("no folder") << true << ""
+                                   << "Folder does not exist. Please select another folder.";
+        QTest::newRow("missing folder") << true << "/no/such/folder/"
+                                        << "Folder does not exist. Please select another folder.";
         QTest::newRow("folder that cannot be written")
             << true << "/proc/"
             << "The folder /proc/ cannot be written to. Please select another folder.";
@@ -207,7 +208,8 @@ private slots:
         QVERIFY2(reports.size() == 1, qPrintable(reports.join(QStringLiteral("\n----\n"))));
         QVERIFY2(reports[0].contains(cause == QLatin1String("store") ? store : out),
                  qPrintable(reports[0]));
-        QVERIFY2(message.contains(QStringLiteral("of 6 files produced no PDF")), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("of 6 files produced no PDF")),
+                 qPrintable(message));
     }
 
     void stopped_afterTheCurrentItem_theRestCounted() {
@@ -247,9 +249,8 @@ private slots:
         jobs << source(QStringLiteral("a.eps"));
         auto conversion = make();
         bool freeAtTheEnd = false;
-        connect(conversion.get(), &run::Conversion::finished, this, [&] {
-            freeAtTheEnd = run::LockConversions([] { return false; }) != nullptr;
-        });
+        connect(conversion.get(), &run::Conversion::finished, this,
+                [&] { freeAtTheEnd = run::LockConversions([] { return false; }) != nullptr; });
         conversion->run();
         QVERIFY(freeAtTheEnd);
 
@@ -327,7 +328,8 @@ private slots:
             qunsetenv("XDG_RUNTIME_DIR");
         qunsetenv("TEMP");
         if (layout == QLatin1String("temp"))
-            qputenv("TEMP", QFile::encodeName(home->makeFolder(QStringLiteral("system temp/mine"))));
+            qputenv("TEMP",
+                    QFile::encodeName(home->makeFolder(QStringLiteral("system temp/mine"))));
         const QString userHome =
             layout == QLatin1String("home") ? systemTemp + QStringLiteral("/home") : home->home();
         qputenv("HOME", QFile::encodeName(userHome));
@@ -358,8 +360,7 @@ private slots:
         for (qsizetype k = 0; k < attempts.size(); ++k) {
             if (k == 3)
                 continue;
-            const QColor colour =
-                testing::PageColour(out + QStringLiteral("/probe%1.pdf").arg(k));
+            const QColor colour = testing::PageColour(out + QStringLiteral("/probe%1.pdf").arg(k));
             QVERIFY2(colour.green() > 200 && colour.red() < 60, qPrintable(attempts[k]));
         }
         QCOMPARE(testing::PdfPages(out + QStringLiteral("/innocent.pdf")), 1);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QMimeData>
 #include <QSet>
+#include <QSysInfo>
 #include <QTest>
 #include <QUrl>
 
@@ -61,11 +62,32 @@ private slots:
         QCOMPARE(dropintake::AcceptsDrag(data), accepted);
     }
 
-    void droppedPaths_keepOrder_andLeaveOutNonLocal() {
+    // A file of this machine is local, also when its address names this machine as its host.
+    void droppedPaths_keepOrder_andNameWhatIsNotLocal() {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile("/b/2.eps"), QUrl("https://example.org/x"),
+                      QUrl("file://localhost/c/3.eps"),
+                      QUrl("file://" + QSysInfo::machineHostName() + "/d/4.eps"),
+                      QUrl("file://elsewhere.example/e/5.eps"),
                       QUrl::fromLocalFile("/a/1 with blank.eps")});
-        QCOMPARE(dropintake::DroppedPaths(data), (QStringList{"/b/2.eps", "/a/1 with blank.eps"}));
+        QStringList unusable;
+        QCOMPARE(dropintake::DroppedPaths(data, &unusable),
+                 (QStringList{"/b/2.eps", "/c/3.eps", "/d/4.eps", "/a/1 with blank.eps"}));
+        QCOMPARE(unusable,
+                 (QStringList{"https://example.org/x", "file://elsewhere.example/e/5.eps"}));
+    }
+
+    void unusableEntries_tenNamed_theRestCounted() {
+        QCOMPARE(dropintake::UnusableMessage({}), QString());
+        QStringList entries;
+        for (int k = 1; k <= 12; ++k)
+            entries << QStringLiteral("https://example.org/%1").arg(k);
+        const QStringList lines = dropintake::UnusableMessage(entries).split("\r\n");
+        QCOMPARE(lines.size(), 1 + 10 + 1);
+        QCOMPARE(lines.first(), QStringLiteral("These dropped items could not be added:"));
+        QCOMPARE(lines.mid(1, 10), entries.mid(0, 10));
+        QCOMPARE(lines.last(), QStringLiteral("... and 2 more."));
+        QCOMPARE(dropintake::UnusableMessage(entries.mid(0, 10)).count("\r\n"), 10);
     }
 
     void mixedDrop_keepsDroppedOrder_andScansFoldersWhole() {

@@ -271,6 +271,24 @@ private slots:
         QTEST(facts->invertedCmyk, "inverted");
     }
 
+    // Parentheses and backslashes in the document's notes are escaped, other letters kept.
+    void documentNotes_readBackExactly() {
+        const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/n.jpg"), {8, 8});
+        const QByteArray bytes = ReadAll(jpeg);
+        const pdfwriter::PdfOrigin origin{QStringLiteral("a (b) \\ c) d"), QStringLiteral("Drück"),
+                                          QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC)};
+        const QString output = scratch->path() + QStringLiteral("/n.pdf");
+        testing::WriteFile(
+            output, pdfwriter::OnePagePdf(bytes, *pdfwriter::ReadJpegFacts(bytes), {8, 8}, origin));
+        const QString info = QString::fromUtf8(
+            Run(QStringLiteral("pdfinfo"), {QStringLiteral("-isodates"), output}));
+        QVERIFY2(info.contains(QStringLiteral("Creator:         a (b) \\ c) d\n")),
+                 qPrintable(info));
+        QVERIFY2(info.contains(QStringLiteral("Producer:        Drück\n")), qPrintable(info));
+        QVERIFY2(info.contains(QStringLiteral("CreationDate:    2026-01-02T03:04:05Z")),
+                 qPrintable(info));
+    }
+
     void grayJpeg_isEmbeddedAsGray() {
         const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/g.jpg"), {64, 32},
                                        QImage::Format_Grayscale8);

@@ -95,11 +95,11 @@ private slots:
 
     void terminateTree_endsTheProgramAndWhatItStarted() {
         const QString work = scratch->makeFolder(QStringLiteral("w"));
-        WriteScript(work + QStringLiteral("/tree"), "sleep 30 & sleep 30");
+        WriteScript(work + QStringLiteral("/tree"), "sleep 30 & touch started; sleep 30");
         const LaunchResult r =
             launcher.start(work + QStringLiteral("/tree"), QStringLiteral("x"), work, QString(), 0);
         QVERIFY(r.code > 32);
-        QTest::qSleep(200);
+        QTRY_VERIFY(QFile::exists(work + QStringLiteral("/started")));
         QCOMPARE(launcher.exitStatus(r.processId), launch::StillActive);
         QVERIFY(ProcessGroupExists(r.processId));
         launcher.terminateTree(r.processId);
