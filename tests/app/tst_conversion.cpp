@@ -9,6 +9,7 @@
 #include "platform/launcher.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
@@ -19,7 +20,26 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <csignal>
+
 using testing::SquareEps;
+
+namespace {
+
+// The processes whose current folder is `folder`.
+QList<qint64> ProcessesIn(const QString& folder) {
+    QList<qint64> found;
+    const QString wanted = QFileInfo(folder).canonicalFilePath();
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (number && QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).symLinkTarget() == wanted)
+            found << pid;
+    }
+    return found;
+}
+
+} // namespace
 
 class TestConversion : public QObject {
     Q_OBJECT
@@ -142,6 +162,21 @@ private slots:
         QVERIFY(!form->Converting);
         QTest::keyClick(form->ListView1, Qt::Key_Escape); // no run: no question
         QCOMPARE(f->fakes.dialogs.messages().size(), 2);
+    }
+
+    // A copy of the program that is killed in the middle of a file leaves nothing running.
+    void killedWindow_leavesNothingRunning() {
+        const QString endless = f->home.path() + QStringLiteral("/forever.eps");
+        testing::WriteFile(endless, testing::LoopingEps);
+        QProcess peer;
+        peer.start(QCoreApplication::applicationDirPath() +
+                       QStringLiteral("/pellarine-convert-peer"),
+                   {out, endless});
+        const QString work = rasterise::WorkingFolder();
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessesIn(work).size() >= 2, 20000); // interpreter, Ghostscript
+        ::kill(static_cast<pid_t>(peer.processId()), SIGKILL);
+        QVERIFY(peer.waitForFinished(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessesIn(work).isEmpty(), 10000);
     }
 
     // Three copies of the program convert at once; each PDF holds its own source's drawing.

@@ -21,11 +21,11 @@ class TestBatchInterpreter : public QObject {
     }
 
     // Runs the batch text in the work folder; answers the interpreter's exit code.
-    int runBatch(const QByteArray& text) {
-        testing::WriteFile(work + QStringLiteral("/job.bat"), text);
+    int runBatch(const QByteArray& text, const QString& name = QStringLiteral("job.bat")) {
+        testing::WriteFile(work + QLatin1Char('/') + name, text);
         const LaunchResult r =
-            launcher.start(QLatin1Char('"') + work + QStringLiteral("/job.bat\""), QString(),
-                           work + QLatin1Char('/'), QStringLiteral("open"), 0);
+            launcher.start(QLatin1Char('"') + work + QLatin1Char('/') + name + QLatin1Char('"'),
+                           QString(), work + QLatin1Char('/'), QStringLiteral("open"), 0);
         if (r.code <= 32)
             return -1000 - r.code;
         QDeadlineTimer deadline(10000);
@@ -57,6 +57,11 @@ private slots:
                                   "record second\r\nrecord third");
         QCOMPARE(log(), QByteArray("[first]\n[second]\n[third]\n"));
         QCOMPARE(code, 0);
+    }
+
+    void cmdFiles_runInTheInterpreterToo() {
+        QCOMPARE(runBatch("record cmd\r\n", QStringLiteral("job.cmd")), 0);
+        QCOMPARE(log(), QByteArray("[cmd]\n"));
     }
 
     void quotedWords_keepBlanks_andQuotesAreDropped() {

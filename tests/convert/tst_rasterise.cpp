@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
@@ -245,6 +246,12 @@ private slots:
         QTest::newRow("connect to a local port")
             << QByteArray("bash -c \"exec 3<>/dev/tcp/127.0.0.1/$TEST_PORT\"") << "no connection"
             << 4;
+        QTest::newRow("connect to a local socket")
+            << QByteArray("/usr/bin/python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX)"
+                          ".connect(sys.argv[1])' \"$TEST_SOCKET\" && echo reached > reached")
+            << "not reached" << 0;
+        QTest::newRow("rename in the working folder")
+            << QByteArray("echo x > mine && mv mine renamed") << "not renamed" << 1;
         QTest::newRow("signal the program")
             << QByteArray("kill -CONT $TEST_PID && echo reached > reached") << "not reached" << 6;
         QTest::newRow("change the batch file")
@@ -267,6 +274,9 @@ private slots:
         QVERIFY(server.listen(QHostAddress::LocalHost));
         qputenv("TEST_PORT", QByteArray::number(server.serverPort()));
         qputenv("TEST_PID", QByteArray::number(QCoreApplication::applicationPid()));
+        QLocalServer local;
+        QVERIFY(local.listen(scratch->path() + QStringLiteral("/program.socket")));
+        qputenv("TEST_SOCKET", QFile::encodeName(local.fullServerName()));
         const QString hostile = scratch->path() + QStringLiteral("/hostile.eps");
         testing::WriteFile(hostile, SmallEps + "% hostile\n");
         RecordingLauncher launcher;
@@ -274,6 +284,8 @@ private slots:
         const rasterise::Rasterisation outcome = rasterise(hostile, launcher, timed ? 1500 : 60000);
 
         const auto [landlock, filter] = Confinement(ReadAll(rasterise::BatchLogPath()));
+        if (QTest::currentDataTag() == QLatin1String("connect to a local socket") && !filter)
+            QSKIP("this kernel offers no system-call filter");
         if (landlock < abi && !(check == QLatin1String("no connection") && filter))
             QSKIP("this kernel does not offer the confinement that refuses it");
         const QString work = rasterise::WorkingFolder();
@@ -285,6 +297,8 @@ private slots:
             QVERIFY(!server.hasPendingConnections() && !server.waitForNewConnection(200));
         else if (check == QLatin1String("not reached"))
             QVERIFY(!QFile::exists(work + QStringLiteral("/reached")));
+        else if (check == QLatin1String("not renamed"))
+            QVERIFY(!QFile::exists(work + QStringLiteral("/renamed")));
         else if (check == QLatin1String("nothing left"))
             QCOMPARE(::kill(ReadAll(work + QStringLiteral("/sleeper")).trimmed().toInt(), 0), -1);
         if (timed) {
