@@ -169,13 +169,23 @@ private slots:
         QVERIFY(!platform::ProcessGroupExists(launcher.started[0]));
     }
 
-    void notAnEps_isGhostscriptsError_evenWithAnOldJpegLeftOver() {
+    // A picture left by an earlier item never passes for this one's.
+    void anOldPictureLeftOver_isNeverThisItems_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("result");
+        QTest::newRow("not PostScript")
+            << QByteArray("this is not PostScript at all {{{") << int(Rasterised::GhostscriptError);
+        QTest::newRow("draws nothing") << QByteArray("%!PS\nquit\n") << int(Rasterised::NoImage);
+    }
+    void anOldPictureLeftOver_isNeverThisItems() {
+        QFETCH(QByteArray, content);
         prepare();
-        testing::WriteFile(rasterise::CurrentJpgPath(), "\xFF\xD8 from an earlier item");
-        const QString source = scratch->path() + QStringLiteral("/broken.eps");
-        testing::WriteFile(source, "this is not PostScript at all {{{");
+        const QString source = scratch->path() + QStringLiteral("/a.eps");
+        testing::WriteFile(source, SmallEps);
         RecordingLauncher launcher;
-        QCOMPARE(rasterise(source, launcher).result, Rasterised::GhostscriptError);
+        QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted); // a whole picture
+        testing::WriteFile(source, content);
+        QTEST(int(rasterise(source, launcher).result), "result");
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
     }
