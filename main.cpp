@@ -49,9 +49,10 @@ std::unique_ptr<app::HandOver> MakeHandOver() {
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(PELLARINE_VERSION));
-    // --help and --version answer without a window, and so also where there is no display.
-    if (app::ParseCommandLine(app::RawArguments(argc, argv)).action ==
-        app::CommandLine::Action::Print) {
+    // The command line is read before the window system is opened, so that help, the version
+    // and a mistake are told also where there is no display.
+    if (app::ParseCommandLine(app::RawArguments(argc, argv)).action !=
+        app::CommandLine::Action::Run) {
         QCoreApplication core(argc, argv); // names the program in the usage line
         return Finish(app::ParseCommandLine(QCoreApplication::arguments()));
     }
