@@ -12,6 +12,7 @@
 
 class QDropEvent;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMimeData;
 class QLineEdit;
@@ -147,6 +148,12 @@ private:
     // to the user once (until a write succeeds again) instead of on every keystroke.
     void storeSetting(const QString& key, const QString& value);
     void hover(QWidget* widget, const QPoint& position);
+    // The keys the window handles wherever the focus is: Escape during a run asks whether to
+    // stop, Return and Enter press the focused push button as Space does, Delete in the job
+    // list removes its selected row. True when the key was handled.
+    bool keyPressed(QWidget* widget, const QKeyEvent& key);
+    // The progress bar's text line, shown as it is and given to screen readers as its name.
+    void showBarText(const QString& text);
     // A drag entering, moving over or dropped on the job list.
     void listDragAndDrop(QDropEvent& event);
     // Adds what a drop brought and names what it could not use.

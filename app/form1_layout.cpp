@@ -116,7 +116,7 @@ void Form1::buildButtonsAndBar() {
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
-    ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
+    showBarText(QStringLiteral("Progress Bar"));
 
     PushButton1 = MakeButton(this, QStringLiteral("Add EPS File(s)"));
     Place(PushButton1, 120, 3250, 3840, 405);
@@ -141,6 +141,7 @@ void Form1::buildSaveOptions() {
     Frame4 = MakeFrame(Frame2, QString());
     Place(Frame4, 480, 510, 6840, 810);
     Text1 = new QLineEdit(Frame4);
+    Text1->setAccessibleName(Option1->text()); // the folder box is that option's folder
     Place(Text1, 240, 300, 5670, 345);
     PushButton4 = MakeButton(Frame4, QStringLiteral("..."));
     Place(PushButton4, 6000, 300, 600, 345);

@@ -70,6 +70,7 @@ private slots:
         QList<Form1::Pointer> pointers;
         onEachItem([&](int, const QString& bar) {
             bars << QString(bar).remove(QChar(0x2060)); // the invisible joiners after "%"
+            QCOMPARE(form->ProgressBar1->accessibleName(), bars.last());
             shares << form->ProgressBar1->value();
             pointers << form->pointer();
         });

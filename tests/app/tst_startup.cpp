@@ -44,6 +44,9 @@ private slots:
                  QStringLiteral("EPS File(s)"));
         QCOMPARE(form.ListView1->header()->sectionSize(0), 467);
         QCOMPARE(form.ItemCount(), 0);
+        QCOMPARE(form.ListView1->accessibleName(), QStringLiteral("EPS File(s)"));
+        QCOMPARE(form.Text1->accessibleName(), form.Option1->text());
+        QCOMPARE(form.ProgressBar1->accessibleName(), QStringLiteral("Progress Bar"));
         QVERIFY(f->fakes.dialogs.shown.isEmpty());
         // The change handlers that ran at start-up wrote what changed, and only that.
         QCOMPARE(StoredSetting(settings::OutputFolder), form.Text1->text());
