@@ -3,6 +3,7 @@
 
 #include "app/joblist.h"
 #include "app/layout.h"
+#include "app/look.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -49,9 +50,7 @@ void Form1::buildLayout() {
                    Qt::WindowCloseButtonHint);
     setFixedSize(layout::Px(8040), layout::Px(8100));
     setFont(layout::ArialFont(9, true));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    setPalette(look::DesignPalette()); // the white of the design, whatever the desktop's theme
     setAutoFillBackground(true);
 
     PushButton5 = MakeButton(this, QStringLiteral("Help"));
@@ -94,9 +93,6 @@ void Form1::buildJobList() {
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
     ListView1->setFont(layout::ArialFont(9, true));
-    QPalette listColours = ListView1->palette();
-    listColours.setColor(QPalette::Base, palette().color(QPalette::Base));
-    ListView1->setPalette(listColours);
     ListView1->setToolTip(ListTip);
     ListView1->setAcceptDrops(true);
     ListView1->viewport()->setAcceptDrops(true);

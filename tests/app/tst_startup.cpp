@@ -14,9 +14,24 @@
 #include <QSlider>
 #include <QTest>
 #include <QTreeView>
+#include <cmath>
 
 using testing::StoredSetting;
 using testing::StoreSetting;
+
+namespace {
+// The contrast of two colours as the web's accessibility guidelines define it: 1 to 21.
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](float v) {
+            return v <= 0.03928f ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+} // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -53,6 +68,35 @@ private slots:
         QCOMPARE(StoredSetting(settings::JPGQuality), QStringLiteral("75"));
         QVERIFY(!StoredSetting(settings::Option1));
         QVERIFY(!StoredSetting(settings::Option2));
+    }
+
+    // Captions and texts stand out from their faces whatever palette the desktop's theme gives.
+    void texts_standOutInAnyDesktopTheme_data() {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light desktop") << false;
+        QTest::newRow("dark desktop") << true;
+    }
+    void texts_standOutInAnyDesktopTheme() {
+        QFETCH(bool, dark);
+        struct Restore {
+            QPalette desktop = QApplication::palette();
+            ~Restore() { QApplication::setPalette(desktop); }
+        } restore;
+        const QColor face(0x32, 0x32, 0x32), light(0xf0, 0xf0, 0xf0);
+        if (dark) // light text on dark faces everywhere
+            QApplication::setPalette(QPalette(light, face, face.lighter(), face.darker(), face,
+                                              light, light, face, face));
+        Form1& form = f->create();
+        using R = QPalette::ColorRole;
+        const std::tuple<QWidget*, R, R> texts[] = {{form.PushButton5, R::ButtonText, R::Button},
+                                                    {form.PushButton2, R::ButtonText, R::Button},
+                                                    {form.Frame3, R::WindowText, R::Window},
+                                                    {form.Option1, R::WindowText, R::Window}};
+        for (const auto& [widget, text, background] : texts) {
+            const double contrast =
+                Contrast(widget->palette().color(text), widget->palette().color(background));
+            QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+        }
     }
 
     void storedQuality_isReadAsLeadingNumber_data() {
