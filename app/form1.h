@@ -125,6 +125,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void buildLayout();
@@ -133,6 +135,10 @@ private:
     void buildButtonsAndBar();
     void buildSaveOptions();
     void finishLayout();
+    // Draws the window at the design's size where it fits the available area of its screen with
+    // its frame, and as much smaller as it must otherwise; centres it there when its size
+    // changed or `centre` asks so.
+    void fitToScreen(bool centre);
     void connectHandlers();
     void ApplySkin();
     void OpenHomePageAtRandom();
@@ -165,6 +171,8 @@ private:
 
     app::Services services;
     JobListModel* jobList = nullptr;
+    // How large the layout is drawn, 1 being the design's size.
+    double layoutScale = 1.0;
     Pointer currentPointer = Pointer::Default;
     std::optional<QCursor> handCursor;
     bool settingsFailureShown = false;

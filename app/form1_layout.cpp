@@ -1,4 +1,5 @@
-// The window's fixed layout: every control at its place, in twips.
+// The window's fixed layout: every control at its place, in twips, drawn smaller where the
+// screen is too small for it.
 #include "app/form1.h"
 
 #include "app/joblist.h"
@@ -15,10 +16,17 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTreeView>
+#include <QWindow>
+#include <cmath>
 
 using layout::Place;
 
 namespace {
+
+// The client area of the design, in twips.
+constexpr int ClientWidth = 8040, ClientHeight = 8100;
+// A frame of the usual size: a title bar and thin borders.
+constexpr QMargins AssumedFrame(4, 38, 4, 4);
 
 const QString ListTip = QStringLiteral(
     "Drag and drop files here. Double-click item to remove it. Move | line to right and out of "
@@ -26,7 +34,7 @@ const QString ListTip = QStringLiteral(
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
-    button->setFont(layout::ArialFont(11.25, true));
+    layout::SetFont(button, QStringLiteral("Arial"), 11.25, true);
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button, Qt::white);
     button->setPalette(palette);
@@ -48,8 +56,8 @@ void Form1::buildLayout() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(layout::Px(8040), layout::Px(8100));
-    setFont(layout::ArialFont(9, true));
+    layout::SetClientSize(this, ClientWidth, ClientHeight);
+    layout::SetFont(this, QStringLiteral("Arial"), 9, true);
     setPalette(look::DesignPalette()); // the white of the design, whatever the desktop's theme
     setAutoFillBackground(true);
 
@@ -92,7 +100,7 @@ void Form1::buildJobList() {
     ListView1->setTextElideMode(Qt::ElideNone);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
-    ListView1->setFont(layout::ArialFont(9, true));
+    layout::SetFont(ListView1, QStringLiteral("Arial"), 9, true);
     ListView1->setToolTip(ListTip);
     ListView1->setAcceptDrops(true);
     ListView1->viewport()->setAcceptDrops(true);
@@ -102,9 +110,7 @@ void Form1::buildJobList() {
 void Form1::buildButtonsAndBar() {
     Creator = new QLabel(this);
     Place(Creator, 120, 8190, 495, 405);
-    QFont creatorFont(QStringLiteral("MS Sans Serif"));
-    creatorFont.setPixelSize(11);
-    Creator->setFont(creatorFont);
+    layout::SetFont(Creator, QStringLiteral("MS Sans Serif"), 8.25, false);
 
     ProgressBar1 = new QProgressBar(this);
     Place(ProgressBar1, 120, 7590, 7800, 405);
@@ -157,7 +163,41 @@ void Form1::finishLayout() {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
+    fitToScreen(true);
+}
 
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+void Form1::fitToScreen(bool centre) {
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    // The window system tells the frame once the window is shown; until then a title bar and
+    // borders of the usual size are reckoned with.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame = AssumedFrame;
+    const QRect available = screen->availableGeometry();
+    const double scale = layout::FitScale(QSize(layout::Px(ClientWidth), layout::Px(ClientHeight)),
+                                          frame, available);
+    if (scale != layoutScale) {
+        QHeaderView* header = ListView1->header();
+        if (header->count() > 0) // the column keeps its share of the list, as the user left it
+            header->resizeSection(
+                0, static_cast<int>(std::lround(header->sectionSize(0) * scale / layoutScale)));
+        layoutScale = scale;
+        layout::Scale(this, scale);
+        centre = true;
+    }
+    if (centre)
+        move(available.center() - QRect(QPoint(), size().grownBy(frame)).center());
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    fitToScreen(false);
+}
+
+// The window system moves a window when it frames it, and when it goes to another screen.
+void Form1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    fitToScreen(false);
 }

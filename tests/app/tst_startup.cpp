@@ -57,6 +57,7 @@ private slots:
         QCOMPARE(form.ProgressBar1->value(), 0);
         QCOMPARE(form.jobs().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QStringLiteral("EPS File(s)"));
+        QCOMPARE(form.size(), QSize(536, 540)); // as the design draws it, where it fits
         QCOMPARE(form.ListView1->header()->sectionSize(0), 467);
         QCOMPARE(form.ItemCount(), 0);
         QCOMPARE(form.ListView1->accessibleName(), QStringLiteral("EPS File(s)"));
