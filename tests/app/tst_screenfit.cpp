@@ -27,7 +27,6 @@ private slots:
         const double scale = form.height() / 540.0;
         const std::tuple<int, double, double> drawn[] = {
             {form.PushButton5->width(), 520, 1},
-            {form.ListView1->y(), 42, 1},
             {form.ListView1->header()->sectionSize(0), 7000 / 15.0, 1},
             {form.PushButton2->font().pixelSize(), 15, 0.5},
             {form.font().pixelSize(), 12, 0.5}};
