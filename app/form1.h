@@ -136,8 +136,7 @@ private:
     void buildSaveOptions();
     void finishLayout();
     // Draws the window at the design's size where it fits the available area of its screen with
-    // its frame, and as much smaller as it must otherwise; centres it there when its size
-    // changed or `centre` asks so.
+    // its frame, and as much smaller as it must otherwise; with `centre`, centres it there.
     void fitToScreen(bool centre);
     void connectHandlers();
     void ApplySkin();

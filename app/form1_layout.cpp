@@ -17,6 +17,7 @@
 #include <QSlider>
 #include <QTreeView>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 using layout::Place;
@@ -178,6 +179,9 @@ void Form1::fitToScreen(bool centre) {
     const QRect available = screen->availableGeometry();
     const double scale = layout::FitScale(QSize(layout::Px(ClientWidth), layout::Px(ClientHeight)),
                                           frame, available);
+    // A window drawn at another size keeps its middle where it was, as far as it can.
+    const QPoint middle =
+        centre ? available.center() : QRect(pos(), size().grownBy(frame)).center();
     if (scale != layoutScale) {
         QHeaderView* header = ListView1->header();
         if (header->count() > 0) // the column keeps its share of the list, as the user left it
@@ -187,8 +191,16 @@ void Form1::fitToScreen(bool centre) {
         layout::Scale(this, scale);
         centre = true;
     }
-    if (centre)
-        move(available.center() - QRect(QPoint(), size().grownBy(frame)).center());
+    if (!centre)
+        return;
+    QRect placed(QPoint(), size().grownBy(frame));
+    placed.moveCenter(middle);
+    // Whole on the screen where it fits, the title bar first where it does not.
+    placed.moveRight(std::min(placed.right(), available.right()));
+    placed.moveBottom(std::min(placed.bottom(), available.bottom()));
+    placed.moveLeft(std::max(placed.left(), available.left()));
+    placed.moveTop(std::max(placed.top(), available.top()));
+    move(placed.topLeft());
 }
 
 void Form1::showEvent(QShowEvent* event) {
