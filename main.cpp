@@ -3,6 +3,7 @@
 #include "app/commandline.h"
 #include "app/form1.h"
 #include "app/handover.h"
+#include "app/look.h"
 #include "app/services.h"
 #include "common/pdfwriterkeys.h"
 #include "pdfwriter/writer.h"
@@ -49,14 +50,19 @@ std::unique_ptr<app::HandOver> MakeHandOver() {
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(PELLARINE_VERSION));
-    // --help and --version answer without a window, and so also where there is no display.
-    if (app::ParseCommandLine(app::RawArguments(argc, argv)).action ==
-        app::CommandLine::Action::Print) {
+    // The command line is read before the window system is opened, so that help, the version
+    // and a mistake are told also where there is no display.
+    if (app::ParseCommandLine(app::RawArguments(argc, argv)).action !=
+        app::CommandLine::Action::Run) {
         QCoreApplication core(argc, argv); // names the program in the usage line
         return Finish(app::ParseCommandLine(QCoreApplication::arguments()));
     }
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
+    // The design's look on every desktop: Fusion draws from the palette alone, and the design's
+    // palette leaves no role to the desktop's theme. Another style (-style, QT_STYLE_OVERRIDE)
+    // could bring its theme's colours back, so none is taken.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(look::DesignPalette()); // message boxes and prompts too
     QGuiApplication::setDesktopFileName(DesktopId);
     const app::CommandLine line = app::ParseCommandLine(QCoreApplication::arguments());
     if (line.action != app::CommandLine::Action::Run)

@@ -25,6 +25,25 @@ QString AbsolutePath(const QString& given) {
     return clean;
 }
 
+// The options that Qt's application object takes out of the arguments when it starts: its own,
+// the widgets' and those of the X11 platform. Known here, they are no mistake when the command
+// line is read before Qt starts, and help does not list them.
+void AddQtOptions(QCommandLineParser& parser) {
+    const QString withValue = QStringLiteral(
+        "platform platformpluginpath platformtheme plugin qwindowgeometry geometry qwindowtitle "
+        "title qwindowicon icon session style stylesheet qmljsdebugger display name visual");
+    const QString switches = QStringLiteral("reverse widgetcount nograb dograb testability");
+    auto add = [&parser](const QString& names, const QString& valueName) {
+        for (const QString& name : names.split(QLatin1Char(' '))) {
+            QCommandLineOption option(name, QString(), valueName);
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+            parser.addOption(option);
+        }
+    };
+    add(withValue, QStringLiteral("value"));
+    add(switches, QString());
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
@@ -44,6 +63,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addPositionalArgument(QStringLiteral("files"),
                                  QStringLiteral("EPS files and folders to add to the job list."),
                                  QStringLiteral("[file|folder...]"));
+    // Qt's options are words after one dash ("-platform"), as are the program's own short ones.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    AddQtOptions(parser);
     const bool understood = parser.parse(arguments);
 
     CommandLine line;

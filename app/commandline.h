@@ -19,9 +19,10 @@ struct CommandLine {
     QStringList paths;
 };
 
-// Reads the arguments (the first is the program itself). --help and --version win over any
-// other argument, also over options the program does not know; "--" ends the options, so a
-// file whose name starts with "-" can follow it.
+// Reads the arguments (the first is the program itself), before Qt has taken its own options
+// out of them or after. --help and --version win over any other argument, also over options
+// the program does not know; "--" ends the options, so a file whose name starts with "-" can
+// follow it.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 // The arguments as the system passed them, before any Qt object exists.

@@ -12,6 +12,7 @@
 
 class QDropEvent;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMimeData;
 class QLineEdit;
@@ -124,6 +125,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void buildLayout();
@@ -132,6 +135,9 @@ private:
     void buildButtonsAndBar();
     void buildSaveOptions();
     void finishLayout();
+    // Draws the window at the design's size where it fits the available area of its screen with
+    // its frame, and as much smaller as it must otherwise; with `centre`, centres it there.
+    void fitToScreen(bool centre);
     void connectHandlers();
     void ApplySkin();
     void OpenHomePageAtRandom();
@@ -147,6 +153,12 @@ private:
     // to the user once (until a write succeeds again) instead of on every keystroke.
     void storeSetting(const QString& key, const QString& value);
     void hover(QWidget* widget, const QPoint& position);
+    // The keys the window handles wherever the focus is: Escape during a run asks whether to
+    // stop, Return and Enter press the focused push button as Space does, Delete in the job
+    // list removes its selected row. True when the key was handled.
+    bool keyPressed(QWidget* widget, const QKeyEvent& key);
+    // The progress bar's text line, shown as it is and given to screen readers as its name.
+    void showBarText(const QString& text);
     // A drag entering, moving over or dropped on the job list.
     void listDragAndDrop(QDropEvent& event);
     // Adds what a drop brought and names what it could not use.
@@ -158,6 +170,8 @@ private:
 
     app::Services services;
     JobListModel* jobList = nullptr;
+    // How large the layout is drawn, 1 being the design's size.
+    double layoutScale = 1.0;
     Pointer currentPointer = Pointer::Default;
     std::optional<QCursor> handCursor;
     bool settingsFailureShown = false;

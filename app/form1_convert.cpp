@@ -48,7 +48,7 @@ run::JobSource Form1::jobSource() {
 void Form1::followRun(run::Conversion& conversion) {
     connect(&conversion, &run::Conversion::waitingForOther, this, [this] {
         setPointer(Pointer::Hourglass);
-        ProgressBar1->setFormat(run::WaitingForOther);
+        showBarText(run::WaitingForOther);
     });
     connect(&conversion, &run::Conversion::itemStarted, this, &Form1::showItem);
     connect(&conversion, &run::Conversion::itemDone, this,
@@ -61,7 +61,7 @@ void Form1::followRun(run::Conversion& conversion) {
             [this](const QString& message, const QString& details) {
                 setPointer(Pointer::Default);
                 ProgressBar1->setValue(0);
-                ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
+                showBarText(QStringLiteral("Progress Bar"));
                 services.dialogs->messageBox(this, message, applicationTitle, platform::Buttons::Ok,
                                              platform::Icon::None, details);
             });
@@ -73,13 +73,15 @@ void Form1::showItem(int index, int count, const QString& source) {
     setPointer(Pointer::Hourglass);
     g.run(120,
           [&] { ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * index / count))); });
-    g.run(124, [&] {
-        // The bar's text is a format in which "%p", "%v" and "%m" stand for numbers; an
-        // invisible word joiner after each "%" of the name keeps the name as it is.
-        QString name = paths::GetFileNamePart(source);
-        name.replace(QLatin1Char('%'), QStringLiteral("%\u2060"));
-        ProgressBar1->setFormat(QStringLiteral("Processing: ") + name);
-    });
+    g.run(124,
+          [&] { showBarText(QStringLiteral("Processing: ") + paths::GetFileNamePart(source)); });
+}
+
+void Form1::showBarText(const QString& text) {
+    // The bar's text is a format in which "%p", "%v" and "%m" stand for numbers; an invisible
+    // word joiner after each "%" keeps the text as it is.
+    ProgressBar1->setFormat(QString(text).replace(QLatin1Char('%'), QStringLiteral("%\u2060")));
+    ProgressBar1->setAccessibleName(text);
 }
 
 void Form1::Form_EscapePressed() {

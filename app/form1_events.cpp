@@ -1,11 +1,13 @@
 // Routing of the window's events: the job list's mouse, key, drag and drop events to its
-// handlers, Escape during a run, and pointer moves over the controls to the hover rules.
+// handlers, Escape during a run, Return on a push button, and pointer moves over the controls
+// to the hover rules.
 #include "app/form1.h"
 
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTreeView>
 
 void Form1::keyPressEvent(QKeyEvent* event) {
@@ -14,6 +16,24 @@ void Form1::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool Form1::keyPressed(QWidget* widget, const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Escape && Converting) {
+        Form_EscapePressed();
+        return true;
+    }
+    auto* button = qobject_cast<QPushButton*>(widget);
+    if (button && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) {
+        if (!key.isAutoRepeat())
+            button->click();
+        return true;
+    }
+    if (widget == ListView1 && key.key() == Qt::Key_Delete) {
+        ListView1_RemoveSelected();
+        return true;
+    }
+    return false;
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -50,19 +70,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
         return QWidget::eventFilter(watched, event);
     }
-    // Escape during a run, wherever the focus is, asks whether to stop.
-    if (event->type() == QEvent::KeyPress && Converting &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        Form_EscapePressed();
+    if (event->type() == QEvent::KeyPress && keyPressed(widget, *static_cast<QKeyEvent*>(event)))
         return true;
-    }
-    if (widget == ListView1 && event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-            ListView1_RemoveSelected();
-            return true;
-        }
-    } else if (event->type() == QEvent::MouseMove) {
+    if (event->type() == QEvent::MouseMove)
         hover(widget, static_cast<QMouseEvent*>(event)->position().toPoint());
-    }
     return QWidget::eventFilter(watched, event);
 }

@@ -1,8 +1,10 @@
-// The window's fixed layout: every control at its place, in twips.
+// The window's fixed layout: every control at its place, in twips, drawn smaller where the
+// screen is too small for it.
 #include "app/form1.h"
 
 #include "app/joblist.h"
 #include "app/layout.h"
+#include "app/look.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -14,10 +16,18 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTreeView>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
 
 using layout::Place;
 
 namespace {
+
+// The client area of the design, in twips.
+constexpr int ClientWidth = 8040, ClientHeight = 8100;
+// A frame of the usual size: a title bar and thin borders.
+constexpr QMargins AssumedFrame(4, 38, 4, 4);
 
 const QString ListTip = QStringLiteral(
     "Drag and drop files here. Double-click item to remove it. Move | line to right and out of "
@@ -25,7 +35,7 @@ const QString ListTip = QStringLiteral(
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
-    button->setFont(layout::ArialFont(11.25, true));
+    layout::SetFont(button, QStringLiteral("Arial"), 11.25, true);
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button, Qt::white);
     button->setPalette(palette);
@@ -47,11 +57,9 @@ void Form1::buildLayout() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(layout::Px(8040), layout::Px(8100));
-    setFont(layout::ArialFont(9, true));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    layout::SetClientSize(this, ClientWidth, ClientHeight);
+    layout::SetFont(this, QStringLiteral("Arial"), 9, true);
+    setPalette(look::DesignPalette()); // the white of the design, whatever the desktop's theme
     setAutoFillBackground(true);
 
     PushButton5 = MakeButton(this, QStringLiteral("Help"));
@@ -93,10 +101,7 @@ void Form1::buildJobList() {
     ListView1->setTextElideMode(Qt::ElideNone);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
-    ListView1->setFont(layout::ArialFont(9, true));
-    QPalette listColours = ListView1->palette();
-    listColours.setColor(QPalette::Base, palette().color(QPalette::Base));
-    ListView1->setPalette(listColours);
+    layout::SetFont(ListView1, QStringLiteral("Arial"), 9, true);
     ListView1->setToolTip(ListTip);
     ListView1->setAcceptDrops(true);
     ListView1->viewport()->setAcceptDrops(true);
@@ -106,9 +111,7 @@ void Form1::buildJobList() {
 void Form1::buildButtonsAndBar() {
     Creator = new QLabel(this);
     Place(Creator, 120, 8190, 495, 405);
-    QFont creatorFont(QStringLiteral("MS Sans Serif"));
-    creatorFont.setPixelSize(11);
-    Creator->setFont(creatorFont);
+    layout::SetFont(Creator, QStringLiteral("MS Sans Serif"), 8.25, false);
 
     ProgressBar1 = new QProgressBar(this);
     Place(ProgressBar1, 120, 7590, 7800, 405);
@@ -116,7 +119,7 @@ void Form1::buildButtonsAndBar() {
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
-    ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
+    showBarText(QStringLiteral("Progress Bar"));
 
     PushButton1 = MakeButton(this, QStringLiteral("Add EPS File(s)"));
     Place(PushButton1, 120, 3250, 3840, 405);
@@ -141,6 +144,7 @@ void Form1::buildSaveOptions() {
     Frame4 = MakeFrame(Frame2, QString());
     Place(Frame4, 480, 510, 6840, 810);
     Text1 = new QLineEdit(Frame4);
+    Text1->setAccessibleName(Option1->text()); // the folder box is that option's folder
     Place(Text1, 240, 300, 5670, 345);
     PushButton4 = MakeButton(Frame4, QStringLiteral("..."));
     Place(PushButton4, 6000, 300, 600, 345);
@@ -160,7 +164,52 @@ void Form1::finishLayout() {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
+    fitToScreen(true);
+}
 
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+void Form1::fitToScreen(bool centre) {
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    // The window system tells the frame once the window is shown; until then a title bar and
+    // borders of the usual size are reckoned with.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame = AssumedFrame;
+    const QRect available = screen->availableGeometry();
+    const double scale = layout::FitScale(QSize(layout::Px(ClientWidth), layout::Px(ClientHeight)),
+                                          frame, available);
+    // A window drawn at another size keeps its middle where it was, as far as it can.
+    const QPoint middle =
+        centre ? available.center() : QRect(pos(), size().grownBy(frame)).center();
+    if (scale != layoutScale) {
+        QHeaderView* header = ListView1->header();
+        if (header->count() > 0) // the column keeps its share of the list, as the user left it
+            header->resizeSection(
+                0, static_cast<int>(std::lround(header->sectionSize(0) * scale / layoutScale)));
+        layoutScale = scale;
+        layout::Scale(this, scale);
+        centre = true;
+    }
+    if (!centre)
+        return;
+    QRect placed(QPoint(), size().grownBy(frame));
+    placed.moveCenter(middle);
+    // Whole on the screen where it fits, the title bar first where it does not.
+    placed.moveRight(std::min(placed.right(), available.right()));
+    placed.moveBottom(std::min(placed.bottom(), available.bottom()));
+    placed.moveLeft(std::max(placed.left(), available.left()));
+    placed.moveTop(std::max(placed.top(), available.top()));
+    move(placed.topLeft());
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    fitToScreen(false);
+}
+
+// The window system moves a window when it frames it, and when it goes to another screen.
+void Form1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    fitToScreen(false);
 }

@@ -50,8 +50,11 @@ void Form1::Form_Load() {
         setWindowIcon(*icon);
     });
     g.run(130, [&] { SetApplicationTitle(); });
-    g.run(132, [&] { jobList->setHeader(QStringLiteral("EPS File(s)")); });
-    g.run(134, [&] { ListView1->header()->resizeSection(0, layout::Px(7000)); });
+    g.run(132, [&] {
+        jobList->setHeader(QStringLiteral("EPS File(s)"));
+        ListView1->setAccessibleName(QStringLiteral("EPS File(s)")); // named by its column
+    });
+    g.run(134, [&] { ListView1->header()->resizeSection(0, layout::Px(7000, layoutScale)); });
     g.run(136, [&] {
         const QString desktop = platform::GetDesktopFolder();
         Text1->setText(settings::ReadSetting(settings::OutputFolder, desktop));

@@ -90,6 +90,7 @@ private slots:
         QList<Form1::Pointer> pointers;
         onEachItem([&](int, const QString& bar) {
             bars << QString(bar).remove(QChar(0x2060)); // the invisible joiners after "%"
+            QCOMPARE(form->ProgressBar1->accessibleName(), bars.last());
             shares << form->ProgressBar1->value();
             pointers << form->pointer();
         });
@@ -173,7 +174,7 @@ private slots:
                        QStringLiteral("/pellarine-convert-peer"),
                    {out, endless});
         const QString work = rasterise::WorkingFolder();
-        QTRY_VERIFY_WITH_TIMEOUT(ProcessesIn(work).size() >= 2, 20000); // interpreter, Ghostscript
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessesIn(work).size() >= 2, 60000); // interpreter, Ghostscript
         ::kill(static_cast<pid_t>(peer.processId()), SIGKILL);
         QVERIFY(peer.waitForFinished(5000));
         QTRY_VERIFY_WITH_TIMEOUT(ProcessesIn(work).isEmpty(), 10000);

@@ -127,10 +127,21 @@ private slots:
         QCOMPARE(form.Frame3->title(), QStringLiteral("PDF Quality: 10%"));
     }
 
+    void help_showsBothParagraphs_data() {
+        QTest::addColumn<int>("key"); // none: a click
+        QTest::newRow("click") << 0;
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+    }
     void help_showsBothParagraphs() {
+        QFETCH(int, key);
         Form1& form = f->create();
         form.AddToList(QStringLiteral("/a.eps"));
-        QTest::mouseClick(form.PushButton5, Qt::LeftButton);
+        if (key == 0)
+            QTest::mouseClick(form.PushButton5, Qt::LeftButton);
+        else
+            QTest::keyClick(form.PushButton5, Qt::Key(key));
         QCOMPARE(f->fakes.dialogs.shown.size(), 1);
         const auto& box = f->fakes.dialogs.shown[0];
         // The viewer paragraph first, one empty line, then the contact paragraph.

@@ -14,9 +14,24 @@
 #include <QSlider>
 #include <QTest>
 #include <QTreeView>
+#include <cmath>
 
 using testing::StoredSetting;
 using testing::StoreSetting;
+
+namespace {
+// The contrast of two colours as the web's accessibility guidelines define it: 1 to 21.
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](float v) {
+            return v <= 0.03928f ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+} // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -42,14 +57,41 @@ private slots:
         QCOMPARE(form.ProgressBar1->value(), 0);
         QCOMPARE(form.jobs().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QStringLiteral("EPS File(s)"));
+        QCOMPARE(form.size(), QSize(536, 540)); // as the design draws it, where it fits
         QCOMPARE(form.ListView1->header()->sectionSize(0), 467);
         QCOMPARE(form.ItemCount(), 0);
+        QCOMPARE(form.ListView1->accessibleName(), QStringLiteral("EPS File(s)"));
+        QCOMPARE(form.Text1->accessibleName(), form.Option1->text());
+        QCOMPARE(form.ProgressBar1->accessibleName(), QStringLiteral("Progress Bar"));
         QVERIFY(f->fakes.dialogs.shown.isEmpty());
         // The change handlers that ran at start-up wrote what changed, and only that.
         QCOMPARE(StoredSetting(settings::OutputFolder), form.Text1->text());
         QCOMPARE(StoredSetting(settings::JPGQuality), QStringLiteral("75"));
         QVERIFY(!StoredSetting(settings::Option1));
         QVERIFY(!StoredSetting(settings::Option2));
+    }
+
+    // Captions and texts stand out from their faces also where the desktop's theme gives light
+    // text on dark faces everywhere.
+    void texts_standOutUnderADarkDesktopTheme() {
+        struct Restore {
+            QPalette desktop = QApplication::palette();
+            ~Restore() { QApplication::setPalette(desktop); }
+        } restore;
+        const QColor face(0x32, 0x32, 0x32), light(0xf0, 0xf0, 0xf0);
+        QApplication::setPalette(
+            QPalette(light, face, face.lighter(), face.darker(), face, light, light, face, face));
+        Form1& form = f->create();
+        using R = QPalette::ColorRole;
+        const std::tuple<QWidget*, R, R> texts[] = {{form.PushButton5, R::ButtonText, R::Button},
+                                                    {form.PushButton2, R::ButtonText, R::Button},
+                                                    {form.Frame3, R::WindowText, R::Window},
+                                                    {form.Option1, R::WindowText, R::Window}};
+        for (const auto& [widget, text, background] : texts) {
+            const double contrast =
+                Contrast(widget->palette().color(text), widget->palette().color(background));
+            QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+        }
     }
 
     void storedQuality_isReadAsLeadingNumber_data() {

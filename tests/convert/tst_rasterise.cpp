@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLocalServer>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
@@ -167,6 +169,33 @@ private slots:
         QVERIFY(ReadAll(rasterise::CurrentJpgPath()).startsWith("\xFF\xD8"));
         QCOMPARE(launcher.started.size(), 1);
         QVERIFY(!platform::ProcessGroupExists(launcher.started[0]));
+    }
+
+    // Through the shipped launcher type is smoothed as lines are: the picture of a line of small
+    // type lies nearer Ghostscript's smoothed rendering of it than its unsmoothed one.
+    void smallType_isSmoothed() {
+        prepare();
+        const QString source = scratch->path() + QStringLiteral("/type.eps");
+        testing::WriteFile(source,
+                           "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 200 16\n"
+                           "/Times-Roman 11 selectfont 2 4 moveto (Hamburgefonstiv) show\n");
+        RecordingLauncher launcher;
+        QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
+        const QImage picture(rasterise::CurrentJpgPath());
+        auto distance = [&](const QString& textBits) {
+            const QString png = scratch->path() + QStringLiteral("/reference.png");
+            QProcess::execute(QStringLiteral("gs"),
+                              {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=png16m",
+                               "-dGraphicsAlphaBits=4", "-dTextAlphaBits=" + textBits, "-dEPSCrop",
+                               "-sOutputFile=" + png, source});
+            const QImage reference(png);
+            qint64 sum = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    sum += std::abs(qGray(picture.pixel(x, y)) - qGray(reference.pixel(x, y)));
+            return sum;
+        };
+        QVERIFY(distance(QStringLiteral("4")) * 2 < distance(QStringLiteral("1")));
     }
 
     // A picture left by an earlier item never passes for this one's.

@@ -101,6 +101,9 @@ private slots:
             << QStringList{"link/../x.eps"} << QStringList{files + "/link/../x.eps"};
         QTest::newRow("dash after --")
             << QStringList{"--", "-x.eps"} << QStringList{files + "/-x.eps"};
+        QTest::newRow("Qt's own options")
+            << QStringList{"-platform", "offscreen", "--style=fusion", "-reverse", "x.eps"}
+            << QStringList{files + "/x.eps"};
     }
     void commandLinePaths_becomeAbsolute() {
         QFETCH(QStringList, arguments);
@@ -109,16 +112,17 @@ private slots:
         QCOMPARE(app::ParseCommandLine(QStringList{"pellarine"} + arguments).paths, expected);
     }
 
-    void helpAndVersion_printWithoutADisplay_data() {
+    void optionsAreToldWithoutADisplay_data() {
         QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("help") << "--help"
-                              << "Usage: ";
-        QTest::newRow("version") << "--version"
-                                 << "pellarine 1.0\n";
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("expected"); // how standard output, or the error, begins
+        QTest::newRow("help") << "--help" << 0 << "Usage: ";
+        QTest::newRow("version") << "--version" << 0 << "pellarine 1.0\n";
+        QTest::newRow("unknown") << "--no-such-option" << 2 << "Unknown option 'no-such-option'.";
     }
-    void helpAndVersion_printWithoutADisplay() {
+    void optionsAreToldWithoutADisplay() {
         QFETCH(QString, option);
+        QFETCH(int, status);
         QFETCH(QString, expected);
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -127,8 +131,11 @@ private slots:
         process.setProcessEnvironment(env);
         process.start(program, {option});
         QVERIFY(process.waitForFinished(10000));
-        QCOMPARE(process.exitCode(), 0);
-        QVERIFY(QString::fromLocal8Bit(process.readAllStandardOutput()).startsWith(expected));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        const QByteArray told =
+            status == 0 ? process.readAllStandardOutput() : process.readAllStandardError();
+        QVERIFY2(QString::fromLocal8Bit(told).startsWith(expected), told.constData());
     }
 
     // The first start lists its file; a second start with files hands them to it and ends;
