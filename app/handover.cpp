@@ -16,6 +16,17 @@ constexpr char Receipt = 'k';
 // Bigger messages are not read: no start names that many files.
 constexpr qint64 MessageLimit = 64 * 1024 * 1024;
 
+// Whether the length a message starts with is beyond the limit: such a message is refused
+// before any of it is kept.
+bool DeclaredTooLong(QLocalSocket& socket) {
+    const QByteArray head = socket.peek(4);
+    if (head.size() < 4)
+        return false;
+    const quint32 length = (quint32(quint8(head[0])) << 24) | (quint32(quint8(head[1])) << 16) |
+                           (quint32(quint8(head[2])) << 8) | quint32(quint8(head[3]));
+    return length != 0xFFFFFFFFu && length > MessageLimit;
+}
+
 } // namespace
 
 HandOver::HandOver(const QString& folder)
@@ -80,6 +91,10 @@ void HandOver::acceptConnections() {
     while (QLocalSocket* socket = server.nextPendingConnection()) {
         QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+            if (DeclaredTooLong(*socket)) {
+                socket->abort();
+                return;
+            }
             QDataStream in(socket);
             in.startTransaction();
             QByteArray message;

@@ -95,6 +95,8 @@ private slots:
                                               "b"
                                            << true;
         QTest::newRow("tab") << "a\tb" << true;
+        QTest::newRow("last control character, 31") << "a\x1f" << true;
+        QTest::newRow("blank, 32") << "a b" << false;
         QTest::newRow("delete") << "a\x7f" << true;
         QTest::newRow("C1 control 159") << QString("a") + QChar(0x9f) << true;
         QTest::newRow("no-break space 160") << QString("a") + QChar(0xa0) << false;
