@@ -3,6 +3,7 @@
 #include "scratchhome.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -57,6 +58,26 @@ private slots:
                                   "record second\r\nrecord third");
         QCOMPARE(log(), QByteArray("[first]\n[second]\n[third]\n"));
         QCOMPARE(code, 0);
+        // Each command's temporary folder is gone with it.
+        QCOMPARE(QDir(work).entryList({".gs-temp-*"}, QDir::AllEntries | QDir::Hidden),
+                 QStringList());
+    }
+
+    // Every command gets a fresh, empty temporary folder of its own, named by TMPDIR, TEMP, TMP.
+    void eachCommand_hasATemporaryFolderOfItsOwn() {
+        script(work, QStringLiteral("where"),
+               "echo \"$TMPDIR|$TEMP|$TMP\" >> log.txt; ls -A \"$TMPDIR\" >> log.txt; "
+               "touch \"$TMPDIR/mine\"");
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", "/tmp"); // what the program itself has
+        runBatch("where\r\nwhere\r\n");
+        qputenv("TMPDIR", tmpdir);
+        const QList<QByteArray> lines = log().split('\n');
+        QCOMPARE(lines.size(), 3); // two lines of folders, nothing listed in them
+        const QByteArray first = lines[0].split('|').first();
+        QVERIFY2(first.startsWith(QFile::encodeName(work) + "/.gs-temp-"), first.constData());
+        QCOMPARE(lines[0], first + '|' + first + '|' + first);
+        QVERIFY(lines[1] != lines[0]);
     }
 
     void cmdFiles_runInTheInterpreterToo() {

@@ -6,6 +6,7 @@
 #include "platform/launcher.h"
 #include "scratchhome.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -103,6 +104,30 @@ private slots:
         QCOMPARE(reported, reportedStep ? QList<int>{reportedStep} : QList<int>{});
         QCOMPARE(QDir(out).entryList(QDir::Files).size(), reason.isEmpty() ? 1 : 0);
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
+    }
+
+    // A PDF that was there before the item does not pass for the one the item should make.
+    void anOlderPdf_isNoProofOfThisOne() {
+        testing::ScratchHome scratch;
+        testing::FakeServices fakes;
+        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(PELLARINE_APP_FOLDER);
+        rasterise::WriteBatchFile(rasterise::BatchText(75), files);
+        const QString source = scratch.makeFolder(QStringLiteral("src")) + "/a.eps";
+        testing::WriteFile(source, SquareEps);
+        const QString out = scratch.makeFolder(QStringLiteral("out"));
+        testing::WriteFile(out + "/a.pdf", "an older PDF");
+        platform::SystemPrinting silent({{"Marrowind PDF Writer", [](const QString&) {}}});
+        platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
+        const item::Tools tools{launcher,
+                                fakes.printers,
+                                silent,
+                                files,
+                                60000,
+                                1 << 30,
+                                [](int, const platform::Failure&) {}};
+        const item::Outcome outcome = item::ConvertItem(source, {out, false}, tools);
+        QVERIFY(!outcome.converted);
+        QCOMPARE(outcome.reason, QStringLiteral("the PDF Writer did not save %1/a.pdf").arg(out));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "scratchhome.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
@@ -174,10 +175,15 @@ private slots:
         qunsetenv("XDG_RUNTIME_DIR");
         const QString usual = systemTemp + QStringLiteral("/pellarine-%1").arg(::getuid());
         QVERIFY(QFile::link(scratch->home(), usual)); // not a folder of ours, whoever made it
+        // Another user's folder of a name like ours is never taken for ours (root can make one).
+        const QString decoy = usual + QStringLiteral("-aaaaaa");
+        QDir().mkdir(decoy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const bool decoyMade = ::chown(QFile::encodeName(decoy).constData(), 65534, 65534) == 0;
         const QString folder = PrivateUserFolder();
         qputenv("TMPDIR", tmpdir);
         QVERIFY2(folder.startsWith(usual + QLatin1Char('-')) && folder.size() == usual.size() + 7,
                  qPrintable(folder));
+        QVERIFY(!decoyMade || folder != decoy);
         struct stat st {};
         QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &st), 0);
         QVERIFY(S_ISDIR(st.st_mode) && (st.st_mode & 0777) == 0700);
