@@ -14,13 +14,10 @@ namespace run {
 
 namespace {
 
-// What tells two failures of a run apart: the number and the folder or file it is about; for
-// a failure about no place, the statement and its description.
+// What tells two kinds of failure apart: the failure number and the statement that failed.
+// Ten sources in ten vanished folders are one kind, whatever folder each is about.
 QString CauseOf(int step, const platform::Failure& failure) {
-    const QString number = QString::number(failure.number) + QLatin1Char('|');
-    return failure.about.isEmpty()
-               ? number + QString::number(step) + QLatin1Char('|') + failure.description
-               : number + QDir::cleanPath(failure.about);
+    return QString::number(failure.number) + QLatin1Char('|') + QString::number(step);
 }
 
 } // namespace
@@ -99,11 +96,13 @@ QString Conversion::prepare() {
 }
 
 void Conversion::reportItemFailure(int step, const platform::Failure& failure) {
-    // One cause, one box: a failure like the one just shown is only counted.
+    // One cause, one box: a failure of a kind already shown in this run is only counted.
     const QString cause = CauseOf(step, failure);
-    if (cause == lastCause)
+    if (shownCauses.contains(cause)) {
+        ++notShownAgain;
         return;
-    lastCause = cause;
+    }
+    shownCauses.insert(cause);
     emit failed(step, failure.description);
 }
 
@@ -118,13 +117,12 @@ void Conversion::convertItems(const QString& notPrepared) {
         [this](int step, const platform::Failure& failure) { reportItemFailure(step, failure); }};
     // The loop's bound is the count at the start: rows added meanwhile wait for the next run.
     const int n = jobs.count();
-    QList<Failed> noPdf;
+    Summary summary{n, {}, {}, 0};
     WrittenPdfs written;
-    QList<Replaced> replaced;
     for (int i = 1; i <= n; ++i) {
         const QString source = i <= jobs.count() ? jobs.text(i) : QString();
         if (!notPrepared.isEmpty() || stopRequested) {
-            noPdf.append({source, stopRequested ? StoppedByUser : notPrepared});
+            summary.failed.append({source, stopRequested ? StoppedByUser : notPrepared});
             continue;
         }
         emit itemStarted(i, jobs.count(), source);
@@ -133,11 +131,12 @@ void Conversion::convertItems(const QString& notPrepared) {
         const item::Outcome outcome = item::ConvertItem(source, jobs.destination(), tools);
         emit itemDone(i, source, outcome.converted);
         if (!outcome.converted)
-            noPdf.append({source, outcome.reason});
+            summary.failed.append({source, outcome.reason});
         else if (const auto earlier = written.note(outcome.output, source))
-            replaced.append({outcome.output, source, *earlier});
+            summary.replaced.append({outcome.output, source, *earlier});
     }
-    finish(ClosingMessage(n, noPdf, replaced), ClosingDetails(noPdf));
+    summary.notShownAgain = notShownAgain;
+    finish(ClosingMessage(summary), ClosingDetails(summary));
 }
 
 void Conversion::finish(const QString& message, const QString& details) {

@@ -4,6 +4,7 @@
 #include "convert/runsummary.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -43,7 +44,8 @@ struct Equipment {
 // until its last item is done.
 //
 // Failures of the preparation are told as they happen. Of the failures of items, one cause is
-// told once: a failure like the one told last is only counted. Every item without a PDF is named
+// told once: a failure of a kind told before (the same number, in the same statement) is only
+// counted, and the closing message says how many were. Every item without a PDF is named
 // in the closing message with its reason (the first few) and in its details (all).
 class Conversion final : public QObject {
     Q_OBJECT
@@ -89,7 +91,8 @@ private:
     rasterise::RunFiles runFiles;
     bool stopRequested = false;
     bool abandoned = false;
-    QString lastCause;
+    QSet<QString> shownCauses;
+    int notShownAgain = 0;
 };
 
 } // namespace run

@@ -55,14 +55,25 @@ inline const QString StopQuestion =
     QStringLiteral("Stop converting after the current file?\r\n\r\nThe files after it are "
                    "left unconverted.");
 
-// "Done.", and when some items produced no PDF, after an empty line how many and which: the
-// first few names with their reasons, then how many more; and every PDF that a later source of
-// the same run replaced, with the source it now holds.
-QString ClosingMessage(int itemCount, const QList<Failed>& failed,
-                       const QList<Replaced>& replaced = {});
+// How a run went, for its closing message.
+struct Summary {
+    int itemCount = 0;
+    QList<Failed> failed;
+    QList<Replaced> replaced;
+    // Failures that were counted but not shown, being of a kind already shown in this run.
+    int notShownAgain = 0;
+};
 
-// Every source that gave no PDF, by its full path, with its reason: one per line, for the
-// closing message's details. Empty when every source gave its PDF.
-QString ClosingDetails(const QList<Failed>& failed);
+// How many of each list the closing message names; its details name them all.
+constexpr int NamedInMessage = 5;
+
+// "Done.", and when some items produced no PDF, after an empty line how many and which: the
+// first few names with their reasons, then how many more; the PDFs that a later source of the
+// same run replaced, the first few of them; and how many failures were not shown again.
+QString ClosingMessage(const Summary& summary);
+
+// Every source that gave no PDF, by its full path, with its reason, one per line; then every
+// PDF written more than once. Empty when there is neither.
+QString ClosingDetails(const Summary& summary);
 
 } // namespace run

@@ -170,20 +170,27 @@ private slots:
         QVERIFY(!QFileInfo::exists(rasterise::CurrentJpgPath()));
     }
 
-    // The closing message names the first five and counts the rest; the details name them all.
-    void manyFailures_fiveNamed_allInTheDetails() {
-        for (int k = 1; k <= 7; ++k)
-            jobs << home->path() + QStringLiteral("/src/n%1").arg(k); // no "." in any name
+    // Ten sources in ten folders that are gone are one kind of failure: one box, whatever
+    // folder each is about. The closing message names the first five, counts the rest and the
+    // boxes not shown; the details name them all.
+    void vanishedFolders_oneBox_fiveNamed_allInTheDetails() {
+        for (int k = 1; k <= 10; ++k)
+            jobs << home->path() + QStringLiteral("/gone%1/x%1.eps").arg(k);
         convert();
-        QCOMPARE(reports.size(), 1); // one cause, one box
+        QCOMPARE(reports.size(), 1);
+        QVERIFY(reports[0].startsWith(QStringLiteral("134: The file %1").arg(jobs[0])));
+        reports.clear();
         const QStringList lines = message.split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.mid(0, 3), (QStringList{"Done.", "", "7 of 7 files produced no PDF:"}));
-        QCOMPARE(lines.size(), 3 + 5 + 1);
-        QVERIFY(lines[3].startsWith(QStringLiteral("n1: The file name ")));
-        QVERIFY(lines[7].startsWith(QStringLiteral("n5: ")));
-        QCOMPARE(lines[8], QStringLiteral("and 2 more (Show Details... lists them all)"));
-        QCOMPARE(details.count(QStringLiteral("\r\n")), 6);
-        QVERIFY(details.split(QStringLiteral("\r\n")).last().startsWith(jobs[6] + ": "));
+        QCOMPARE(lines.mid(0, 3), (QStringList{"Done.", "", "10 of 10 files produced no PDF:"}));
+        QCOMPARE(lines.size(), 3 + 5 + 1 + 2);
+        QVERIFY(lines[3].startsWith(QStringLiteral("x1.eps: it could not be copied")));
+        QVERIFY(lines[7].startsWith(QStringLiteral("x5.eps: ")));
+        QCOMPARE(lines[8], QStringLiteral("and 5 more (Show Details... lists them all)"));
+        QVERIFY(lines[10].startsWith(QStringLiteral("9 more failures like one already shown")));
+        const QStringList detailed = details.split(QStringLiteral("\r\n"));
+        QCOMPARE(detailed.size(), 10);
+        for (int k = 0; k < 10; ++k)
+            QVERIFY(detailed[k].startsWith(jobs[k] + ": "));
     }
 
     // A cause that fails every item is shown once; the items are counted with their reason.
@@ -310,6 +317,23 @@ private slots:
         QCOMPARE(testing::PageSize(out + QStringLiteral("/logo.pdf")), QStringLiteral("60 x 20"));
     }
 
+    // Eighty same-named results: the first five in the message, every one in its details.
+    void manyReplacedPdfs_fiveNamed_allInTheDetails() {
+        run::Summary summary{80, {}, {}, 0};
+        for (int k = 1; k <= 80; ++k)
+            summary.replaced.append({QStringLiteral("/out/x.pdf"),
+                                     QStringLiteral("/v%1/x.eps").arg(k),
+                                     QStringLiteral("/v%1/x.eps").arg(k - 1)});
+        const QStringList lines = run::ClosingMessage(summary).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 3 + 5 + 1);
+        QCOMPARE(lines[7], QStringLiteral("/out/x.pdf now holds /v5/x.eps, not /v4/x.eps"));
+        QCOMPARE(lines[8], QStringLiteral("and 75 more (Show Details... lists them all)"));
+        const QStringList detailed = run::ClosingDetails(summary).split(QStringLiteral("\r\n"));
+        QCOMPARE(detailed.size(), 81);
+        QCOMPARE(detailed.last(),
+                 QStringLiteral("/out/x.pdf now holds /v80/x.eps, not /v79/x.eps"));
+    }
+
     // Drawings that try to reach past their picture change nothing, read nothing private and
     // still convert, wherever the working folder and the home folder lie.
     void hostileDrawings_reachNothing_inEveryLayout_data() {
@@ -350,7 +374,10 @@ private slots:
         };
         for (qsizetype k = 0; k < attempts.size(); ++k)
             jobs << source(QStringLiteral("probe%1.eps").arg(k),
-                           testing::Probe(attempts[k].arg(systemTemp, userHome, work)));
+                           testing::Probe(QString(attempts[k])
+                                              .replace(QLatin1String("%1"), systemTemp)
+                                              .replace(QLatin1String("%2"), userHome)
+                                              .replace(QLatin1String("%3"), work)));
         jobs << source(QStringLiteral("innocent.eps"));
         convert();
 
