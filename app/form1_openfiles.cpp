@@ -13,13 +13,15 @@
 void Form1::OpenFiles(const QStringList& paths) {
     if (paths.isEmpty())
         return;
-    // While a scan or a conversion works on the list, these wait their turn.
-    if (listLocked()) {
+    // While a folder scan fills the list, these wait their turn. During a conversion they are
+    // listed at once, as a drop is: the run converts the rows it counted at its start.
+    if (isBusy() && !Converting) {
         QTimer::singleShot(250, this, [this, paths] { OpenFiles(paths); });
         return;
     }
     // Folders are scanned as "Add All" scans them, with the extension entered there last.
     QStringList missing;
+    const Pointer before = pointer();
     setPointer(Pointer::Hourglass);
     const std::optional<platform::Failure> failure = platform::Caught([&] {
         const QString extension = settings::ReadSetting(settings::Extension, QStringLiteral("eps"));
@@ -27,7 +29,7 @@ void Form1::OpenFiles(const QStringList& paths) {
             paths, *services.dialogs, this, [this](const QString& file) { AddToList(file); },
             AddFolder::PatternForExtension(extension));
     });
-    setPointer(Pointer::Default);
+    setPointer(before);
     QString message;
     if (!missing.isEmpty())
         message = QStringLiteral("These files or folders were not found and have not been "

@@ -123,14 +123,17 @@ private slots:
         QVERIFY(!QFileInfo::exists(rasterise::CurrentEpsPath()));
     }
 
-    void secondPressDuringARun_doesNothing_andTheListIsHeld() {
+    void secondPressDuringARun_doesNothing_theListIsHeld_andHandedOverFilesListed() {
         form->AddToList(source(QStringLiteral("a.eps")));
         form->AddToList(source(QStringLiteral("b.eps")));
+        const QString handedOver = source(QStringLiteral("handed over.eps"));
         int duringRun = 0;
         onEachItem([&](int index, const QString&) {
             if (index != 1)
                 return;
-            press(); // ignored: a run is in progress
+            press();                       // ignored: a run is in progress
+            form->OpenFiles({handedOver}); // listed at once, the item's pointer kept
+            QCOMPARE(form->pointer(), Form1::Pointer::Hourglass);
             form->ListView1->setCurrentIndex(form->jobs().index(0));
             form->ListView1_RemoveSelected();
             form->PushButton6_Click();
@@ -140,8 +143,8 @@ private slots:
         press();
         QCOMPARE(f->fakes.endProgramCalls, 1);
         QCOMPARE(f->fakes.dialogs.messages(), QStringList{QStringLiteral("Done.")});
-        QCOMPARE(duringRun, 2);
-        QCOMPARE(form->ItemCount(), 2);
+        QCOMPARE(duringRun, 3);
+        QCOMPARE(form->ItemCount(), 3);
     }
 
     void escape_asksWhetherToStop_andStopsAfterTheCurrentFile() {
