@@ -82,6 +82,10 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
         return QStringLiteral("its drawing changed %1 in the working folder, which no drawing "
                               "may do; the program wrote it again as it was")
             .arg(r.detail);
+    case Rasterised::WorkingFolderFull:
+        return QStringLiteral("the working folder %1 is full; free some space on its disk, or set "
+                              "TEMP to a folder on a disk with room, and convert it again")
+            .arg(r.detail);
     case Rasterised::NotAFile:
     case Rasterised::CopyFailed: return QStringLiteral("it could not be copied: ") + r.detail;
     case Rasterised::Converted: break;

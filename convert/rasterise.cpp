@@ -2,6 +2,7 @@
 
 #include "common/batchlog.h"
 #include "common/paths.h"
+#include "convert/boundingbox.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -169,8 +170,19 @@ bool RanOutOfMemory(const LoggedCommand& gs) {
     return false;
 }
 
+// Whether a line Ghostscript printed speaks of a failure: its font and page notes do not.
+bool TellsOfFailure(const QString& line) {
+    static const QStringList words{
+        QStringLiteral("error"),  QStringLiteral("unable"),  QStringLiteral("cannot"),
+        QStringLiteral("can't"),  QStringLiteral("failed"),  QStringLiteral("not found"),
+        QStringLiteral("denied"), QStringLiteral("invalid"), QStringLiteral("no such")};
+    return std::any_of(words.cbegin(), words.cend(), [&](const QString& word) {
+        return line.contains(word, Qt::CaseInsensitive);
+    });
+}
+
 // The line that says best why Ghostscript failed: its own "Error:" line, else the last line that
-// speaks of an error, else how it ended.
+// speaks of a failure, else how it ended.
 QString ErrorLine(const LoggedCommand& gs) {
     const int status = gs.status.value_or(-1);
     if (status > 128)
@@ -178,17 +190,33 @@ QString ErrorLine(const LoggedCommand& gs) {
     for (const QString& line : gs.output)
         if (line.startsWith(QLatin1String("Error: ")))
             return line.trimmed();
-    // Ghostscript's greeting says nothing about the failure.
-    static const QStringList greeting{
-        QStringLiteral("GPL Ghostscript"), QStringLiteral("Copyright (C)"),
-        QStringLiteral("This software is supplied"), QStringLiteral("see the file COPYING")};
-    for (auto it = gs.output.crbegin(); it != gs.output.crend(); ++it) {
-        const QString line = it->trimmed();
-        if (!line.isEmpty() && std::none_of(greeting.cbegin(), greeting.cend(),
-                                            [&](const QString& g) { return line.startsWith(g); }))
-            return line;
-    }
+    for (auto it = gs.output.crbegin(); it != gs.output.crend(); ++it)
+        if (TellsOfFailure(*it))
+            return it->trimmed();
     return QStringLiteral("Ghostscript ended with status %1").arg(status);
+}
+
+QString LauncherPath() { return WorkingFolder() + QStringLiteral("/gswin32c"); }
+
+// Why the launcher did not start Ghostscript: it is missing, it cannot be run, or what it said.
+QString LauncherTrouble(const LoggedCommand& gs) {
+    const QString launcher = Native(LauncherPath());
+    if (!QFileInfo::exists(LauncherPath()))
+        return QStringLiteral("its launcher %1 is missing; reinstalling Pellarine brings it back")
+            .arg(launcher);
+    if (gs.status == 126)
+        return QStringLiteral("its launcher %1 cannot be run; reinstalling Pellarine mends it")
+            .arg(launcher);
+    return QStringLiteral("its launcher %1 said: %2").arg(launcher, ErrorLine(gs));
+}
+
+// A disk with less room than this is taken for full when a picture could not be written.
+constexpr qint64 FullBelowBytes = 1 << 20;
+
+// Whether the working folder's disk is full, which explains a failure to write the picture.
+bool WorkingFolderFull() {
+    const std::optional<qint64> free = platform::FreeBytes(WorkingFolder());
+    return free && *free < FullBelowBytes;
 }
 
 // A picture whose writing was cut off lacks its end-of-image marker; encoders may pad a few
@@ -206,7 +234,8 @@ bool JpegIsComplete(const QString& path) {
 
 namespace {
 
-// Copies the source to current.eps and waits until the copy shows; nothing when it did.
+// Copies the source to current.eps and waits until the copy shows, then gives a copy whose
+// header defers its bounding box to the end the trailer's box; nothing when all went well.
 std::optional<Rasterisation> CopySource(const QString& source, const PauseFunction& pause) {
     const QString eps = CurrentEpsPath();
     if (const auto kind = platform::NonRegularKind(source))
@@ -226,6 +255,11 @@ std::optional<Rasterisation> CopySource(const QString& source, const PauseFuncti
                                  platform::errors::PathFileAccess};
         platform::Yield();
         pause(100);
+    }
+    try {
+        boundingbox::FillInDeferredBox(eps);
+    } catch (const platform::Failure& failure) {
+        return Rasterisation{Rasterised::CopyFailed, failure.description, failure.number};
     }
     return std::nullopt;
 }
@@ -265,7 +299,7 @@ Rasterisation Judge(int ended, const QString& launchFailure) {
                     : QStringLiteral("the batch interpreter ended with status %1").arg(ended)};
     const std::optional<LoggedCommand> gs = GhostscriptEntry();
     if (gs && (gs->status == 126 || gs->status == 127))
-        return {Rasterised::NotStarted, ErrorLine(*gs)};
+        return {Rasterised::NotStarted, LauncherTrouble(*gs)};
     if (gs && gs->status.value_or(0) != 0)
         return {RanOutOfMemory(*gs) ? Rasterised::OutOfMemory : Rasterised::GhostscriptError,
                 ErrorLine(*gs)};
@@ -296,6 +330,11 @@ Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
     QString launchFailure;
     const int ended = RunBatchFile(launcher, pause, timeLimitMs, memoryLimitBytes, launchFailure);
     Rasterisation outcome = Judge(ended, launchFailure);
+    const bool pictureUnwritten = outcome.result == Rasterised::Incomplete ||
+                                  outcome.result == Rasterised::NoImage ||
+                                  outcome.result == Rasterised::GhostscriptError;
+    if (pictureUnwritten && WorkingFolderFull())
+        outcome = {Rasterised::WorkingFolderFull, Native(WorkingFolder())};
     if (const QStringList changed = RestoreChangedFiles(runFiles); !changed.isEmpty())
         outcome = {Rasterised::ChangedRunFiles, changed.join(QStringLiteral(", "))};
     if (outcome.result != Rasterised::Converted) {

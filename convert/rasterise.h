@@ -80,18 +80,19 @@ void WriteBatchFile(const QString& batchText, RunFiles& files);
 QStringList RestoreChangedFiles(const RunFiles& files);
 
 enum class Rasterised {
-    Converted,        // current.jpg exists and is a complete picture
-    NoImage,          // Ghostscript ended well but made no image
-    GhostscriptError, // Ghostscript failed (not an EPS, or a damaged one)
-    NotStarted,       // Ghostscript could not be started (launcher missing or broken)
-    Incomplete,       // the picture was cut off (a full disk, a killed program)
-    TimedOut,         // Ghostscript did not finish in time and was ended
-    OutOfMemory,      // Ghostscript ran out of the memory it may take
-    NotAFile,         // the source is a pipe, a device, a socket or a folder: never copied
-    CopyFailed,       // the source could not be copied into the working folder
-    LaunchFailed,     // the batch file could not be started
-    BatchFailed,      // the batch file ended before its last line
-    ChangedRunFiles,  // the drawing changed the batch file or the launcher: written again
+    Converted,         // current.jpg exists and is a complete picture
+    NoImage,           // Ghostscript ended well but made no image
+    GhostscriptError,  // Ghostscript failed (not an EPS, or a damaged one)
+    NotStarted,        // Ghostscript could not be started (launcher missing or broken)
+    Incomplete,        // the picture was cut off (a full disk, a killed program)
+    TimedOut,          // Ghostscript did not finish in time and was ended
+    OutOfMemory,       // Ghostscript ran out of the memory it may take
+    NotAFile,          // the source is a pipe, a device, a socket or a folder: never copied
+    CopyFailed,        // the source could not be copied into the working folder
+    LaunchFailed,      // the batch file could not be started
+    BatchFailed,       // the batch file ended before its last line
+    ChangedRunFiles,   // the drawing changed the batch file or the launcher: written again
+    WorkingFolderFull, // the picture could not be written: the working folder's disk is full
 };
 
 // The outcome of rasterising one source, with what Ghostscript or the system said about it.

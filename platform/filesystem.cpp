@@ -16,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -373,6 +374,15 @@ void CopyRegularFile(const QString& from, const QString& to, const std::function
         ::unlink(target->constData());
         RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
     }
+}
+
+std::optional<qint64> FreeBytes(const QString& folder) {
+    const auto name = Encode(folder);
+    struct statvfs disk {};
+    if (!name || ::statvfs(name->constData(), &disk) != 0)
+        return std::nullopt;
+    const auto blocks = ::geteuid() == 0 ? disk.f_bfree : disk.f_bavail;
+    return static_cast<qint64>(blocks) * static_cast<qint64>(disk.f_frsize);
 }
 
 bool FolderIsWritable(const QString& folder) {

@@ -113,6 +113,10 @@ void CopyRegularFile(const QString& from, const QString& to,
 // one test that also tells a read-only disk, access lists and other users' folders apart.
 bool FolderIsWritable(const QString& folder);
 
+// The bytes this user may still write on the disk that holds `folder` (the blocks kept for the
+// system count for its administrator only); nothing when the disk cannot be asked.
+std::optional<qint64> FreeBytes(const QString& folder);
+
 // Puts `bytes` at `path` as a new file: written beside it under a temporary name and renamed
 // over whatever is at `path`, so the path never holds half a file and a link there is replaced
 // itself, its target untouched. Raises a failure whose description is the reason alone

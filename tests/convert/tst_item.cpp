@@ -50,8 +50,12 @@ private slots:
                                             << "The output folder %2/gone does not exist." << 128;
         QTest::newRow("no output folder") << "a.eps" << SquareEps << "-"
                                           << "No output folder is set, so the PDF of" << 128;
-        QTest::newRow("launcher broken") << "a.eps" << SquareEps << "broken"
-                                         << "Ghostscript could not be started: " << 0;
+        QTest::newRow("launcher broken")
+            << "a.eps" << SquareEps << "broken"
+            << "Ghostscript could not be started: its launcher %3 said: " << 0;
+        QTest::newRow("launcher missing")
+            << "a.eps" << SquareEps << "nolauncher"
+            << "Ghostscript could not be started: its launcher %3 is missing; reinstalling" << 0;
         QTest::newRow("no interpreter")
             << "a.eps" << SquareEps << "nointerpreter"
             << "the batch file could not be started: No application is associated with this "
@@ -66,10 +70,13 @@ private slots:
         QFETCH(int, reportedStep);
         testing::ScratchHome scratch;
         testing::FakeServices fakes;
-        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(
-            folder == QLatin1String("broken")
-                ? testing::ApplicationFolderWithLauncher(scratch, "exec no-such-ghostscript \"$@\"")
-                : QStringLiteral(PELLARINE_APP_FOLDER));
+        QString application = QStringLiteral(PELLARINE_APP_FOLDER);
+        if (folder == QLatin1String("broken") || folder == QLatin1String("nolauncher"))
+            application =
+                testing::ApplicationFolderWithLauncher(scratch, "exec no-such-ghostscript \"$@\"");
+        if (folder == QLatin1String("nolauncher"))
+            QFile::remove(application + QStringLiteral("/ps/gswin32c"));
+        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(application);
         rasterise::WriteBatchFile(rasterise::BatchText(75), files);
         const QString source = scratch.makeFolder(QStringLiteral("src")) + QLatin1Char('/') + name;
         if (content == "fifo")
@@ -99,7 +106,9 @@ private slots:
         QCOMPARE(outcome.converted, reason.isEmpty());
         QVERIFY(!outcome.converted || outcome.reason.isEmpty());
         reason.replace(QStringLiteral("%1"), scratch.path() + QStringLiteral("/src"))
-            .replace(QStringLiteral("%2"), scratch.path());
+            .replace(QStringLiteral("%2"), scratch.path())
+            .replace(QStringLiteral("%3"),
+                     rasterise::WorkingFolder() + QStringLiteral("/gswin32c"));
         QVERIFY2(outcome.reason.startsWith(reason), qPrintable(outcome.reason));
         QCOMPARE(reported, reportedStep ? QList<int>{reportedStep} : QList<int>{});
         QCOMPARE(QDir(out).entryList(QDir::Files).size(), reason.isEmpty() ? 1 : 0);

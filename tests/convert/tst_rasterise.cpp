@@ -10,6 +10,7 @@
 #include <QLocalServer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTest>
 
@@ -250,6 +251,11 @@ private slots:
         QTest::newRow("killed") << QByteArray("gs \"$@\"; kill -9 $$")
                                 << int(Rasterised::GhostscriptError)
                                 << QStringLiteral("Ghostscript was ended by signal 9");
+        QTest::newRow("a font note, then a failure status")
+            << QByteArray("gs \"$@\"; echo 'Loading NimbusSans-Regular font from x.t1... 1 done.'; "
+                          "exit 3")
+            << int(Rasterised::GhostscriptError)
+            << QStringLiteral("Ghostscript ended with status 3");
         QTest::newRow("not executable where it lies")
             << QByteArray("exec gs \"$@\"") << int(Rasterised::Converted) << QString();
     }
@@ -268,6 +274,37 @@ private slots:
         QCOMPARE(int(outcome.result), result);
         QCOMPARE(outcome.detail, detail);
         QCOMPARE(QFile::exists(rasterise::CurrentJpgPath()), result == int(Rasterised::Converted));
+    }
+
+    // A drawing whose header defers its box to the end is cropped to the trailer's box.
+    void aBoxGivenAtTheEnd_isTheTrailers() {
+        prepare();
+        const QString source = scratch->path() + QStringLiteral("/atend.eps");
+        testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n"
+                                   "%%EndComments\n0 0 50 30 rectfill\nshowpage\n%%Trailer\n"
+                                   "%%BoundingBox: 0 0 50 30\n%%EOF\n");
+        RecordingLauncher launcher;
+        QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
+        QCOMPARE(QImage(rasterise::CurrentJpgPath()).size(), QSize(50, 30));
+    }
+
+    // A working folder on a full disk is named as full, not by Ghostscript's "/ioerror".
+    void aFullWorkingFolder_isNamedAsFull() {
+        const QString disk = scratch->makeFolder(QStringLiteral("small disk"));
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {"-t", "tmpfs", "-o", "size=512k,mode=700", "tmpfs", disk}) != 0)
+            QSKIP("a small disk needs the right to mount one");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {"-l", disk}); });
+        qputenv("TEMP", QFile::encodeName(disk));
+        files = rasterise::PrepareWorkingFolder(testing::ApplicationFolderWithLauncher(
+            *scratch, "dd if=/dev/zero of=filler bs=4k 2>/dev/null; exec gs \"$@\""));
+        rasterise::WriteBatchFile(rasterise::BatchText(75), files);
+        const QString source = scratch->path() + QStringLiteral("/a.eps");
+        testing::WriteFile(source, SmallEps);
+        RecordingLauncher launcher;
+        const rasterise::Rasterisation outcome = rasterise(source, launcher);
+        QCOMPARE(outcome.result, Rasterised::WorkingFolderFull);
+        QCOMPARE(outcome.detail, rasterise::WorkingFolder());
     }
 
     // A Ghostscript that turned hostile reaches nothing past its picture. The launcher stands in
