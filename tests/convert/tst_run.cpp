@@ -197,6 +197,7 @@ private slots:
     void oneCause_oneBox_data() {
         QTest::addColumn<QString>("cause");
         QTest::newRow("output folder removed during the run") << "folder";
+        QTest::newRow("the output folder's box emptied during the run") << "box";
         QTest::newRow("the PDF Writer's store cannot be written") << "store";
     }
     void oneCause_oneBox() {
@@ -208,13 +209,19 @@ private slots:
         if (cause == QLatin1String("store"))
             home->makeFolder(QStringLiteral("home/.config/Software/Marrowind PDF Writer.ini"));
         auto conversion = make();
-        if (cause == QLatin1String("folder"))
-            connect(conversion.get(), &run::Conversion::itemDone, this,
-                    [this] { QDir(out).removeRecursively(); });
+        connect(conversion.get(), &run::Conversion::itemDone, this, [&] {
+            if (cause == QLatin1String("folder"))
+                QDir(out).removeRecursively();
+            if (cause == QLatin1String("box"))
+                destination = {QString(), false};
+        });
         conversion->run();
         QVERIFY2(reports.size() == 1, qPrintable(reports.join(QStringLiteral("\n----\n"))));
-        QVERIFY2(reports[0].contains(cause == QLatin1String("store") ? store : out),
-                 qPrintable(reports[0]));
+        const QString named = cause == QLatin1String("store") ? store
+                              : cause == QLatin1String("box") ? QStringLiteral("No output folder")
+                                                              : out;
+        QVERIFY2(reports[0].contains(named), qPrintable(reports[0]));
+        reports.clear();
         QVERIFY2(message.contains(QStringLiteral("of 6 files produced no PDF")),
                  qPrintable(message));
     }
