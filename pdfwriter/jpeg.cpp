@@ -1,5 +1,10 @@
 #include "pdfwriter/jpeg.h"
 
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
 namespace pdfwriter {
 
 namespace {
@@ -71,10 +76,75 @@ std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg) {
     return facts;
 }
 
-bool JpegIsComplete(const QByteArray& jpeg) {
-    // Encoders may pad after the marker; a few stray bytes are allowed.
-    const qsizetype end = jpeg.lastIndexOf("\xFF\xD9");
-    return end >= 2 && jpeg.size() - end - 2 <= 16;
+namespace {
+
+// libjpeg reports a failure by calling back; the callbacks jump back to the decode.
+struct Alarm {
+    jpeg_error_mgr manager;
+    std::jmp_buf back;
+};
+
+[[noreturn]] void Fail(j_common_ptr decoder) {
+    std::longjmp(reinterpret_cast<Alarm*>(decoder->err)->back, 1);
+}
+
+// A warning is what libjpeg says of corrupt data it decodes on through (a cut-off scan, a bad
+// code): for a picture to print, that is a failure too.
+void Warn(j_common_ptr decoder, int level) {
+    if (level < 0)
+        Fail(decoder);
+}
+
+// Decodes the JPEG at the start of `data` to its end-of-image marker and answers how many bytes
+// it took, 0 when it does not decode whole. It is decoded at an eighth of its size: every code
+// of the picture is still read, at little cost. Plain C inside, as a jump over C++ objects
+// would skip their destructors.
+size_t DecodedLength(const unsigned char* data, size_t size) {
+    jpeg_decompress_struct decoder;
+    Alarm alarm;
+    decoder.err = jpeg_std_error(&alarm.manager);
+    alarm.manager.error_exit = Fail;
+    alarm.manager.emit_message = Warn;
+    jpeg_create_decompress(&decoder);
+    size_t used = 0;
+    if (setjmp(alarm.back) == 0) {
+        jpeg_mem_src(&decoder, data, static_cast<unsigned long>(size));
+        jpeg_read_header(&decoder, TRUE);
+        decoder.scale_num = 1;
+        decoder.scale_denom = 8;
+        decoder.dct_method = JDCT_IFAST;
+        decoder.do_fancy_upsampling = FALSE;
+        jpeg_start_decompress(&decoder);
+        const JDIMENSION width = decoder.output_width * JDIMENSION(decoder.output_components);
+        JSAMPARRAY row = (*decoder.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&decoder),
+                                                      JPOOL_IMAGE, width, 1);
+        while (decoder.output_scanline < decoder.output_height)
+            jpeg_read_scanlines(&decoder, row, 1);
+        jpeg_finish_decompress(&decoder);
+        used = size - decoder.src->bytes_in_buffer;
+    }
+    jpeg_destroy_decompress(&decoder);
+    return used;
+}
+
+} // namespace
+
+std::optional<QList<QByteArray>> WholePictures(const QByteArray& file) {
+    const auto* data = reinterpret_cast<const unsigned char*>(file.constData());
+    const auto size = static_cast<size_t>(file.size());
+    QList<QByteArray> pictures;
+    size_t at = 0;
+    while (at + 2 <= size && data[at] == 0xFF && data[at + 1] == 0xD8) {
+        const size_t used = DecodedLength(data + at, size - at);
+        if (used == 0)
+            return std::nullopt;
+        pictures.append(file.mid(qsizetype(at), qsizetype(used)));
+        at += used;
+    }
+    constexpr size_t Padding = 16;
+    if (pictures.isEmpty() || size - at > Padding)
+        return std::nullopt;
+    return pictures;
 }
 
 } // namespace pdfwriter

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <optional>
 
 // What the PDF Writer reads of a JPEG to embed it unchanged.
@@ -16,8 +17,10 @@ struct JpegFacts {
 // The facts of a baseline or progressive JPEG with 8-bit samples; nothing for anything else.
 std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg);
 
-// True when the JPEG ends with its end-of-image marker: a picture whose writing was cut off
-// does not.
-bool JpegIsComplete(const QByteArray& jpeg);
+// The pictures of a file that holds one JPEG after another, as Ghostscript writes the pages of a
+// drawing, each as its own bytes, in order. Nothing when the file holds no picture or when any
+// of them does not decode whole to its end: cut off, or corrupt on the way. A few bytes of
+// padding after the last picture are allowed, as some encoders leave them.
+std::optional<QList<QByteArray>> WholePictures(const QByteArray& file);
 
 } // namespace pdfwriter

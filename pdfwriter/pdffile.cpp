@@ -36,49 +36,83 @@ QByteArray PdfDate(const QDateTime& when) {
 
 } // namespace
 
-QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize pagePoints,
-                      const PdfOrigin& origin) {
-    const QByteArray w = QByteArray::number(pagePoints.width());
-    const QByteArray h = QByteArray::number(pagePoints.height());
+namespace {
+
+// A PDF file being written: its bytes and where each numbered object starts.
+struct PdfBytes {
+    QByteArray bytes;
+    QList<qsizetype> offsets{0}; // object 0 is the head of the free list
+
+    void object(int number, const QByteArray& body) {
+        begin(number);
+        bytes += body + "\nendobj\n";
+    }
+    void begin(int number) {
+        offsets.resize(number + 1);
+        offsets[number] = bytes.size();
+        bytes += QByteArray::number(number) + " 0 obj\n";
+    }
+};
+
+// Objects 3n+3, 3n+4 and 3n+5 are the page n (from 0), its picture and its content.
+int PageObject(qsizetype page) { return int(3 * page + 3); }
+
+void AddPage(PdfBytes& pdf, int number, const PdfPage& page) {
+    const QByteArray w = QByteArray::number(page.points.width());
+    const QByteArray h = QByteArray::number(page.points.height());
+    const QByteArray image = QByteArray::number(number + 1);
+    const QByteArray contents = QByteArray::number(number + 2);
     const QByteArray content = "q " + w + " 0 0 " + h + " 0 0 cm /Im0 Do Q\n";
+    const JpegFacts& facts = page.facts;
     const char* colourSpace = facts.components == 1   ? "/DeviceGray"
                               : facts.components == 3 ? "/DeviceRGB"
                                                       : "/DeviceCMYK";
+    pdf.object(number, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + w + " " + h +
+                           "] /Resources << /XObject << /Im0 " + image +
+                           " 0 R >> /ProcSet [/PDF /ImageC /ImageB] >> /Contents " + contents +
+                           " 0 R >>");
+    pdf.begin(number + 1);
+    pdf.bytes += "<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(facts.width) +
+                 " /Height " + QByteArray::number(facts.height) + " /ColorSpace " + colourSpace +
+                 (facts.invertedCmyk ? " /Decode [1 0 1 0 1 0 1 0]" : "") +
+                 " /BitsPerComponent 8 /Filter /DCTDecode /Length " +
+                 QByteArray::number(page.jpeg.size()) + " >>\nstream\n";
+    pdf.bytes += page.jpeg;
+    pdf.bytes += "\nendstream\nendobj\n";
+    pdf.object(number + 2, "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" +
+                               content + "endstream");
+}
 
-    QByteArray pdf;
-    pdf.reserve(jpeg.size() + 1024);
-    pdf += "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
-    constexpr int Objects = 6;
-    qsizetype offsets[Objects + 1] = {};
-    const auto object = [&](int number, const QByteArray& body) {
-        offsets[number] = pdf.size();
-        pdf += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
-    };
-    object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-    object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + w + " " + h +
-                  "] /Resources << /XObject << /Im0 4 0 R >> /ProcSet [/PDF /ImageC /ImageB] >> "
-                  "/Contents 5 0 R >>");
-    offsets[4] = pdf.size();
-    pdf += "4 0 obj\n<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(facts.width) +
-           " /Height " + QByteArray::number(facts.height) + " /ColorSpace " + colourSpace +
-           (facts.invertedCmyk ? " /Decode [1 0 1 0 1 0 1 0]" : "") +
-           " /BitsPerComponent 8 /Filter /DCTDecode /Length " + QByteArray::number(jpeg.size()) +
-           " >>\nstream\n";
-    pdf += jpeg;
-    pdf += "\nendstream\nendobj\n";
-    object(5, "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
-                  "endstream");
-    object(6, "<< /Creator " + PdfText(origin.creator) + " /Producer " + PdfText(origin.producer) +
-                  " /CreationDate " + PdfDate(origin.created) + " >>");
+} // namespace
 
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(Objects + 1) + "\n0000000000 65535 f \n";
-    for (int i = 1; i <= Objects; ++i)
-        pdf += QByteArray::number(offsets[i]).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(Objects + 1) +
-           " /Root 1 0 R /Info 6 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
+QByteArray PdfOfPages(const QList<PdfPage>& pages, const PdfOrigin& origin) {
+    PdfBytes pdf;
+    qsizetype size = 1024;
+    for (const PdfPage& page : pages)
+        size += page.jpeg.size() + 512;
+    pdf.bytes.reserve(size);
+    pdf.bytes += "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+    QByteArray kids;
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        kids += (i ? " " : "") + QByteArray::number(PageObject(i)) + " 0 R";
+    pdf.object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.object(2, "<< /Type /Pages /Kids [" + kids + "] /Count " +
+                      QByteArray::number(pages.size()) + " >>");
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        AddPage(pdf, PageObject(i), pages[i]);
+    const int info = PageObject(pages.size());
+    pdf.object(info, "<< /Creator " + PdfText(origin.creator) + " /Producer " +
+                         PdfText(origin.producer) + " /CreationDate " + PdfDate(origin.created) +
+                         " >>");
+
+    const qsizetype xref = pdf.bytes.size();
+    const QByteArray count = QByteArray::number(pdf.offsets.size());
+    pdf.bytes += "xref\n0 " + count + "\n0000000000 65535 f \n";
+    for (qsizetype i = 1; i < pdf.offsets.size(); ++i)
+        pdf.bytes += QByteArray::number(pdf.offsets[i]).rightJustified(10, '0') + " 00000 n \n";
+    pdf.bytes += "trailer\n<< /Size " + count + " /Root 1 0 R /Info " + QByteArray::number(info) +
+                 " 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf.bytes;
 }
 
 } // namespace pdfwriter

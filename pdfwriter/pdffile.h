@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -17,9 +18,14 @@ struct PdfOrigin {
     QDateTime created;
 };
 
-// A one-page PDF whose page (`pagePoints`, in points) is covered by the JPEG, stretched in
-// width and height; the JPEG's bytes are embedded unchanged.
-QByteArray OnePagePdf(const QByteArray& jpeg, const JpegFacts& facts, QSize pagePoints,
-                      const PdfOrigin& origin);
+// One page of the PDF: its size in points, covered by its JPEG stretched in width and height.
+struct PdfPage {
+    QByteArray jpeg; // embedded unchanged
+    JpegFacts facts;
+    QSize points;
+};
+
+// A PDF of `pages`, in their order.
+QByteArray PdfOfPages(const QList<PdfPage>& pages, const PdfOrigin& origin);
 
 } // namespace pdfwriter

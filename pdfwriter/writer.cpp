@@ -45,17 +45,32 @@ QSize PaperPoints(const JpegFacts& facts) {
     return {facts.width, facts.height};
 }
 
-void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
-    const QByteArray jpeg = ReadJpeg(jpegPath);
-    const std::optional<JpegFacts> facts = ReadJpegFacts(jpeg);
-    if (!facts || !JpegIsComplete(jpeg))
+namespace {
+
+// The pages of the JPEG file at `jpegPath`: one for each picture in it, in order.
+QList<PdfPage> PagesOf(const QString& jpegPath) {
+    const std::optional<QList<QByteArray>> pictures = WholePictures(ReadJpeg(jpegPath));
+    QList<PdfPage> pages;
+    for (const QByteArray& picture : pictures.value_or(QList<QByteArray>())) {
+        const std::optional<JpegFacts> facts = ReadJpegFacts(picture);
+        if (!facts)
+            break;
+        pages.append({picture, *facts, PaperPoints(*facts)});
+    }
+    if (!pictures || pages.size() != pictures->size())
         platform::Raise(platform::errors::InvalidPicture,
                         QStringLiteral("The picture %1 is not a complete JPEG image that can be "
                                        "printed.")
                             .arg(Native(jpegPath)));
+    return pages;
+}
+
+} // namespace
+
+void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
     const PdfOrigin origin{QCoreApplication::applicationName(), pdfwriterkeys::PrinterName(),
                            QDateTime::currentDateTime()};
-    const QByteArray pdf = OnePagePdf(jpeg, *facts, PaperPoints(*facts), origin);
+    const QByteArray pdf = PdfOfPages(PagesOf(jpegPath), origin);
     try {
         platform::ReplaceFileWith(target, pdf);
     } catch (const platform::Failure& failure) {

@@ -281,11 +281,15 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-// Creates a new file `prefix` + a random word + `suffix`, exclusively and without following
-// anything already there; answers its descriptor (-1 with errno set) and its name.
+// Creates a new file `prefix` + a random word of seven characters + `suffix`, exclusively and
+// without following anything already there; answers its descriptor (-1 with errno set) and its
+// name.
 int CreateUnique(const QByteArray& prefix, const char* suffix, QByteArray& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36) + suffix;
+        name =
+            prefix +
+            QByteArray::number(QRandomGenerator::global()->generate(), 36).rightJustified(7, '0') +
+            suffix;
         const int fd =
             ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
@@ -409,10 +413,11 @@ void ReplaceFileWith(const QString& path, const QByteArray& bytes) {
         Raise(errors::PathNotFound,
               QStringLiteral("the folder %1 does not exist").arg(info.absolutePath()));
 
-    // A name of our own beside the target, created exclusively, so nothing there is followed.
+    // A short name of our own beside the target, created exclusively, so nothing there is
+    // followed; of fixed length, so a target whose own name is as long as the system allows is
+    // written too.
     QByteArray temporary;
-    const int fd =
-        CreateUnique(folder + "/." + QFile::encodeName(info.fileName()) + '.', ".part", temporary);
+    const int fd = CreateUnique(folder + "/.pellarine-", ".part", temporary);
     if (fd < 0)
         RaiseWithReason(errno, errors::PathNotFound, ReasonOf(errno));
     const bool written = WriteAll(fd, bytes.constData(), size_t(bytes.size()));

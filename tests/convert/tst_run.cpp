@@ -101,6 +101,24 @@ private slots:
         QVERIFY(reports.isEmpty());
     }
 
+    void aDrawingOfThreePages_becomesAPdfOfThreePages_inTheirOrder() {
+        jobs << source(QStringLiteral("three.eps"),
+                       "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 40 40\n"
+                       "[[1 0 0] [0 1 0] [0 0 1]] { aload pop setrgbcolor 0 0 40 40 rectfill "
+                       "showpage } forall\n");
+        convert();
+        QCOMPARE(message, QStringLiteral("Done."));
+        const QString pdf = out + QStringLiteral("/three.pdf");
+        QCOMPARE(testing::PdfPages(pdf), 3);
+        const QList<QColor> expected{Qt::red, Qt::green, Qt::blue};
+        for (int page = 1; page <= 3; ++page) {
+            const QColor colour = testing::PageColour(pdf, page);
+            QVERIFY2(qAbs(colour.red() - expected[page - 1].red()) < 40 &&
+                         qAbs(colour.green() - expected[page - 1].green()) < 40,
+                     qPrintable(colour.name()));
+        }
+    }
+
     void besideTheSources_withDotsAndBlanksInNames_andAnOldPdfReplaced() {
         jobs << source(QStringLiteral("my art/site.old.eps"))
              << source(QStringLiteral("my art/blue square.eps"));

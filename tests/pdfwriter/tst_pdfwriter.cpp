@@ -1,6 +1,7 @@
 #include "common/pdfwriterkeys.h"
 #include "convert/pdfoutput.h"
 #include "fakes.h"
+#include "pdfprobe.h"
 #include "pdfwriter/pdffile.h"
 #include "pdfwriter/writer.h"
 #include "platform/failure.h"
@@ -158,8 +159,14 @@ private slots:
         const QByteArray whole = ReadAll(WriteJpeg(broken, {40, 20}));
         SetPdfWriterOutput(output);
         fakes->printing.setCurrentPrinter(QStringLiteral("Marrowind PDF Writer"));
-        // Neither something else nor a picture whose writing was cut off is printed.
-        for (const QByteArray& bytes : {QByteArray("not a jpeg"), whole.left(whole.size() - 40)}) {
+        // Neither something else nor a picture cut off or corrupt on the way is printed, also
+        // when it still ends with its end marker, or when only a later page of the file is bad.
+        QByteArray scrambled = whole;
+        for (qsizetype at = whole.size() / 2; at < whole.size() / 2 + 40; ++at)
+            scrambled[at] = char(at * 37);
+        const QByteArray cut = whole.left(whole.size() - 40);
+        for (const QByteArray& bytes :
+             {QByteArray("not a jpeg"), cut, cut + "\xFF\xD9", scrambled, whole + cut}) {
             testing::WriteFile(broken, bytes);
             QVERIFY_THROWS_EXCEPTION(platform::Failure, PrintJpegToPdf(fakes->printing, broken));
             QCOMPARE(ReadAll(output), QByteArray("old pdf"));
@@ -170,6 +177,34 @@ private slots:
         QVERIFY(ReadAll(output).startsWith("%PDF-1.4"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("plan.pdf")});
+    }
+
+    // Ghostscript writes the pages of a drawing one picture after another into one file.
+    void picturesOneAfterAnother_becomePagesInOrder_eachOfItsOwnSize() {
+        QByteArray pictures;
+        const QList<QSize> sizes{{30, 20}, {20, 40}, {50, 10}};
+        for (const QSize& size : sizes)
+            pictures += ReadAll(WriteJpeg(scratch->path() + QStringLiteral("/p.jpg"), size));
+        const QString jpeg = scratch->path() + QStringLiteral("/pages.jpg");
+        testing::WriteFile(jpeg, pictures);
+        // The longest name the file system allows is written too.
+        const QString output = scratch->path() + QLatin1Char('/') + QString(251, QLatin1Char('n')) +
+                               QStringLiteral(".pdf");
+        pdfwriter::SaveJpegAsPdf(jpeg, output);
+        QCOMPARE(testing::PdfPages(output), 3);
+        const QString info =
+            QString::fromLatin1(
+                Run(QStringLiteral("pdfinfo"), {QStringLiteral("-l"), QStringLiteral("3"), output}))
+                .simplified();
+        for (int page = 0; page < sizes.size(); ++page)
+            QVERIFY2(info.contains(QStringLiteral("Page %1 size: %2 x %3 pts")
+                                       .arg(page + 1)
+                                       .arg(sizes[page].width())
+                                       .arg(sizes[page].height())),
+                     qPrintable(info));
+        QCOMPARE(
+            QDir(scratch->path()).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden),
+            QStringList());
     }
 
     void linkAtTheTarget_isReplaced_itsTargetUntouched() {
@@ -279,7 +314,8 @@ private slots:
                                           QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC)};
         const QString output = scratch->path() + QStringLiteral("/n.pdf");
         testing::WriteFile(
-            output, pdfwriter::OnePagePdf(bytes, *pdfwriter::ReadJpegFacts(bytes), {8, 8}, origin));
+            output,
+            pdfwriter::PdfOfPages({{bytes, *pdfwriter::ReadJpegFacts(bytes), {8, 8}}}, origin));
         const QString info = QString::fromUtf8(
             Run(QStringLiteral("pdfinfo"), {QStringLiteral("-isodates"), output}));
         QVERIFY2(info.contains(QStringLiteral("Creator:         a (b) \\ c) d\n")),
