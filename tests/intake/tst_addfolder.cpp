@@ -52,6 +52,12 @@ bool WithoutRootPowers(const std::function<void()>& work) {
 
 QSet<QString> AsSet(const QStringList& list) { return QSet<QString>(list.begin(), list.end()); }
 
+// Makes an empty file whose name is the raw bytes given, which no QString path can name.
+bool MakeRawFile(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    return fd >= 0 && ::close(fd) == 0;
+}
+
 } // namespace
 
 class TestAddFolder : public QObject {
@@ -68,10 +74,10 @@ class TestAddFolder : public QObject {
         AddFolder::GetSubDirectories2016(folders, recursive, dialogs, nullptr);
         return folders;
     }
-    QStringList filesOfTree(const QString& pattern) {
+    QStringList filesOfTree(const QString& pattern, QStringList* leftOut = nullptr) {
         QStringList found;
-        AddFolder::AppendFilesOfTree(root, pattern, dialogs, nullptr,
-                                     [&](const QString& path) { found << path; });
+        AddFolder::AppendFilesOfTree(
+            root, pattern, dialogs, nullptr, [&](const QString& path) { found << path; }, leftOut);
         return found;
     }
     QString entry(const QString& relative = {}) {
@@ -201,29 +207,66 @@ private slots:
         folder("what?/below");
         folder("ctl\x01/below");
         // A name that is not valid UTF-8 reads with "?".
-        const QByteArray raw = QFile::encodeName(root) + "/caf\xe9";
+        const QByteArray raw = QFile::encodeName(root) + "/good/caf\xe9";
         QCOMPARE(::mkdir(raw.constData(), 0755), 0);
         QCOMPARE(::mkdir((raw + "/below").constData(), 0755), 0);
-        const auto folders = scan();
+        AddFolder::SubFolderCollection folders = AddFolder::NewCollection(root);
+        QStringList leftOut;
+        AddFolder::GetSubDirectories2016(folders, true, dialogs, nullptr, &leftOut);
         ::rmdir((raw + "/below").constData()); // beyond what QTemporaryDir can name
         ::rmdir(raw.constData());
         QCOMPARE(folders, (QStringList{entry(), entry("good"), entry("good/deeper")}));
+        QCOMPARE(leftOut, QStringList{entry("good/caf?")}); // told; the others are no names
+        QVERIFY(dialogs.shown.isEmpty());
     }
 
+    // Three names that read as the real file "u-?.eps" never list that file in their place.
     void filesWithUndecodableNames_areLeftOut_realQuestionMarksKept() {
         file("plain.eps");
         file("why?.eps");
-        const QByteArray raw = QFile::encodeName(root) + "/caf\xe9.eps";
-        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0);
-        ::close(fd);
-        QStringList found = filesOfTree(QStringLiteral("*"));
-        QStringList names = AddFolder::GetFilesInFolder(root, QStringLiteral("*.*"));
-        ::unlink(raw.constData()); // beyond what QTemporaryDir can name
-        found.sort();
-        names.sort();
-        QCOMPARE(found, (QStringList{root + "/plain.eps", root + "/why?.eps"}));
-        QCOMPARE(names, (QStringList{"plain.eps", "why?.eps"}));
+        file("u-?.eps");
+        const QByteArray folderBytes = QFile::encodeName(root);
+        const QList<QByteArray> raw{folderBytes + "/caf\xe9.eps", folderBytes + "/u-\xff.eps",
+                                    folderBytes + "/u-\xfe.eps", folderBytes + "/u-\xfd.eps",
+                                    folderBytes + "/~\xff.eps"};
+        for (const QByteArray& path : raw)
+            QVERIFY(MakeRawFile(path));
+        QStringList leftOut;
+        const QStringList found = filesOfTree(QStringLiteral("*"), &leftOut);
+        const QStringList names = AddFolder::GetFilesInFolder(root, QStringLiteral("*.*"));
+        for (const QByteArray& path : raw)
+            ::unlink(path.constData()); // beyond what QTemporaryDir can name
+        QCOMPARE(found, (QStringList{root + "/plain.eps", root + "/u-?.eps", root + "/why?.eps"}));
+        QCOMPARE(names, (QStringList{"plain.eps", "u-?.eps", "why?.eps"}));
+        QCOMPARE(leftOut, (QStringList{root + "/caf?.eps", root + "/u-?.eps", root + "/u-?.eps",
+                                       root + "/u-?.eps"}));
+        QVERIFY(dialogs.shown.isEmpty()); // the window tells them, once
+    }
+
+    void leftOutMessage_namesTheFirstTen() {
+        QCOMPARE(AddFolder::LeftOutMessage({}), QString());
+        QStringList leftOut;
+        for (int i = 1; i <= 12; ++i)
+            leftOut << QStringLiteral("/f/%1?.eps").arg(i);
+        const QStringList lines = AddFolder::LeftOutMessage(leftOut).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.first(), QStringLiteral("These files or folders were left out, because their "
+                                               "names are not valid in the system's encoding:"));
+        QCOMPARE(lines.mid(1, 10), leftOut.mid(0, 10));
+        QCOMPARE(lines.mid(11), QStringList{QStringLiteral("... and 2 more.")});
+    }
+
+    // Within a folder, files come as a file manager shows them; the folders keep their order.
+    void filesOfAFolder_comeInNameOrder() {
+        for (const char* name : {"z.eps", "a10.eps", "a2.eps", "B.eps", "c.eps", "a.eps", "sub/y.eps",
+                                 "sub/X1.eps"})
+            file(name);
+        const QStringList inOrder{"a.eps", "a2.eps", "a10.eps", "B.eps", "c.eps", "z.eps"};
+        QCOMPARE(AddFolder::GetFilesInFolder(root, QStringLiteral("*.eps")), inOrder);
+        QStringList expected;
+        for (const QString& name : inOrder)
+            expected << root + "/" + name;
+        expected << root + "/sub/X1.eps" << root + "/sub/y.eps";
+        QCOMPARE(filesOfTree(QStringLiteral("*.eps")), expected);
     }
 
     void appendFilesOfTree_followsFolderOrder_andLeavesOutTildeAndHiddenFiles() {

@@ -1,13 +1,15 @@
 // The copy into the working folder: it never reads what is no regular file and never writes
-// through a link.
+// through a link. Folder listings: names that are not valid UTF-8 are told apart.
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "scratchhome.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +47,39 @@ private slots:
         QVERIFY(copy.open(QIODevice::ReadOnly) && notes.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), QByteArray("the drawing"));
         QCOMPARE(notes.readAll(), QByteArray("my notes"));
+    }
+
+    // Only names that give back their own bytes are listed; the others are handed back apart.
+    void listings_leaveOutNamesThatAreNotValidUtf8() {
+        testing::ScratchHome scratch;
+        const QString folder = scratch.makeFolder(QStringLiteral("names"));
+        const QByteArray bytes = QFile::encodeName(folder) + '/';
+        const QList<QByteArray> files{"plain.eps", "caf\xc3\xa9.eps", "\xef\xbf\xbd.eps",
+                                      "u-\xff.eps", "caf\xe9.eps"};
+        for (const QByteArray& name : files) {
+            const int fd = ::open((bytes + name).constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0 && ::close(fd) == 0);
+        }
+        QCOMPARE(::mkdir((bytes + "sub").constData(), 0755), 0);
+        QCOMPARE(::mkdir((bytes + "d-\xff").constData(), 0755), 0);
+        QList<platform::FolderEntry> leftOut;
+        const auto entries = platform::ListFolder(folder + '/', platform::Wildcard("*"), {}, &leftOut);
+        QStringList leftOutFolders;
+        const QStringList folders = platform::ReadSubFolders(folder, &leftOutFolders);
+        for (const QByteArray& name : files)
+            ::unlink((bytes + name).constData()); // beyond what QTemporaryDir can name
+        ::rmdir((bytes + "d-\xff").constData());
+        QSet<QString> names, leftOutNames;
+        for (const auto& entry : entries)
+            names << entry.name;
+        for (const auto& entry : leftOut)
+            leftOutNames << (entry.regularFile ? entry.name : QString());
+        QCOMPARE(names, (QSet<QString>{"plain.eps", QString::fromUtf8("caf\xc3\xa9.eps"),
+                                       QString(QChar::ReplacementCharacter) + ".eps"}));
+        QCOMPARE(leftOutNames, (QSet<QString>{"u-?.eps", "caf?.eps"}));
+        QCOMPARE(folders, QStringList{"sub"});
+        QCOMPARE(leftOutFolders, QStringList{"d-?"});
+        QVERIFY(platform::RawPathExists(bytes + "sub") && !platform::RawPathExists(bytes + "d-\xff"));
     }
 };
 
