@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
             window.ShowInFront();
             window.OpenFiles(paths);
         });
-    QTimer::singleShot(0, &window, [&window, &line] { window.OpenFiles(line.paths, line.leftOut); });
+    QTimer::singleShot(0, &window,
+                       [&window, &line] { window.OpenFiles(line.paths, line.leftOut); });
     return application.exec();
 }

@@ -96,8 +96,8 @@ QList<platform::FolderEntry> ListFiles(const QString& folder, const platform::Wi
     if (!d.endsWith(paths::Separator()))
         d += paths::Separator();
     QList<platform::FolderEntry> unnamed;
-    QList<platform::FolderEntry> entries =
-        platform::ListFolder(d, pattern, [&clock] { clock.tick(); }, leftOut ? &unnamed : nullptr);
+    QList<platform::FolderEntry> entries = platform::ListFolder(
+        d, pattern, [&clock] { clock.tick(); }, leftOut ? &unnamed : nullptr);
     SortByName(entries);
     SortByName(unnamed);
     for (const platform::FolderEntry& entry : std::as_const(unnamed))

@@ -201,12 +201,11 @@ private slots:
         ::rmdir(bytes + "/d-\xfd");
         const QString told = QStringLiteral("These files or folders were left out, because their "
                                             "names are not valid in the system's encoding:\r\n");
-        QCOMPARE(f->fakes.dialogs.messages(),
-                 (QStringList{told + root + "/d-?/\r\n" + root + "/u-?.eps\r\n" + root +
-                                  "/sub/v-?.eps",
-                              told + root + "/d-?/\r\n" + root + "/u-?.eps\r\n" + root +
-                                  "/sub/v-?.eps",
-                              told + "/named/w-?.eps\r\n" + root + "/sub/v-?.eps"}));
+        QCOMPARE(
+            f->fakes.dialogs.messages(),
+            (QStringList{told + root + "/d-?/\r\n" + root + "/u-?.eps\r\n" + root + "/sub/v-?.eps",
+                         told + root + "/d-?/\r\n" + root + "/u-?.eps\r\n" + root + "/sub/v-?.eps",
+                         told + "/named/w-?.eps\r\n" + root + "/sub/v-?.eps"}));
         QCOMPARE(listed(), (QStringList{root + "/a.eps", root + "/sub/b.eps", root + "/a.eps",
                                         root + "/sub/b.eps", root + "/sub/b.eps"}));
     }

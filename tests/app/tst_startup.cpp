@@ -75,13 +75,21 @@ private slots:
 
     // The output folder proposed at first is one that exists.
     void defaultOutputFolder_isTheDesktop_orTheHomeWithout_data() {
-        QTest::addColumn<QString>("desktop"); // made below the home; empty for none
+        QTest::addColumn<QString>("desktop");  // made below the home; empty for none
         QTest::addColumn<QString>("userDirs"); // what user-dirs.dirs names as the desktop
         QTest::addColumn<QString>("expected");
-        QTest::newRow("desktop") << "Desktop" << "" << "/Desktop/";
-        QTest::newRow("no desktop") << "" << "" << "/";
-        QTest::newRow("renamed desktop") << "Bureau" << "$HOME/Bureau" << "/Bureau/";
-        QTest::newRow("renamed desktop missing") << "Desktop" << "$HOME/Bureau" << "/";
+        QTest::newRow("desktop") << "Desktop"
+                                 << ""
+                                 << "/Desktop/";
+        QTest::newRow("no desktop") << ""
+                                    << ""
+                                    << "/";
+        QTest::newRow("renamed desktop") << "Bureau"
+                                         << "$HOME/Bureau"
+                                         << "/Bureau/";
+        QTest::newRow("renamed desktop missing") << "Desktop"
+                                                 << "$HOME/Bureau"
+                                                 << "/";
     }
     void defaultOutputFolder_isTheDesktop_orTheHomeWithout() {
         QFETCH(QString, desktop);

@@ -249,16 +249,17 @@ private slots:
         for (int i = 1; i <= 12; ++i)
             leftOut << QStringLiteral("/f/%1?.eps").arg(i);
         const QStringList lines = AddFolder::LeftOutMessage(leftOut).split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.first(), QStringLiteral("These files or folders were left out, because their "
-                                               "names are not valid in the system's encoding:"));
+        QCOMPARE(lines.first(),
+                 QStringLiteral("These files or folders were left out, because their "
+                                "names are not valid in the system's encoding:"));
         QCOMPARE(lines.mid(1, 10), leftOut.mid(0, 10));
         QCOMPARE(lines.mid(11), QStringList{QStringLiteral("... and 2 more.")});
     }
 
     // Within a folder, files come as a file manager shows them; the folders keep their order.
     void filesOfAFolder_comeInNameOrder() {
-        for (const char* name : {"z.eps", "a10.eps", "a2.eps", "B.eps", "c.eps", "a.eps", "sub/y.eps",
-                                 "sub/X1.eps"})
+        for (const char* name :
+             {"z.eps", "a10.eps", "a2.eps", "B.eps", "c.eps", "a.eps", "sub/y.eps", "sub/X1.eps"})
             file(name);
         const QStringList inOrder{"a.eps", "a2.eps", "a10.eps", "B.eps", "c.eps", "z.eps"};
         QCOMPARE(AddFolder::GetFilesInFolder(root, QStringLiteral("*.eps")), inOrder);

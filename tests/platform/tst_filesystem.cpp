@@ -63,7 +63,8 @@ private slots:
         QCOMPARE(::mkdir((bytes + "sub").constData(), 0755), 0);
         QCOMPARE(::mkdir((bytes + "d-\xff").constData(), 0755), 0);
         QList<platform::FolderEntry> leftOut;
-        const auto entries = platform::ListFolder(folder + '/', platform::Wildcard("*"), {}, &leftOut);
+        const auto entries =
+            platform::ListFolder(folder + '/', platform::Wildcard("*"), {}, &leftOut);
         QStringList leftOutFolders;
         const QStringList folders = platform::ReadSubFolders(folder, &leftOutFolders);
         for (const QByteArray& name : files)
@@ -79,7 +80,8 @@ private slots:
         QCOMPARE(leftOutNames, (QSet<QString>{"u-?.eps", "caf?.eps"}));
         QCOMPARE(folders, QStringList{"sub"});
         QCOMPARE(leftOutFolders, QStringList{"d-?"});
-        QVERIFY(platform::RawPathExists(bytes + "sub") && !platform::RawPathExists(bytes + "d-\xff"));
+        QVERIFY(platform::RawPathExists(bytes + "sub") &&
+                !platform::RawPathExists(bytes + "d-\xff"));
     }
 };
 
