@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
@@ -51,12 +52,6 @@ bool WithoutRootPowers(const std::function<void()>& work) {
 }
 
 QSet<QString> AsSet(const QStringList& list) { return QSet<QString>(list.begin(), list.end()); }
-
-// Makes an empty file whose name is the raw bytes given, which no QString path can name.
-bool MakeRawFile(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
-    return fd >= 0 && ::close(fd) == 0;
-}
 
 } // namespace
 
@@ -230,7 +225,7 @@ private slots:
                                     folderBytes + "/u-\xfe.eps", folderBytes + "/u-\xfd.eps",
                                     folderBytes + "/~\xff.eps"};
         for (const QByteArray& path : raw)
-            QVERIFY(MakeRawFile(path));
+            QVERIFY(::close(::creat(path, 0644)) == 0);
         QStringList leftOut;
         const QStringList found = filesOfTree(QStringLiteral("*"), &leftOut);
         const QStringList names = AddFolder::GetFilesInFolder(root, QStringLiteral("*.*"));
@@ -245,29 +240,20 @@ private slots:
 
     void leftOutMessage_namesTheFirstTen() {
         QCOMPARE(AddFolder::LeftOutMessage({}), QString());
-        QStringList leftOut;
-        for (int i = 1; i <= 12; ++i)
-            leftOut << QStringLiteral("/f/%1?.eps").arg(i);
-        const QStringList lines = AddFolder::LeftOutMessage(leftOut).split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.first(),
-                 QStringLiteral("These files or folders were left out, because their "
-                                "names are not valid in the system's encoding:"));
-        QCOMPARE(lines.mid(1, 10), leftOut.mid(0, 10));
-        QCOMPARE(lines.mid(11), QStringList{QStringLiteral("... and 2 more.")});
+        const QStringList lines =
+            AddFolder::LeftOutMessage(QStringList(12, "/f/a?.eps")).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 12); // the heading, ten names, the count of the rest
+        QCOMPARE(lines.last(), QStringLiteral("... and 2 more."));
     }
 
     // Within a folder, files come as a file manager shows them; the folders keep their order.
     void filesOfAFolder_comeInNameOrder() {
-        for (const char* name :
-             {"z.eps", "a10.eps", "a2.eps", "B.eps", "c.eps", "a.eps", "sub/y.eps", "sub/X1.eps"})
+        const QStringList inOrder{"a.eps", "a2.eps", "a10.eps", "B.eps", "z.eps", "sub/y.eps"};
+        for (const char* name : {"z.eps", "a10.eps", "sub/y.eps", "a2.eps", "B.eps", "a.eps"})
             file(name);
-        const QStringList inOrder{"a.eps", "a2.eps", "a10.eps", "B.eps", "c.eps", "z.eps"};
-        QCOMPARE(AddFolder::GetFilesInFolder(root, QStringLiteral("*.eps")), inOrder);
-        QStringList expected;
-        for (const QString& name : inOrder)
-            expected << root + "/" + name;
-        expected << root + "/sub/X1.eps" << root + "/sub/y.eps";
-        QCOMPARE(filesOfTree(QStringLiteral("*.eps")), expected);
+        QCOMPARE(AddFolder::GetFilesInFolder(root, QStringLiteral("*.eps")), inOrder.mid(0, 5));
+        QCOMPARE(filesOfTree(QStringLiteral("*.eps")),
+                 QStringList(inOrder).replaceInStrings(QRegularExpression("^"), root + "/"));
     }
 
     void appendFilesOfTree_followsFolderOrder_andLeavesOutTildeAndHiddenFiles() {
