@@ -46,13 +46,25 @@ std::unique_ptr<app::HandOver> MakeHandOver() {
     }
 }
 
+// Names, when the files went to an open window, the files named that could not go with them.
+void TellLeftOut(const QStringList& leftOut) {
+    for (const QString& path : leftOut)
+        std::fprintf(stderr,
+                     "pellarine: %s was left out, because its name is not valid in the system's "
+                     "encoding\n",
+                     path.toLocal8Bit().constData());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(PELLARINE_VERSION));
     // The command line is read before the window system is opened, so that help, the version
     // and a mistake are told also where there is no display.
-    if (app::ParseCommandLine(app::RawArguments(argc, argv)).action !=
+    // Qt reads arguments as text, which loses the bytes of a name that is not valid UTF-8; such
+    // names are found here, while the bytes are at hand.
+    QStringList undecodable;
+    if (app::ParseCommandLine(app::RawArguments(argc, argv, &undecodable)).action !=
         app::CommandLine::Action::Run) {
         QCoreApplication core(argc, argv); // names the program in the usage line
         return Finish(app::ParseCommandLine(QCoreApplication::arguments()));
@@ -64,14 +76,16 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(look::DesignPalette()); // message boxes and prompts too
     QGuiApplication::setDesktopFileName(DesktopId);
-    const app::CommandLine line = app::ParseCommandLine(QCoreApplication::arguments());
+    const app::CommandLine line = app::ParseCommandLine(QCoreApplication::arguments(), undecodable);
     if (line.action != app::CommandLine::Action::Run)
         return Finish(line);
 
     std::unique_ptr<app::HandOver> handOver = MakeHandOver();
     // Files named while a window of this user is open go to that window.
-    if (handOver && !handOver->serve() && !line.paths.isEmpty() && handOver->send(line.paths))
+    if (handOver && !handOver->serve() && !line.paths.isEmpty() && handOver->send(line.paths)) {
+        TellLeftOut(line.leftOut);
         return 0;
+    }
 
     platform::QtDialogs dialogs;
     platform::DesktopShell shell;
@@ -98,6 +112,7 @@ int main(int argc, char** argv) {
             window.ShowInFront();
             window.OpenFiles(paths);
         });
-    QTimer::singleShot(0, &window, [&window, paths = line.paths] { window.OpenFiles(paths); });
+    QTimer::singleShot(0, &window,
+                       [&window, &line] { window.OpenFiles(line.paths, line.leftOut); });
     return application.exec();
 }

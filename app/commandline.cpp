@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "platform/filesystem.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -46,7 +48,7 @@ void AddQtOptions(QCommandLineParser& parser) {
 
 } // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments) {
+CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& undecodable) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Converts Encapsulated PostScript (EPS) files into PDF documents in batches.\n\n"
@@ -80,17 +82,28 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         line.action = CommandLine::Action::Fail;
         line.text = parser.errorText() + QLatin1Char('\n');
     } else {
-        for (const QString& given : parser.positionalArguments())
-            if (!given.isEmpty())
+        for (const QString& given : parser.positionalArguments()) {
+            if (given.isEmpty())
+                continue;
+            if (undecodable.contains(given))
+                line.leftOut.append(QDir::current().absoluteFilePath(
+                    QString(given).replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'))));
+            else
                 line.paths.append(AbsolutePath(given));
+        }
     }
     return line;
 }
 
-QStringList RawArguments(int argc, char** argv) {
+QStringList RawArguments(int argc, char** argv, QStringList* undecodable) {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i)
+    for (int i = 0; i < argc; ++i) {
         arguments.append(QFile::decodeName(argv[i]));
+        // Decoded, such bytes read as replacement characters, which name another file or none.
+        if (undecodable && i > 0 && !platform::NameRoundTrips(argv[i]) &&
+            platform::RawPathExists(argv[i]))
+            undecodable->append(arguments.last());
+    }
     return arguments;
 }
 

@@ -78,8 +78,10 @@ public:
     void ListView1_MouseUp();
 
     // Files and folders named on the command line, or handed over by a later start: files are
-    // appended as named, folders scanned as "Add All" scans them.
-    void OpenFiles(const QStringList& paths);
+    // appended as named, folders scanned as "Add All" scans them. `leftOut` names files of the
+    // command line that exist but cannot be listed, as their names are not valid UTF-8: they are
+    // told in the same one message as the paths not found.
+    void OpenFiles(const QStringList& paths, const QStringList& leftOut = {});
     // Shows the window in front of the others, restored when it was minimised.
     void ShowInFront();
 

@@ -74,20 +74,25 @@ void Form1::PushButton3_Click() {
     g.run(334, [&] { settings::WriteSetting(settings::LastFolder, folder); });
     g.run(112, [&] { setPointer(Pointer::Hourglass); });
     AddFolder::SubFolderCollection collection;
+    QStringList leftOut; // told once, after the scan
     g.run(114, [&] { collection = AddFolder::NewCollection(folder); });
-    g.run(116,
-          [&] { AddFolder::GetSubDirectories2016(collection, true, *services.dialogs, this); });
+    g.run(116, [&] {
+        AddFolder::GetSubDirectories2016(collection, true, *services.dialogs, this, &leftOut);
+    });
     const platform::Wildcard pattern(AddFolder::PatternForExtension(answer));
     // A tree of thousands of folders must not freeze the window.
     platform::YieldClock clock;
     for (const QString& entry : std::as_const(collection)) {
         g.run(122, [&] {
-            for (const QString& path : AddFolder::FilesOfFolder(entry, pattern, clock))
+            for (const QString& path : AddFolder::FilesOfFolder(entry, pattern, clock, &leftOut))
                 AddToList(path);
         });
         clock.tick();
     }
     g.run(136, [&] { setPointer(Pointer::Default); });
+    if (!leftOut.isEmpty())
+        services.dialogs->messageBox(this, AddFolder::LeftOutMessage(leftOut), applicationTitle,
+                                     platform::Buttons::Ok, platform::Icon::Warning);
 }
 
 void Form1::PushButton7_Click() {
@@ -144,11 +149,16 @@ void Form1::ListView1_Drop(const QMimeData& dropped) {
 void Form1::takeDrop(const QStringList& paths, QStringList unusable) {
     // A drop has no error report of its own; paths that cannot be examined are skipped inside.
     // Whatever else stops it is told, with the files found so far listed.
+    QStringList leftOut;
     const std::optional<platform::Failure> failure = platform::Caught([&] {
-        unusable += dropintake::DropPaths(paths, *services.dialogs, this,
-                                          [this](const QString& path) { AddToList(path); });
+        unusable += dropintake::DropPaths(
+            paths, *services.dialogs, this, [this](const QString& path) { AddToList(path); },
+            QStringLiteral("*.*"), &leftOut);
     });
     QString message = dropintake::UnusableMessage(unusable);
+    if (!leftOut.isEmpty())
+        message += (message.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) +
+                   AddFolder::LeftOutMessage(leftOut);
     if (failure)
         message += (message.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) +
                    QStringLiteral("Not everything dropped could be added: ") + failure->description;

@@ -10,37 +10,39 @@
 
 #include <QTimer>
 
-void Form1::OpenFiles(const QStringList& paths) {
-    if (paths.isEmpty())
+void Form1::OpenFiles(const QStringList& paths, const QStringList& leftOut) {
+    if (paths.isEmpty() && leftOut.isEmpty())
         return;
     // While a folder scan fills the list, these wait their turn. During a conversion they are
     // listed at once, as a drop is: the run converts the rows it counted at its start.
     if (isBusy() && !Converting) {
-        QTimer::singleShot(250, this, [this, paths] { OpenFiles(paths); });
+        QTimer::singleShot(250, this, [this, paths, leftOut] { OpenFiles(paths, leftOut); });
         return;
     }
     // Folders are scanned as "Add All" scans them, with the extension entered there last.
     QStringList missing;
+    QStringList unnamed = leftOut;
     const Pointer before = pointer();
     setPointer(Pointer::Hourglass);
     const std::optional<platform::Failure> failure = platform::Caught([&] {
         const QString extension = settings::ReadSetting(settings::Extension, QStringLiteral("eps"));
         missing = dropintake::DropPaths(
             paths, *services.dialogs, this, [this](const QString& file) { AddToList(file); },
-            AddFolder::PatternForExtension(extension));
+            AddFolder::PatternForExtension(extension), &unnamed);
     });
     setPointer(before);
-    QString message;
+    QStringList parts;
     if (!missing.isEmpty())
-        message = QStringLiteral("These files or folders were not found and have not been "
-                                 "added:\r\r") +
-                  missing.join(QLatin1Char('\r'));
+        parts << QStringLiteral("These files or folders were not found and have not been "
+                                "added:\r\r") +
+                     missing.join(QLatin1Char('\r'));
+    if (!unnamed.isEmpty())
+        parts << AddFolder::LeftOutMessage(unnamed);
     if (failure)
-        message += (message.isEmpty() ? QString() : QStringLiteral("\r\r")) +
-                   QStringLiteral("Not every file named could be added: ") + failure->description;
-    if (!message.isEmpty())
-        services.dialogs->messageBox(this, message, applicationTitle, platform::Buttons::Ok,
-                                     platform::Icon::Warning);
+        parts << QStringLiteral("Not every file named could be added: ") + failure->description;
+    if (!parts.isEmpty())
+        services.dialogs->messageBox(this, parts.join(QStringLiteral("\r\r")), applicationTitle,
+                                     platform::Buttons::Ok, platform::Icon::Warning);
 }
 
 void Form1::ShowInFront() {

@@ -56,6 +56,7 @@ void Form1::Form_Load() {
     });
     g.run(134, [&] { ListView1->header()->resizeSection(0, layout::Px(7000, layoutScale)); });
     g.run(136, [&] {
+        // The desktop, or the home folder for a user who has no desktop folder.
         const QString desktop = platform::GetDesktopFolder();
         Text1->setText(settings::ReadSetting(settings::OutputFolder, desktop));
     });

@@ -56,12 +56,15 @@ QVariant JobListModel::headerData(int section, Qt::Orientation orientation, int 
 
 void JobListModel::setText(int row, const QString& text) {
     flush();
+    forget(rows[row]);
+    ++listed[text];
     rows[row] = text;
     const QModelIndex changed = index(row);
     emit dataChanged(changed, changed);
 }
 
 void JobListModel::append(const QString& path) {
+    ++listed[path];
     pending.append(path);
     if (flushTimer == 0)
         flushTimer = startTimer(FlushIntervalMs);
@@ -70,6 +73,7 @@ void JobListModel::append(const QString& path) {
 void JobListModel::removeAt(int row) {
     flush();
     beginRemoveRows({}, row, row);
+    forget(rows[row]);
     rows.removeAt(row);
     endRemoveRows();
 }
@@ -78,9 +82,14 @@ void JobListModel::clear() {
     flush();
     beginResetModel();
     rows.clear();
+    listed.clear();
     endResetModel();
 }
 
-bool JobListModel::contains(const QString& path) const {
-    return rows.contains(path, Qt::CaseSensitive) || pending.contains(path, Qt::CaseSensitive);
+bool JobListModel::contains(const QString& path) const { return listed.contains(path); }
+
+void JobListModel::forget(const QString& text) {
+    const auto found = listed.find(text);
+    if (found != listed.end() && --*found == 0)
+        listed.erase(found);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QStringList>
 
 // The job list: the ordered source paths a conversion run works through. Each row's text is
@@ -30,7 +31,8 @@ public:
     void removeAt(int row);
     void clear();
 
-    // True when a row's text equals `path` exactly (letter case significant, no trimming).
+    // True when a row's text equals `path` exactly (letter case significant, no trimming). Takes
+    // the same short time however long the list is.
     bool contains(const QString& path) const;
 
     // Hands the appended rows to the view now.
@@ -38,9 +40,14 @@ public:
 
 private:
     void timerEvent(QTimerEvent* event) override;
+    // Counts one row holding `text` less.
+    void forget(const QString& text);
 
     QStringList rows;    // the rows the view knows
     QStringList pending; // appended, not yet announced to the view
+    // How many rows, shown or pending, hold each text; a text no row holds has no entry. The
+    // keys share the rows' strings.
+    QHash<QString, int> listed;
     int flushTimer = 0;
     QString header;
 };

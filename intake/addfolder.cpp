@@ -6,8 +6,10 @@
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 
+#include <QCollator>
 #include <QSet>
 
+#include <algorithm>
 #include <utility>
 
 namespace AddFolder {
@@ -48,14 +50,69 @@ bool TooLong(const QString& text) {
 
 namespace {
 
-// The files of one folder (with a separator added when missing) matching the pattern.
+// How many left-out names a message names before it only counts the rest.
+constexpr qsizetype NamedLeftOut = 10;
+
+// The collator of a file manager: letter case aside, runs of digits compared as numbers. The C
+// locale has no rules of its own (Qt then compares code units, numbers and case included), so
+// it collates by the common rules, which are English's.
+QCollator NameCollator() {
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+// Puts the entries in the order a file manager shows them (a2 before a10, B between a and c).
+// Names equal but for letter case keep a fixed order. Each name's key is made once, so a folder
+// of tens of thousands of files sorts quickly, and the collator once for the program, as making
+// it costs more than sorting a small folder.
+void SortByName(QList<platform::FolderEntry>& entries) {
+    if (entries.size() < 2)
+        return;
+    static const QCollator collator = NameCollator();
+    std::vector<std::pair<QCollatorSortKey, platform::FolderEntry>> keyed;
+    keyed.reserve(size_t(entries.size()));
+    for (platform::FolderEntry& entry : entries)
+        keyed.emplace_back(collator.sortKey(entry.name), std::move(entry));
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        const int order = a.first.compare(b.first);
+        return order != 0 ? order < 0 : a.second.name < b.second.name;
+    });
+    entries.clear();
+    for (auto& [key, entry] : keyed)
+        entries.append(std::move(entry));
+}
+
+// The files of one folder (with a separator added when missing) matching the pattern, in name
+// order. The names no path can give again go to `leftOut`, when given, as paths.
 QList<platform::FolderEntry> ListFiles(const QString& folder, const platform::Wildcard& pattern,
-                                       platform::YieldClock& clock) {
+                                       platform::YieldClock& clock,
+                                       QStringList* leftOut = nullptr) {
     QString d = folder;
     if (!d.endsWith(paths::Separator()))
         d += paths::Separator();
-    return platform::ListFolder(d, pattern, [&clock] { clock.tick(); });
+    QList<platform::FolderEntry> unnamed;
+    QList<platform::FolderEntry> entries = platform::ListFolder(
+        d, pattern, [&clock] { clock.tick(); }, leftOut ? &unnamed : nullptr);
+    SortByName(entries);
+    SortByName(unnamed);
+    for (const platform::FolderEntry& entry : std::as_const(unnamed))
+        // What the scan leaves out anyway is not named.
+        if (entry.regularFile && !entry.name.startsWith(QLatin1Char('~')))
+            leftOut->append(paths::FixPathSeparators(d + entry.name));
+    return entries;
 }
+
+// What one scan carries from level to level: the folders reached so far, and the folders left
+// out for names no path can give again.
+struct Walk {
+    Visited visited;
+    QStringList leftOut;
+};
 
 // What a level's scan does with one of its folders.
 enum class Verdict {
@@ -91,12 +148,14 @@ Verdict Examine(const QString& v, errorreport::Guarded& g, Visited& visited) {
 // Adds the sub-folders of `v` to `next`. Answers false when `v` cannot be read for want of
 // permission or because it has gone: it is then dropped without a word. Any other failure is
 // reported, and `v` kept.
-bool ReadLevelBelow(const QString& v, SubFolderCollection& next, errorreport::Guarded& g) {
+bool ReadLevelBelow(const QString& v, SubFolderCollection& next, errorreport::Guarded& g,
+                    QStringList& leftOut) {
     QStringList names;
+    QStringList unnamed;
     bool unreadable = false;
     g.run(118, [&] {
         try {
-            names = platform::ReadSubFolders(v);
+            names = platform::ReadSubFolders(v, &unnamed);
         } catch (const platform::Failure& failure) {
             if (failure.number != platform::errors::PermissionDenied &&
                 failure.number != platform::errors::PathNotFound)
@@ -106,6 +165,8 @@ bool ReadLevelBelow(const QString& v, SubFolderCollection& next, errorreport::Gu
     });
     if (unreadable)
         return false;
+    for (const QString& name : std::as_const(unnamed))
+        leftOut.append(v + name + paths::Separator());
     for (const QString& name : std::as_const(names)) {
         platform::Yield();
         if (TooLong(name) || HasBadChars(name) || name == QLatin1String(".") ||
@@ -142,24 +203,24 @@ void TakeOver(SubFolderCollection& folders, const SubFolderCollection& next, qsi
 
 // Collects one level and, when recursive, all below it; returns how many folders it appended.
 qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
-                  QWidget* owner, Visited& visited) {
+                  QWidget* owner, Walk& walk) {
     errorreport::Guarded g(dialogs, owner, errorreport::labels::GetSubDirectories2016);
     SubFolderCollection next;
     // Entries may be dropped on the way, so the level is rebuilt from what it held.
     const SubFolderCollection current = std::exchange(folders, {});
     folders.reserve(current.size());
     for (const QString& v : current) {
-        const Verdict verdict = Examine(v, g, visited);
+        const Verdict verdict = Examine(v, g, walk.visited);
         if (verdict == Verdict::Pass)
             continue;
         folders.append(v);
-        if (verdict == Verdict::Read && !ReadLevelBelow(v, next, g))
+        if (verdict == Verdict::Read && !ReadLevelBelow(v, next, g, walk.leftOut))
             folders.removeLast();
     }
     // The deeper levels are appended to `next` itself.
     qsizetype deeper = 0;
     if (recursive && !next.isEmpty())
-        g.run(150, [&] { deeper = Collect(next, true, dialogs, owner, visited); });
+        g.run(150, [&] { deeper = Collect(next, true, dialogs, owner, walk); });
     const qsizetype before = folders.size();
     TakeOver(folders, next, deeper, g);
     return folders.size() - before;
@@ -167,23 +228,11 @@ qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialog
 
 } // namespace
 
-namespace {
-
-// A name holding "?" may stand for bytes that are not UTF-8, which no path can name again:
-// such a file is kept only when the joined path really names it.
-bool Reachable(const QString& folder, const QString& name) {
-    return !name.contains(QLatin1Char('?')) ||
-           platform::FileExists(folder + paths::Separator() + name);
-}
-
-} // namespace
-
 QStringList GetFilesInFolder(const QString& folder, const QString& pattern) {
     QStringList kept;
-    const QString base = folder.endsWith(paths::Separator()) ? folder.chopped(1) : folder;
     platform::YieldClock clock;
     for (const platform::FolderEntry& entry : ListFiles(folder, platform::Wildcard(pattern), clock))
-        if (entry.regularFile && Reachable(base, entry.name))
+        if (entry.regularFile)
             kept.append(entry.name);
     return kept;
 }
@@ -205,9 +254,11 @@ bool HasBadChars(const QString& name) {
 }
 
 void GetSubDirectories2016(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
-                           QWidget* owner) {
-    Visited visited;
-    Collect(folders, recursive, dialogs, owner, visited);
+                           QWidget* owner, QStringList* leftOut) {
+    Walk walk;
+    Collect(folders, recursive, dialogs, owner, walk);
+    if (leftOut)
+        *leftOut += walk.leftOut;
 }
 
 SubFolderCollection NewCollection(const QString& folder) { return {folder + paths::Separator()}; }
@@ -215,15 +266,14 @@ SubFolderCollection NewCollection(const QString& folder) { return {folder + path
 QString PatternForExtension(const QString& answer) { return QStringLiteral("*.") + answer; }
 
 QStringList FilesOfFolder(const QString& entry, const platform::Wildcard& pattern,
-                          platform::YieldClock& clock) {
+                          platform::YieldClock& clock, QStringList* leftOut) {
     QStringList found;
     if (entry.isEmpty())
         return found;
     const QString folder = entry.chopped(1); // without its trailing separator
-    for (const platform::FolderEntry& file : ListFiles(folder, pattern, clock)) {
+    for (const platform::FolderEntry& file : ListFiles(folder, pattern, clock, leftOut)) {
         clock.tick();
-        if (!file.regularFile || file.name.startsWith(QLatin1Char('~')) ||
-            !Reachable(folder, file.name))
+        if (!file.regularFile || file.name.startsWith(QLatin1Char('~')))
             continue;
         const QString path = folder + paths::Separator() + file.name;
         // Only a name starting with "." carries the hidden attribute, so only such a file can
@@ -239,16 +289,29 @@ QStringList FilesOfFolder(const QString& entry, const platform::Wildcard& patter
 }
 
 void AppendFilesOfTree(const QString& folder, const QString& pattern, platform::Dialogs& dialogs,
-                       QWidget* owner, const std::function<void(const QString&)>& append) {
+                       QWidget* owner, const std::function<void(const QString&)>& append,
+                       QStringList* leftOut) {
     SubFolderCollection folders = NewCollection(folder);
-    GetSubDirectories2016(folders, true, dialogs, owner);
+    GetSubDirectories2016(folders, true, dialogs, owner, leftOut);
     platform::YieldClock clock;
     const platform::Wildcard wildcard(pattern);
     for (const QString& entry : std::as_const(folders)) {
-        for (const QString& path : FilesOfFolder(entry, wildcard, clock))
+        for (const QString& path : FilesOfFolder(entry, wildcard, clock, leftOut))
             append(path);
         clock.tick();
     }
+}
+
+QString LeftOutMessage(const QStringList& leftOut) {
+    if (leftOut.isEmpty())
+        return {};
+    QString text = QStringLiteral("These files or folders were left out, because their names are "
+                                  "not valid in the system's encoding:");
+    for (const QString& path : leftOut.mid(0, NamedLeftOut))
+        text += QStringLiteral("\r\n") + platform::Native(path);
+    if (leftOut.size() > NamedLeftOut)
+        text += QStringLiteral("\r\n... and %1 more.").arg(leftOut.size() - NamedLeftOut);
+    return text;
 }
 
 } // namespace AddFolder

@@ -21,8 +21,9 @@ namespace AddFolder {
 using SubFolderCollection = QStringList;
 
 // The names (not paths) of the files in `folder` that match the wildcard `pattern`
-// (case-insensitive, "*" any run, "?" one character), hidden files included, in the file
-// system's order; only names for which FileExists holds are kept.
+// (case-insensitive, "*" any run, "?" one character), hidden files included, in the order a file
+// manager shows them (letter case aside, runs of digits as numbers: a2 before a10); only names
+// for which FileExists holds are kept, and none whose bytes are not valid UTF-8.
 QStringList GetFilesInFolder(const QString& folder, const QString& pattern);
 
 // True when the path names an existing file that can be examined; false for folders, missing
@@ -39,9 +40,11 @@ bool HasBadChars(const QString& name);
 // a link) is left out of the collection, so every folder appears once and link cycles end; the
 // first path that reaches it, link or not, is kept and read in full. A folder whose sub-folders
 // cannot be read for want of permission or because it vanished is removed without a message;
-// other failures are shown as an error report and the scan goes on.
+// other failures are shown as an error report and the scan goes on. Sub-folders whose names
+// are not valid UTF-8 are left out with everything below them; `leftOut`, when given, gets
+// their paths (undecodable bytes read as "?", ending in a separator) appended.
 void GetSubDirectories2016(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
-                           QWidget* owner);
+                           QWidget* owner, QStringList* leftOut = nullptr);
 
 // The collection a scan of `folder` starts with: the folder followed by a separator.
 SubFolderCollection NewCollection(const QString& folder);
@@ -50,18 +53,26 @@ SubFolderCollection NewCollection(const QString& folder);
 // answer unchanged ("eps" gives "*.eps", "*" gives "*.*").
 QString PatternForExtension(const QString& answer);
 
-// The paths that one collected folder contributes, in listing order: the names matching
-// `pattern` that do not start with "~", joined to the folder, that name existing files whose
-// attribute value is not exactly 34 (hidden + archive), with doubled separators collapsed.
-// Files that vanish or cannot be examined meanwhile are left out.
+// The paths that one collected folder contributes, in name order (as GetFilesInFolder): the
+// names matching `pattern` that do not start with "~", joined to the folder, that name existing
+// files whose attribute value is not exactly 34 (hidden + archive), with doubled separators
+// collapsed.
+// Files that vanish or cannot be examined meanwhile are left out. So are files whose names are
+// not valid UTF-8; `leftOut`, when given, gets their paths appended (undecodable bytes as "?").
 // `clock` keeps the window served through a long listing.
 QStringList FilesOfFolder(const QString& entry, const platform::Wildcard& pattern,
-                          platform::YieldClock& clock);
+                          platform::YieldClock& clock, QStringList* leftOut = nullptr);
 
 // The whole scan of one folder: collects its tree, then calls `append` for every file of it,
-// folder by folder in collection order, in listing order within a folder. Serves pending window
-// events now and then while it lists, so a large tree never freezes the window.
+// folder by folder in collection order, in name order within a folder. Serves pending window
+// events now and then while it lists, so a large tree never freezes the window. The files and
+// folders left out for names that are not valid UTF-8 are appended to `leftOut`, when given.
 void AppendFilesOfTree(const QString& folder, const QString& pattern, platform::Dialogs& dialogs,
-                       QWidget* owner, const std::function<void(const QString&)>& append);
+                       QWidget* owner, const std::function<void(const QString&)>& append,
+                       QStringList* leftOut = nullptr);
+
+// The message that names the files and folders a scan left out for their names; empty when
+// there are none. The first ten are named, the rest only counted.
+QString LeftOutMessage(const QStringList& leftOut);
 
 } // namespace AddFolder

@@ -46,14 +46,14 @@ QStringList DroppedPaths(const QMimeData& data, QStringList* unusable) {
 
 QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
                       const std::function<void(const QString&)>& append,
-                      const QString& folderPattern) {
+                      const QString& folderPattern, QStringList* leftOut) {
     QStringList skipped;
     for (const QString& path : dropped) {
         const auto value = platform::FileAttributes(path);
         if (!value)
             skipped.append(path); // gone, or cannot be examined: nothing to convert
         else if (*value & platform::attributes::Directory)
-            AddFolder::AppendFilesOfTree(path, folderPattern, dialogs, owner, append);
+            AddFolder::AppendFilesOfTree(path, folderPattern, dialogs, owner, append, leftOut);
         else
             append(path);
     }

@@ -27,10 +27,12 @@ QStringList DroppedPaths(const QMimeData& data, QStringList* unusable = nullptr)
 // contributes every file of its tree matching `folderPattern` (for a drop, whatever the
 // extension), exactly as "Add All" finds them. Any other path that exists is appended unchanged
 // (no test of extension, attributes or a leading "~"). A path that has vanished or cannot be
-// examined is skipped, and the rest goes on; the skipped paths are returned.
+// examined is skipped, and the rest goes on; the skipped paths are returned. What the folder
+// scans leave out for names that are not valid UTF-8 is appended to `leftOut`, when given.
 QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
                       const std::function<void(const QString&)>& append,
-                      const QString& folderPattern = QStringLiteral("*.*"));
+                      const QString& folderPattern = QStringLiteral("*.*"),
+                      QStringList* leftOut = nullptr);
 
 // The message that names the dropped entries that could not be used; empty when there are none.
 // A long list is cut short.

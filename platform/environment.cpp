@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QSysInfo>
 
@@ -17,9 +18,13 @@ QString ExecutableFolder() { return QCoreApplication::applicationDirPath(); }
 
 QString GetDesktopFolder() {
     // Without a home folder there is no desktop to name.
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     if (qEnvironmentVariableIsEmpty("HOME") || desktop.isEmpty())
         Raise(errors::InvalidArgument, {});
+    // The desktop's name is given even where no such folder was ever made; a folder that is not
+    // there would make every conversion fail, so the home folder stands in for it.
+    if (!QFileInfo(desktop).isDir())
+        desktop = QDir::homePath();
     return desktop.endsWith(QLatin1Char('/')) ? desktop : desktop + QLatin1Char('/');
 }
 

@@ -7,7 +7,8 @@ namespace platform {
 // The folder of the running executable, without a trailing separator (the root keeps its own).
 QString ExecutableFolder();
 
-// The user's desktop folder followed by "/". Raises a failure when the desktop cannot be named.
+// The user's desktop folder followed by "/"; the home folder followed by "/" when the user has
+// no desktop folder. Raises a failure when the desktop cannot be named.
 QString GetDesktopFolder();
 
 // The value standing for "TEMP": the environment variable when set (made absolute against the

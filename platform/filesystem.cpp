@@ -136,7 +136,7 @@ bool FileExists(const QString& path) {
 }
 
 QList<FolderEntry> ListFolder(const QString& folder, const Wildcard& pattern,
-                              const std::function<void()>& onEach) {
+                              const std::function<void()>& onEach, QList<FolderEntry>* leftOut) {
     QList<FolderEntry> entries;
     const auto bytes = Encode(folder);
     if (!bytes || bytes->isEmpty())
@@ -149,7 +149,11 @@ QList<FolderEntry> ListFolder(const QString& folder, const Wildcard& pattern,
             onEach();
         if (IsDotOrDotDot(entry->d_name))
             continue;
-        FolderEntry found{DecodeFileName(QByteArray(entry->d_name)), false};
+        const QByteArray raw(entry->d_name);
+        const bool named = NameRoundTrips(raw);
+        if (!named && !leftOut)
+            continue;
+        FolderEntry found{DecodeFileName(raw), false};
         if (!pattern.matches(found.name))
             continue;
         bool isFolder = entry->d_type == DT_DIR;
@@ -163,12 +167,12 @@ QList<FolderEntry> ListFolder(const QString& folder, const Wildcard& pattern,
         }
         if (isFolder)
             continue;
-        entries.append(std::move(found));
+        (named ? entries : *leftOut).append(std::move(found));
     }
     return entries;
 }
 
-QStringList ReadSubFolders(const QString& folder) {
+QStringList ReadSubFolders(const QString& folder, QStringList* leftOut) {
     const auto bytes = Encode(folder);
     if (!bytes || bytes->isEmpty())
         Raise(errors::PathNotFound, {});
@@ -184,8 +188,13 @@ QStringList ReadSubFolders(const QString& folder) {
                 RaiseErrno(errno, errors::PathNotFound);
             return names;
         }
-        if (!IsDotOrDotDot(entry->d_name) && EntryIsFolder(closer.dir, entry))
-            names.append(DecodeFileName(QByteArray(entry->d_name)));
+        if (IsDotOrDotDot(entry->d_name) || !EntryIsFolder(closer.dir, entry))
+            continue;
+        const QByteArray raw(entry->d_name);
+        if (NameRoundTrips(raw))
+            names.append(DecodeFileName(raw));
+        else if (leftOut)
+            leftOut->append(DecodeFileName(raw));
     }
 }
 
@@ -224,6 +233,18 @@ QString DecodeFileName(const QByteArray& raw) {
     if (decoder.hasError())
         text.replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'));
     return text;
+}
+
+bool NameRoundTrips(const QByteArray& raw) {
+    for (const char c : raw)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return QFile::encodeName(QFile::decodeName(raw)) == raw;
+    return true; // plain ASCII, the common case, needs no decoding
+}
+
+bool RawPathExists(const QByteArray& raw) {
+    struct stat st;
+    return !raw.isEmpty() && ::stat(raw.constData(), &st) == 0;
 }
 
 int PathMax() { return PATH_MAX; }

@@ -60,13 +60,19 @@ struct FolderEntry {
 // itself tells their type), so a listing costs little more than reading the folder.
 // `onEach`, when given, is called after every entry read, so a caller can keep its window
 // served during a very large listing.
+// A name whose bytes are not valid UTF-8 cannot be named again by any path the program makes
+// from it, so such an entry is never listed: when `leftOut` is given, it receives those entries
+// instead (matching the pattern, no folders), their names read as DecodeFileName reads them.
 QList<FolderEntry> ListFolder(const QString& folder, const Wildcard& pattern,
-                              const std::function<void()>& onEach = {});
+                              const std::function<void()>& onEach = {},
+                              QList<FolderEntry>* leftOut = nullptr);
 
 // The names of the immediate sub-folders of `folder` (links to folders included), in the file
 // system's own order. Raises failure 70 (permission denied) or 76 (path not found) when the
-// folder cannot be read, another failure for anything else.
-QStringList ReadSubFolders(const QString& folder);
+// folder cannot be read, another failure for anything else. Sub-folders whose names are not
+// valid UTF-8 are not among them; when `leftOut` is given, it receives their names as
+// DecodeFileName reads them.
+QStringList ReadSubFolders(const QString& folder, QStringList* leftOut = nullptr);
 
 // What tells two paths to the same folder apart from two folders: device and inode.
 struct FolderIdentity {
@@ -84,6 +90,14 @@ std::optional<FolderIdentity> IdentityOf(const QString& path);
 // A raw file name as text: UTF-8; a name that is not valid UTF-8 reads with "?" for the bytes
 // that cannot be decoded.
 QString DecodeFileName(const QByteArray& raw);
+
+// True when the raw name or path reads as text that gives back the very same bytes (valid
+// UTF-8): only such a name can be handed to the system again through text.
+bool NameRoundTrips(const QByteArray& raw);
+
+// True when something (a file, a folder, anything) exists at the raw path `raw`, taken against
+// the current folder when relative; links are followed.
+bool RawPathExists(const QByteArray& raw);
 
 // The longest path, in bytes, that the system accepts (including its terminating NUL).
 int PathMax();

@@ -4,6 +4,7 @@
 #include "formfixture.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -42,6 +43,7 @@ private slots:
     void cleanup() { f.reset(); }
 
     void emptyStore_givesDefaults() {
+        QDir().mkpath(f->home.home() + QStringLiteral("/Desktop"));
         Form1& form = f->create();
         QCOMPARE(form.windowTitle(), QStringLiteral("Pellarine"));
         const QList<QSize> iconSizes = form.windowIcon().availableSizes();
@@ -69,6 +71,11 @@ private slots:
         QCOMPARE(StoredSetting(settings::JPGQuality), QStringLiteral("75"));
         QVERIFY(!StoredSetting(settings::Option1));
         QVERIFY(!StoredSetting(settings::Option2));
+    }
+
+    // Without a desktop folder the home folder is proposed: a folder that exists.
+    void noDesktopFolder_proposesTheHome() {
+        QCOMPARE(f->create().Text1->text(), f->home.home() + QStringLiteral("/"));
     }
 
     // Captions and texts stand out from their faces also where the desktop's theme gives light

@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 // The last job list a probe reported, and every message box it saw.
@@ -110,6 +113,21 @@ private slots:
         QFETCH(QStringList, expected);
         QVERIFY(QDir::setCurrent(files));
         QCOMPARE(app::ParseCommandLine(QStringList{"pellarine"} + arguments).paths, expected);
+    }
+
+    // A file whose name is not valid UTF-8 is known by its bytes only: when it exists it is told
+    // as left out, never looked for under the name its text gives; a missing one is not found.
+    void commandLine_undecodableExistingFile_isLeftOut() {
+        QVERIFY(QDir::setCurrent(files));
+        QByteArray given[] = {"pellarine", "u-\xff.eps", "x.eps", "gone-\xfe.eps"};
+        char* argv[] = {given[0].data(), given[1].data(), given[2].data(), given[3].data()};
+        QVERIFY(::close(::open(given[1].constData(), O_CREAT | O_WRONLY, 0644)) == 0);
+        QStringList undecodable;
+        const QStringList arguments = app::RawArguments(4, argv, &undecodable);
+        ::unlink(given[1].constData()); // beyond what QTemporaryDir can name
+        const app::CommandLine line = app::ParseCommandLine(arguments, undecodable);
+        QCOMPARE(line.leftOut, QStringList{files + "/u-?.eps"});
+        QCOMPARE(line.paths, (QStringList{files + "/x.eps", files + "/gone-\uFFFD.eps"}));
     }
 
     void optionsAreToldWithoutADisplay_data() {

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
@@ -68,10 +69,10 @@ class TestAddFolder : public QObject {
         AddFolder::GetSubDirectories2016(folders, recursive, dialogs, nullptr);
         return folders;
     }
-    QStringList filesOfTree(const QString& pattern) {
+    QStringList filesOfTree(const QString& pattern, QStringList* leftOut = nullptr) {
         QStringList found;
-        AddFolder::AppendFilesOfTree(root, pattern, dialogs, nullptr,
-                                     [&](const QString& path) { found << path; });
+        AddFolder::AppendFilesOfTree(
+            root, pattern, dialogs, nullptr, [&](const QString& path) { found << path; }, leftOut);
         return found;
     }
     QString entry(const QString& relative = {}) {
@@ -201,29 +202,58 @@ private slots:
         folder("what?/below");
         folder("ctl\x01/below");
         // A name that is not valid UTF-8 reads with "?".
-        const QByteArray raw = QFile::encodeName(root) + "/caf\xe9";
+        const QByteArray raw = QFile::encodeName(root) + "/good/caf\xe9";
         QCOMPARE(::mkdir(raw.constData(), 0755), 0);
         QCOMPARE(::mkdir((raw + "/below").constData(), 0755), 0);
-        const auto folders = scan();
+        AddFolder::SubFolderCollection folders = AddFolder::NewCollection(root);
+        QStringList leftOut;
+        AddFolder::GetSubDirectories2016(folders, true, dialogs, nullptr, &leftOut);
         ::rmdir((raw + "/below").constData()); // beyond what QTemporaryDir can name
         ::rmdir(raw.constData());
         QCOMPARE(folders, (QStringList{entry(), entry("good"), entry("good/deeper")}));
+        QCOMPARE(leftOut, QStringList{entry("good/caf?")}); // told; the others are no names
+        QVERIFY(dialogs.shown.isEmpty());
     }
 
+    // Three names that read as the real file "u-?.eps" never list that file in their place.
     void filesWithUndecodableNames_areLeftOut_realQuestionMarksKept() {
         file("plain.eps");
         file("why?.eps");
-        const QByteArray raw = QFile::encodeName(root) + "/caf\xe9.eps";
-        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0);
-        ::close(fd);
-        QStringList found = filesOfTree(QStringLiteral("*"));
-        QStringList names = AddFolder::GetFilesInFolder(root, QStringLiteral("*.*"));
-        ::unlink(raw.constData()); // beyond what QTemporaryDir can name
-        found.sort();
-        names.sort();
-        QCOMPARE(found, (QStringList{root + "/plain.eps", root + "/why?.eps"}));
-        QCOMPARE(names, (QStringList{"plain.eps", "why?.eps"}));
+        file("u-?.eps");
+        const QByteArray folderBytes = QFile::encodeName(root);
+        const QList<QByteArray> raw{folderBytes + "/caf\xe9.eps", folderBytes + "/u-\xff.eps",
+                                    folderBytes + "/u-\xfe.eps", folderBytes + "/u-\xfd.eps",
+                                    folderBytes + "/~\xff.eps"};
+        for (const QByteArray& path : raw)
+            QVERIFY(::close(::creat(path, 0644)) == 0);
+        QStringList leftOut;
+        const QStringList found = filesOfTree(QStringLiteral("*"), &leftOut);
+        const QStringList names = AddFolder::GetFilesInFolder(root, QStringLiteral("*.*"));
+        for (const QByteArray& path : raw)
+            ::unlink(path.constData()); // beyond what QTemporaryDir can name
+        QCOMPARE(found, (QStringList{root + "/plain.eps", root + "/u-?.eps", root + "/why?.eps"}));
+        QCOMPARE(names, (QStringList{"plain.eps", "u-?.eps", "why?.eps"}));
+        QCOMPARE(leftOut, (QStringList{root + "/caf?.eps", root + "/u-?.eps", root + "/u-?.eps",
+                                       root + "/u-?.eps"}));
+        QVERIFY(dialogs.shown.isEmpty()); // the window tells them, once
+    }
+
+    void leftOutMessage_namesTheFirstTen() {
+        QCOMPARE(AddFolder::LeftOutMessage({}), QString());
+        const QStringList lines =
+            AddFolder::LeftOutMessage(QStringList(12, "/f/a?.eps")).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 12); // the heading, ten names, the count of the rest
+        QCOMPARE(lines.last(), QStringLiteral("... and 2 more."));
+    }
+
+    // Within a folder, files come as a file manager shows them; the folders keep their order.
+    void filesOfAFolder_comeInNameOrder() {
+        const QStringList inOrder{"a.eps", "a2.eps", "a10.eps", "B.eps", "z.eps", "sub/y.eps"};
+        for (const char* name : {"z.eps", "a10.eps", "sub/y.eps", "a2.eps", "B.eps", "a.eps"})
+            file(name);
+        QCOMPARE(AddFolder::GetFilesInFolder(root, QStringLiteral("*.eps")), inOrder.mid(0, 5));
+        QCOMPARE(filesOfTree(QStringLiteral("*.eps")),
+                 QStringList(inOrder).replaceInStrings(QRegularExpression("^"), root + "/"));
     }
 
     void appendFilesOfTree_followsFolderOrder_andLeavesOutTildeAndHiddenFiles() {

@@ -1,5 +1,5 @@
 // The copy into the working folder: it never reads what is no regular file and never writes
-// through a link.
+// through a link. Folder listings: names that are not valid UTF-8 are told apart.
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "scratchhome.h"
@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +46,33 @@ private slots:
         QVERIFY(copy.open(QIODevice::ReadOnly) && notes.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), QByteArray("the drawing"));
         QCOMPARE(notes.readAll(), QByteArray("my notes"));
+    }
+
+    // Only names that give back their own bytes are listed (U+FFFD written out is such a name);
+    // the others are handed back apart, read with "?".
+    void listings_leaveOutNamesThatAreNotValidUtf8() {
+        testing::ScratchHome scratch;
+        const QString folder = scratch.makeFolder(QStringLiteral("names"));
+        const QByteArray bytes = QFile::encodeName(folder) + '/';
+        for (const char* name : {"plain.eps", "\xef\xbf\xbd.eps", "u-\xff.eps"})
+            QVERIFY(::close(::creat(bytes + name, 0644)) == 0);
+        QVERIFY(::mkdir(bytes + "sub", 0755) == 0 && ::mkdir(bytes + "d-\xff", 0755) == 0);
+        QList<platform::FolderEntry> leftOut;
+        const auto entries =
+            platform::ListFolder(folder + '/', platform::Wildcard("*"), {}, &leftOut);
+        QStringList leftOutFolders;
+        const QStringList folders = platform::ReadSubFolders(folder, &leftOutFolders);
+        QVERIFY(platform::RawPathExists(bytes + "d-\xff"));
+        ::unlink(bytes + "u-\xff.eps"); // beyond what QTemporaryDir can name
+        ::rmdir(bytes + "d-\xff");
+        QCOMPARE(entries.size(), 2);
+        QStringList names{entries[0].name, entries[1].name};
+        names.sort();
+        QCOMPARE(names, (QStringList{"plain.eps", QString(QChar::ReplacementCharacter) + ".eps"}));
+        QCOMPARE(leftOut.size(), 1);
+        QCOMPARE(leftOut[0].name, QStringLiteral("u-?.eps"));
+        QCOMPARE(folders, QStringList{"sub"});
+        QCOMPARE(leftOutFolders, QStringList{"d-?"});
     }
 };
 
