@@ -289,20 +289,18 @@ private slots:
         QFETCH(QByteArray, trailer);
         QFETCH(bool, preview);
         prepare();
-        QByteArray eps =
-            "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n%%EndComments\n0 0 50 30 "
-            "rectfill\nshowpage\n%%Trailer\n" +
-            trailer + "%%EOF\n";
+        QByteArray eps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n0 0 50 30 rectfill\n"
+                         "showpage\n%%Trailer\n" +
+                         trailer;
         if (preview) // the PostScript at 30, its length (below 256), no pictures, no checksum
             eps = QByteArray("\xC5\xD0\xD3\xC6\x1E\0\0\0", 8) + char(eps.size()) +
                   QByteArray(19, '\0') + "\xFF\xFF" + eps;
         const QString source = scratch->path() + QStringLiteral("/atend.eps");
         testing::WriteFile(source, eps);
         RecordingLauncher launcher;
-        const rasterise::Rasterisation outcome = rasterise(source, launcher);
-        QCOMPARE(outcome.detail, trailer.isEmpty() ? rasterise::NoBoxAtTheEnd : QString());
-        QCOMPARE(QImage(rasterise::CurrentJpgPath()).size(),
-                 trailer.isEmpty() ? QSize(0, 0) : QSize(50, 30));
+        QCOMPARE(rasterise(source, launcher).detail,
+                 trailer.isEmpty() ? rasterise::NoBoxAtTheEnd : QString());
+        QCOMPARE(QImage(rasterise::CurrentJpgPath()).size(), QSize(50, 30) * !trailer.isEmpty());
     }
 
     // A working folder on a full disk is named as full, not by Ghostscript's "/ioerror".
