@@ -164,7 +164,7 @@ private:
     // A drag entering, moving over or dropped on the job list.
     void listDragAndDrop(QDropEvent& event);
     // Adds what a drop brought and names what it could not use.
-    void takeDrop(const QStringList& paths, QStringList unusable);
+    void takeDrop(const QStringList& paths, QStringList unusable, QStringList leftOut);
     // Shows a message box once the current event is over and no mouse button is held, so
     // that the control that caused it still sees its button released.
     void showWhenIdle(const QString& text);

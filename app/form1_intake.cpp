@@ -141,15 +141,15 @@ void Form1::ListView1_Drop(const QMimeData& dropped) {
     // The dropped data lives only as long as the drop event, so the paths are taken now; the
     // work (a folder scan may be long) waits until the event is over, so that the source's
     // drag ends at once.
-    QStringList unusable;
-    const QStringList paths = dropintake::DroppedPaths(dropped, &unusable);
-    QTimer::singleShot(0, this, [this, paths, unusable] { takeDrop(paths, unusable); });
+    QStringList unusable, leftOut;
+    const QStringList paths = dropintake::DroppedPaths(dropped, &unusable, &leftOut);
+    QTimer::singleShot(0, this,
+                       [this, paths, unusable, leftOut] { takeDrop(paths, unusable, leftOut); });
 }
 
-void Form1::takeDrop(const QStringList& paths, QStringList unusable) {
+void Form1::takeDrop(const QStringList& paths, QStringList unusable, QStringList leftOut) {
     // A drop has no error report of its own; paths that cannot be examined are skipped inside.
     // Whatever else stops it is told, with the files found so far listed.
-    QStringList leftOut;
     const std::optional<platform::Failure> failure = platform::Caught([&] {
         unusable += dropintake::DropPaths(
             paths, *services.dialogs, this, [this](const QString& path) { AddToList(path); },

@@ -34,9 +34,11 @@ int main(int argc, char** argv) {
             files << copy;
         }
 
-    // Ghostscript alone, one process per file, as a shell loop would run it.
+    // Ghostscript alone, one process per file, as a shell loop would run it: the command the
+    // shipped launcher runs, text smoothing included.
     const QString loopDir = home.makeFolder(QStringLiteral("loop"));
-    QString script = QStringLiteral("cd '%1' && for f in '%2'/*.eps; do gs -dSAFER -dBATCH "
+    QString script = QStringLiteral("cd '%1' && for f in '%2'/*.eps; do gs -dTextAlphaBits=4 "
+                                    "-dSAFER -dBATCH "
                                     "-dNOPAUSE -sDEVICE=jpeg -dJPEGQ=75 -dDOINTERPOLATE "
                                     "-dGraphicsAlphaBits=4 -dEPSCrop -sOutputFile=current.jpg "
                                     "\"$f\" >/dev/null 2>&1; done")

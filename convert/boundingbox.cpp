@@ -65,36 +65,69 @@ std::optional<QByteArray> TrailerBox(const QByteArray& eps, const QByteArray& ke
     return std::nullopt;
 }
 
-} // namespace
+// The PostScript section of a drawing with a binary preview header (a magic number, then the
+// section's offset and length, little-endian); nothing for any other drawing.
+std::optional<QByteArray> PostScriptSection(const QByteArray& eps) {
+    if (eps.size() < 12 || !eps.startsWith("\xC5\xD0\xD3\xC6"))
+        return std::nullopt;
+    const auto word = [&eps](qsizetype at) {
+        quint32 value = 0;
+        for (int i = 3; i >= 0; --i)
+            value = (value << 8) | static_cast<unsigned char>(eps[at + i]);
+        return qint64(value);
+    };
+    const qint64 offset = word(4), length = word(8);
+    if (offset < 12 || length <= 0 || offset + length > eps.size())
+        return std::nullopt;
+    return eps.mid(offset, length);
+}
 
-std::optional<QByteArray> WithBoxFromTrailer(const QByteArray& eps) {
+// The header's deferred lines given the trailer's boxes; `deferred` tells whether it defers any.
+std::optional<QByteArray> FilledIn(const QByteArray& eps, bool& deferred) {
     if (!eps.startsWith("%!"))
         return std::nullopt;
     QByteArray result = eps;
     bool changed = false;
     for (const QByteArray& key : BoxKeys()) {
-        const Line deferred = DeferredLine(result, key);
-        if (deferred.start < 0)
+        const Line line = DeferredLine(result, key);
+        if (line.start < 0)
             continue;
-        const std::optional<QByteArray> box = TrailerBox(result, key, deferred.end);
+        deferred = true;
+        const std::optional<QByteArray> box = TrailerBox(result, key, line.end);
         if (!box)
             continue;
-        result.replace(deferred.start, deferred.end - deferred.start, *box);
+        result.replace(line.start, line.end - line.start, *box);
         changed = true;
     }
     return changed ? std::optional<QByteArray>(result) : std::nullopt;
 }
 
-bool FillInDeferredBox(const QString& path) {
+} // namespace
+
+std::optional<QByteArray> WithBoxFromTrailer(const QByteArray& eps, bool* deferred) {
+    bool defers = false;
+    std::optional<QByteArray> filled;
+    // Of a drawing with a preview only its PostScript is drawn, so that alone is given back.
+    if (const std::optional<QByteArray> section = PostScriptSection(eps))
+        filled = FilledIn(*section, defers);
+    else
+        filled = FilledIn(eps, defers);
+    if (deferred)
+        *deferred = defers;
+    return filled;
+}
+
+Box FillInDeferredBox(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || !file.peek(HeaderBytes).contains("(atend)"))
-        return false;
-    const std::optional<QByteArray> filled = WithBoxFromTrailer(file.readAll());
+        return Box::AsGiven;
+    bool deferred = false;
+    const std::optional<QByteArray> filled = WithBoxFromTrailer(file.readAll(), &deferred);
     file.close();
     if (!filled)
-        return false;
+        return deferred ? Box::NotGiven : Box::AsGiven;
     platform::WriteFileBytes(path, *filled);
-    return true;
+    return Box::FilledIn;
 }
 
 } // namespace boundingbox

@@ -11,11 +11,16 @@ namespace boundingbox {
 
 // The drawing with the deferred bounding-box lines of its header replaced by the last such
 // lines of its trailer; nothing when the header defers none, or the trailer gives no box.
-// A drawing with a binary preview header is left alone: its sections are found by offsets.
-std::optional<QByteArray> WithBoxFromTrailer(const QByteArray& eps);
+// `deferred`, when given, tells whether the header defers a box. Of a drawing with a binary
+// preview header, the PostScript section alone is given back, filled in.
+std::optional<QByteArray> WithBoxFromTrailer(const QByteArray& eps, bool* deferred = nullptr);
 
-// Applies WithBoxFromTrailer to the file at `path` in place; answers whether it changed it.
-// Only a file whose first lines defer the box is read whole.
-bool FillInDeferredBox(const QString& path);
+// What FillInDeferredBox found: a box in the header as it was, the trailer's box filled in, or
+// a box deferred to the end that the end never gives.
+enum class Box { AsGiven, FilledIn, NotGiven };
+
+// Applies WithBoxFromTrailer to the file at `path` in place. Only a file whose first lines
+// defer the box is read whole.
+Box FillInDeferredBox(const QString& path);
 
 } // namespace boundingbox

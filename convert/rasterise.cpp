@@ -235,8 +235,10 @@ bool JpegIsComplete(const QString& path) {
 namespace {
 
 // Copies the source to current.eps and waits until the copy shows, then gives a copy whose
-// header defers its bounding box to the end the trailer's box; nothing when all went well.
-std::optional<Rasterisation> CopySource(const QString& source, const PauseFunction& pause) {
+// header defers its bounding box to the end the trailer's box (`box` tells how that went);
+// nothing when all went well.
+std::optional<Rasterisation> CopySource(const QString& source, const PauseFunction& pause,
+                                        boundingbox::Box& box) {
     const QString eps = CurrentEpsPath();
     if (const auto kind = platform::NonRegularKind(source))
         return Rasterisation{Rasterised::NotAFile,
@@ -257,7 +259,7 @@ std::optional<Rasterisation> CopySource(const QString& source, const PauseFuncti
         pause(100);
     }
     try {
-        boundingbox::FillInDeferredBox(eps);
+        box = boundingbox::FillInDeferredBox(eps);
     } catch (const platform::Failure& failure) {
         return Rasterisation{Rasterised::CopyFailed, failure.description, failure.number};
     }
@@ -324,12 +326,19 @@ Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
     paths::DeleteFileQuiet(CurrentEpsPath());
     paths::DeleteFileQuiet(CurrentJpgPath());
     QFile::remove(BatchLogPath());
-    if (const std::optional<Rasterisation> failed = CopySource(source, pause))
+    boundingbox::Box box = boundingbox::Box::AsGiven;
+    if (const std::optional<Rasterisation> failed = CopySource(source, pause, box)) {
+        // The copy goes into the working folder, so a full disk there is what to tell.
+        if (failed->failure == platform::errors::DiskFull)
+            return {Rasterised::WorkingFolderFull, Native(WorkingFolder())};
         return *failed;
+    }
 
     QString launchFailure;
     const int ended = RunBatchFile(launcher, pause, timeLimitMs, memoryLimitBytes, launchFailure);
     Rasterisation outcome = Judge(ended, launchFailure);
+    if (outcome.result == Rasterised::GhostscriptError && box == boundingbox::Box::NotGiven)
+        outcome.detail = NoBoxAtTheEnd;
     const bool pictureUnwritten = outcome.result == Rasterised::Incomplete ||
                                   outcome.result == Rasterised::NoImage ||
                                   outcome.result == Rasterised::GhostscriptError;

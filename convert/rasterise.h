@@ -37,6 +37,10 @@ constexpr int CopyWaitMs = 3000;
 
 inline const QString NoGhostscript = QStringLiteral(
     "Ghostscript was not found. Please install Ghostscript (the \"gs\" command) and try again.");
+// Why a drawing whose header defers its bounding box to its end, where none is given, fails.
+inline const QString NoBoxAtTheEnd =
+    QStringLiteral("its header says its bounding box comes at its end (\"(atend)\"), but none is "
+                   "given there; saving it again from the program that made it may mend it");
 
 // True when Ghostscript, which the working folder's "gswin32c" runs, can be started.
 bool GhostscriptFound();

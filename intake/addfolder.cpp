@@ -66,25 +66,33 @@ QCollator NameCollator() {
     return collator;
 }
 
-// Puts the entries in the order a file manager shows them (a2 before a10, B between a and c).
-// Names equal but for letter case keep a fixed order. Each name's key is made once, so a folder
-// of tens of thousands of files sorts quickly, and the collator once for the program, as making
-// it costs more than sorting a small folder.
-void SortByName(QList<platform::FolderEntry>& entries) {
-    if (entries.size() < 2)
+// Puts `items` in the order a file manager shows their names (a2 before a10, B between a and
+// c). Names equal but for letter case keep a fixed order. Each name's key is made once, so a
+// folder of tens of thousands of files sorts quickly, and the collator once for the program, as
+// making it costs more than sorting a small folder.
+template <typename T, typename NameOf> void SortByName(QList<T>& items, NameOf nameOf) {
+    if (items.size() < 2)
         return;
     static const QCollator collator = NameCollator();
-    std::vector<std::pair<QCollatorSortKey, platform::FolderEntry>> keyed;
-    keyed.reserve(size_t(entries.size()));
-    for (platform::FolderEntry& entry : entries)
-        keyed.emplace_back(collator.sortKey(entry.name), std::move(entry));
-    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    std::vector<std::pair<QCollatorSortKey, T>> keyed;
+    keyed.reserve(size_t(items.size()));
+    for (T& item : items)
+        keyed.emplace_back(collator.sortKey(nameOf(item)), std::move(item));
+    std::sort(keyed.begin(), keyed.end(), [&nameOf](const auto& a, const auto& b) {
         const int order = a.first.compare(b.first);
-        return order != 0 ? order < 0 : a.second.name < b.second.name;
+        return order != 0 ? order < 0 : nameOf(a.second) < nameOf(b.second);
     });
-    entries.clear();
-    for (auto& [key, entry] : keyed)
-        entries.append(std::move(entry));
+    items.clear();
+    for (auto& [key, item] : keyed)
+        items.append(std::move(item));
+}
+
+void SortByName(QList<platform::FolderEntry>& entries) {
+    SortByName(entries, [](const platform::FolderEntry& e) -> const QString& { return e.name; });
+}
+
+void SortByName(QStringList& names) {
+    SortByName(names, [](const QString& name) -> const QString& { return name; });
 }
 
 // The files of one folder (with a separator added when missing) matching the pattern, in name
@@ -165,6 +173,9 @@ bool ReadLevelBelow(const QString& v, SubFolderCollection& next, errorreport::Gu
     });
     if (unreadable)
         return false;
+    // A level's folders come as a file manager shows them, too.
+    SortByName(names);
+    SortByName(unnamed);
     for (const QString& name : std::as_const(unnamed))
         leftOut.append(v + name + paths::Separator());
     for (const QString& name : std::as_const(names)) {

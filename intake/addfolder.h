@@ -35,7 +35,8 @@ bool FileExists(const QString& path);
 bool HasBadChars(const QString& name);
 
 // Appends every sub-folder of the folders already in `folders`, level by level (breadth-first:
-// the entries it had, then their sub-folders grouped by parent, then the next level, ...). With
+// the entries it had, then their sub-folders grouped by parent, each parent's in name order as
+// GetFilesInFolder orders files, then the next level, ...). With
 // `recursive` false only one level is added. A folder reached a second time in one scan (through
 // a link) is left out of the collection, so every folder appears once and link cycles end; the
 // first path that reaches it, link or not, is kept and read in full. A folder whose sub-folders

@@ -26,20 +26,34 @@ QString LocalPath(QUrl url) {
     return url.toLocalFile();
 }
 
+// The bytes of the path a local file address names. A name that is not valid UTF-8 comes
+// percent-encoded byte by byte, and the address read as text names another file instead.
+QByteArray PathBytes(const QUrl& url) {
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
 } // namespace
 
-bool AcceptsDrag(const QMimeData& data) { return !DroppedPaths(data).isEmpty(); }
+bool AcceptsDrag(const QMimeData& data) {
+    QStringList leftOut;
+    return !DroppedPaths(data, nullptr, &leftOut).isEmpty() || !leftOut.isEmpty();
+}
 
-QStringList DroppedPaths(const QMimeData& data, QStringList* unusable) {
+QStringList DroppedPaths(const QMimeData& data, QStringList* unusable, QStringList* leftOut) {
     QStringList dropped;
     if (!data.hasUrls())
         return dropped;
     for (const QUrl& url : data.urls()) {
         const QString path = LocalPath(url);
-        if (!path.isEmpty())
+        if (path.isEmpty()) {
+            if (unusable)
+                unusable->append(url.toDisplayString());
+        } else if (const QByteArray bytes = PathBytes(url); !platform::NameRoundTrips(bytes)) {
+            if (leftOut)
+                leftOut->append(platform::DecodeFileName(bytes));
+        } else {
             dropped.append(path);
-        else if (unusable)
-            unusable->append(url.toDisplayString());
+        }
     }
     return dropped;
 }

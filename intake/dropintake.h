@@ -14,14 +14,16 @@ class Dialogs;
 // Files and folders dropped on the job list.
 namespace dropintake {
 
-// True when the dragged data carries at least one local file (a text/uri-list with a file URL);
-// anything else cannot be dropped on the list.
+// True when the dragged data carries at least one local file (a text/uri-list with a file URL),
+// named validly or not; anything else cannot be dropped on the list.
 bool AcceptsDrag(const QMimeData& data);
 
 // The local paths in the dragged data, in the order they were dropped. A file address whose host
 // is this machine (file://localhost/..., or this machine's name, as some programs send) is local
-// too. The entries that name no local file go to `unusable`, when given, as the user knows them.
-QStringList DroppedPaths(const QMimeData& data, QStringList* unusable = nullptr);
+// too. The entries that name no local file go to `unusable`, when given, as the user knows them;
+// the paths that are not valid UTF-8 go to `leftOut`, when given (undecodable bytes as "?").
+QStringList DroppedPaths(const QMimeData& data, QStringList* unusable = nullptr,
+                         QStringList* leftOut = nullptr);
 
 // Processes dropped paths in order (and the paths named on the command line). A folder
 // contributes every file of its tree matching `folderPattern` (for a drop, whatever the

@@ -187,8 +187,9 @@ private slots:
         f->fakes.dialogs.inputs.enqueue(QStringLiteral("eps"));
         f->fakes.dialogs.folders.enqueue(root);
         f->form->PushButton3_Click();
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(root)});
+        QMimeData data; // the folder, and the file itself by its bytes
+        data.setUrls(
+            {QUrl::fromLocalFile(root), QUrl::fromLocalFile(root).toString() + "/u-%FF.eps"});
         drop(&data);
         QTRY_COMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 2);
         f->form->OpenFiles({root}, {QStringLiteral("/named/w-?.eps")});
@@ -198,7 +199,8 @@ private slots:
                                             "names are not valid in the system's encoding:\r\n");
         const QString scan = root + "/d-?/\r\n" + root + "/u-?.eps";
         QCOMPARE(f->fakes.dialogs.messages(),
-                 (QStringList{told + scan, told + scan, told + "/named/w-?.eps\r\n" + scan}));
+                 (QStringList{told + scan, told + root + "/u-?.eps\r\n" + scan,
+                              told + "/named/w-?.eps\r\n" + scan}));
     }
 
     void dragWithoutFiles_isRefused() {

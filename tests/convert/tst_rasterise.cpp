@@ -276,16 +276,31 @@ private slots:
         QCOMPARE(QFile::exists(rasterise::CurrentJpgPath()), result == int(Rasterised::Converted));
     }
 
-    // A drawing whose header defers its box to the end is cropped to the trailer's box.
+    // A drawing whose header defers its box to the end is cropped to the trailer's box, also
+    // behind a binary preview header; one whose end gives none is told so.
+    void aBoxGivenAtTheEnd_isTheTrailers_data() {
+        QTest::addColumn<QByteArray>("trailer");
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("given") << QByteArray("%%BoundingBox: 0 0 50 30\n") << false;
+        QTest::newRow("behind a preview") << QByteArray("%%BoundingBox: 0 0 50 30\n") << true;
+        QTest::newRow("never given") << QByteArray() << false;
+    }
     void aBoxGivenAtTheEnd_isTheTrailers() {
+        QFETCH(QByteArray, trailer);
+        QFETCH(bool, preview);
         prepare();
+        QByteArray eps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n0 0 50 30 rectfill\n"
+                         "showpage\n%%Trailer\n" +
+                         trailer;
+        if (preview) // the PostScript at 30, its length (below 256), no pictures, no checksum
+            eps = QByteArray("\xC5\xD0\xD3\xC6\x1E\0\0\0", 8) + char(eps.size()) +
+                  QByteArray(19, '\0') + "\xFF\xFF" + eps;
         const QString source = scratch->path() + QStringLiteral("/atend.eps");
-        testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n"
-                                   "%%EndComments\n0 0 50 30 rectfill\nshowpage\n%%Trailer\n"
-                                   "%%BoundingBox: 0 0 50 30\n%%EOF\n");
+        testing::WriteFile(source, eps);
         RecordingLauncher launcher;
-        QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
-        QCOMPARE(QImage(rasterise::CurrentJpgPath()).size(), QSize(50, 30));
+        QCOMPARE(rasterise(source, launcher).detail,
+                 trailer.isEmpty() ? rasterise::NoBoxAtTheEnd : QString());
+        QCOMPARE(QImage(rasterise::CurrentJpgPath()).size(), QSize(50, 30) * !trailer.isEmpty());
     }
 
     // A working folder on a full disk is named as full, not by Ghostscript's "/ioerror".
@@ -305,6 +320,9 @@ private slots:
         const rasterise::Rasterisation outcome = rasterise(source, launcher);
         QCOMPARE(outcome.result, Rasterised::WorkingFolderFull);
         QCOMPARE(outcome.detail, rasterise::WorkingFolder());
+        // A source that does not fit in is told the same way.
+        testing::WriteFile(source, QByteArray(1 << 20, '%'));
+        QCOMPARE(rasterise(source, launcher).detail, rasterise::WorkingFolder());
     }
 
     // A Ghostscript that turned hostile reaches nothing past its picture. The launcher stands in

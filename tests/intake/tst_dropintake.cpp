@@ -62,19 +62,23 @@ private slots:
         QCOMPARE(dropintake::AcceptsDrag(data), accepted);
     }
 
-    // A file of this machine is local, also when its address names this machine as its host.
+    // A file of this machine is local, also when its address names this machine as its host. A
+    // name that is not valid UTF-8 is left out, never read as the file named U+FFFD.
     void droppedPaths_keepOrder_andNameWhatIsNotLocal() {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile("/b/2.eps"), QUrl("https://example.org/x"),
                       QUrl("file://localhost/c/3.eps"),
                       QUrl("file://" + QSysInfo::machineHostName() + "/d/4.eps"),
-                      QUrl("file://elsewhere.example/e/5.eps"),
+                      QUrl("file://elsewhere.example/e/5.eps"), QUrl("file:///f/u-%FF.eps"),
+                      QUrl("file:///f/u-%EF%BF%BD.eps"),
                       QUrl::fromLocalFile("/a/1 with blank.eps")});
-        QStringList unusable;
-        QCOMPARE(dropintake::DroppedPaths(data, &unusable),
-                 (QStringList{"/b/2.eps", "/c/3.eps", "/d/4.eps", "/a/1 with blank.eps"}));
+        QStringList unusable, leftOut;
+        QCOMPARE(dropintake::DroppedPaths(data, &unusable, &leftOut),
+                 (QStringList{"/b/2.eps", "/c/3.eps", "/d/4.eps", "/f/u-\uFFFD.eps",
+                              "/a/1 with blank.eps"}));
         QCOMPARE(unusable,
                  (QStringList{"https://example.org/x", "file://elsewhere.example/e/5.eps"}));
+        QCOMPARE(leftOut, QStringList{"/f/u-?.eps"});
     }
 
     void unusableEntries_tenNamed_theRestCounted() {
