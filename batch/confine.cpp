@@ -121,12 +121,35 @@ std::vector<sock_filter> FilterProgram() {
 #ifdef __NR_io_uring_setup
         __NR_io_uring_setup, // it could open sockets past this filter
 #endif
-#ifdef __NR_chmod
+#ifdef __NR_chmod // the older calls, which only some architectures have
         __NR_chmod,
+        __NR_chown,
+        __NR_lchown,
+        __NR_utime,
+        __NR_utimes,
+        __NR_futimesat,
 #endif
         __NR_fchmod,
         __NR_fchmodat,
         452, // fchmodat2, the same number on every architecture
+        // What Landlock does not govern: owners, access lists and other extended attributes,
+        // times, and (before its ABI 3) cutting a file short by its path.
+        __NR_fchown,
+        __NR_fchownat,
+        __NR_setxattr,
+        __NR_lsetxattr,
+        __NR_fsetxattr,
+        __NR_removexattr,
+        __NR_lremovexattr,
+        __NR_fremovexattr,
+        463, // setxattrat
+        466, // removexattrat
+        __NR_utimensat,
+        __NR_truncate,
+        // The user's keys, which every process of the session may read and change.
+        __NR_keyctl,
+        __NR_add_key,
+        __NR_request_key,
         __NR_ptrace,
         __NR_process_vm_readv,
         __NR_process_vm_writev,
@@ -165,8 +188,10 @@ std::string Confinement::describe() const {
         if (landlockAbi >= 6)
             text += ", abstract sockets, signals";
     }
-    text += systemCallFilter ? "; system calls: no sockets, no permission changes, no tracing"
-                             : "; no system-call filter on this system";
+    text += systemCallFilter
+                ? "; system calls: no sockets, no changes to permissions, owners, attributes "
+                  "or times, no keys, no tracing"
+                : "; no system-call filter on this system";
     return "confinement: " + text;
 }
 

@@ -6,7 +6,8 @@
 // reads makes it do, it can only draw: read the system's programs, libraries, configuration and
 // fonts and its working folder, write files in the working folder without removing or renaming
 // any, and do as it likes in a temporary folder of its own. It cannot open sockets of any kind,
-// change a file's permissions, connect or bind TCP ports, reach abstract sockets or signal
+// change a file's permissions, owner, extended attributes or times, cut a file short by its
+// path, use the user's keys, connect or bind TCP ports, reach abstract sockets or signal
 // processes outside its confinement. Each of these is used as far as the running kernel offers
 // it (Linux Landlock and a seccomp system-call filter).
 namespace batch {

@@ -74,9 +74,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The log replaces whatever is at its path, a link included, and only this user reads it.
+    // It is made read-only: this descriptor writes it, the commands it runs cannot.
     const std::string logPath = LogPathOf(argv[1]);
     ::unlink(logPath.c_str());
-    const int logFd = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int logFd = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0400);
     std::FILE* log = logFd >= 0 ? ::fdopen(logFd, "w") : nullptr;
     if (!log) {
         std::fprintf(stderr, "The log %s cannot be made: %s\n", logPath.c_str(),
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);)
         lines.push_back(line);
+    file.close(); // not handed down to the commands
     int result = 0;
     for (const std::string& line : lines) {
         const int lineResult = batch::RunLine(line, context);

@@ -25,25 +25,32 @@ using platform::Native;
 
 bool IsFile(const QString& path) { return QFileInfo(path).isFile(); }
 
+// The permissions of a file the run wrote: read-only, and executable when `executable`, for
+// this user alone.
+QFile::Permissions ReadOnlyMode(bool executable) {
+    return executable ? QFile::ReadOwner | QFile::ExeOwner : QFile::ReadOwner;
+}
+
 // Puts `bytes` at `path` as a new read-only file (executable when `executable`), whatever was
 // there before.
 void WriteReadOnly(const QString& path, const QByteArray& bytes, bool executable) {
     if (QFileInfo(path).exists() && !QFileInfo(path).isDir())
         platform::RemoveFile(path);
     platform::WriteFileBytes(path, bytes);
-    QFile::Permissions mode = QFile::ReadOwner;
-    if (executable)
-        mode |= QFile::ExeOwner;
-    if (!QFile::setPermissions(path, mode))
+    if (!QFile::setPermissions(path, ReadOnlyMode(executable)))
         platform::Raise(platform::errors::PermissionDenied,
                         QStringLiteral("The file %1 cannot be made read-only.").arg(Native(path)));
 }
 
-QByteArray ReadUpTo(const QString& path, qint64 size) {
-    QFile file(path);
-    if (QFileInfo(path).isSymLink() || !file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(size);
+// Whether the file at `path` (not a link) still holds `file`'s bytes and permissions.
+bool Holds(const QString& path, const RunFile& file) {
+    constexpr QFile::Permissions OfAnyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                            QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                            QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const QFileInfo info(path);
+    QFile opened(path);
+    return !info.isSymLink() && (info.permissions() & OfAnyone) == ReadOnlyMode(file.executable) &&
+           opened.open(QIODevice::ReadOnly) && opened.read(file.bytes.size() + 1) == file.bytes;
 }
 
 } // namespace
@@ -121,7 +128,7 @@ void WriteBatchFile(const QString& batchText, RunFiles& files) {
 QStringList RestoreChangedFiles(const RunFiles& files) {
     QStringList changed;
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        if (ReadUpTo(it.key(), it->bytes.size() + 1) == it->bytes)
+        if (Holds(it.key(), *it))
             continue;
         changed << QFileInfo(it.key()).fileName();
         WriteReadOnly(it.key(), it->bytes, it->executable);

@@ -79,7 +79,8 @@ RunFiles PrepareWorkingFolder(const QString& applicationFolder);
 // Raises a failure when it cannot.
 void WriteBatchFile(const QString& batchText, RunFiles& files);
 
-// Writes again every file of `files` that no longer holds its bytes; answers their names.
+// Writes again every file of `files` that no longer holds its bytes or its read-only
+// permissions (a link in its place included); answers their names.
 // Raises a failure when one cannot be written again.
 QStringList RestoreChangedFiles(const RunFiles& files);
 

@@ -117,6 +117,8 @@ private slots:
         QCOMPARE(runBatch("seq 1 20000\r\nwide\r\n"), 3);
         const QByteArray text = log(QStringLiteral("job.log"));
         QVERIFY(text.startsWith("# confinement: "));
+        const QFile::Permissions userFlags(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        QCOMPARE(QFile::permissions(work + "/job.log") & ~userFlags, QFile::ReadOwner);
         QVERIFY(text.contains("\n> seq 1 20000\n| 1\n| 2\n"));
         QVERIFY(text.contains("| 20000\n= 0\n> wide\n"));
         // About 16 KiB of lines from each end, and the count of those in between.

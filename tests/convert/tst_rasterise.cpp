@@ -136,6 +136,10 @@ private slots:
         QCOMPARE(ReadAll(ps + QStringLiteral("/eps2jpg.bat")),
                  rasterise::BatchText(100).toLatin1());
         QCOMPARE(Mode(ps + QStringLiteral("/eps2jpg.bat")), 0400u);
+        QFile::setPermissions(ps + QStringLiteral("/gswin32c"),
+                              QFile::ReadOwner | QFile::WriteOther);
+        QCOMPARE(rasterise::RestoreChangedFiles(files), QStringList{"gswin32c"});
+        QCOMPARE(Mode(ps + QStringLiteral("/gswin32c")), 0500u);
         QCOMPARE(files.keys(), QStringList({ps + QStringLiteral("/eps2jpg.bat"),
                                             ps + QStringLiteral("/gswin32c")}));
     }
@@ -335,6 +339,12 @@ private slots:
             << QByteArray("echo x > \"$HOME/planted\"") << "home unchanged" << 1;
         QTest::newRow("delete in the home folder")
             << QByteArray("rm -f \"$HOME/victim\"") << "home unchanged" << 1;
+        QTest::newRow("change a file of the home folder in place")
+            << QByteArray("{ truncate -s 1 \"$HOME/victim\" || touch -d @0 \"$HOME/victim\" || "
+                          "chown \"$(id -u)\" \"$HOME/victim\" || /usr/bin/python3 -c 'import os; "
+                          "os.setxattr(os.environ[\"HOME\"] + \"/victim\", \"user.x\", b\"1\")'; "
+                          "} && echo reached > reached")
+            << "not reached" << 0;
         QTest::newRow("read a private file")
             << QByteArray("cat \"$HOME/victim\" > leaked") << "nothing leaked" << 1;
         QTest::newRow("connect to a local port")
