@@ -3,6 +3,7 @@
 #include "scratchhome.h"
 
 #include <QDataStream>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTest>
@@ -45,12 +46,22 @@ private slots:
         QDataStream out(&socket);
         out << quint32(0x7FFFFFF0); // the length of a message that never ends
         const QByteArray chunk(1 << 20, 'x');
-        for (int k = 0; k < 80 && dropped.isEmpty(); ++k) {
+        int megabytes = 0;
+        for (; megabytes < 80 && dropped.isEmpty(); ++megabytes) {
             socket.write(chunk);
             while (socket.bytesToWrite() > 0 && socket.state() == QLocalSocket::ConnectedState)
                 QCoreApplication::processEvents();
         }
         QTRY_VERIFY(!dropped.isEmpty());
+        QVERIFY(megabytes < 32); // refused for its declared length, not for what came of it
+    }
+
+    // A copy that takes the files but never says it has them has not taken them.
+    void noReceipt_isNoHandOver() {
+        testing::ScratchHome scratch;
+        QLocalServer silent;
+        QVERIFY(silent.listen(scratch.runtime() + QStringLiteral("/pellarine.socket")));
+        QVERIFY(!app::HandOver(scratch.runtime()).send({"/a.eps"}, 500));
     }
 };
 

@@ -147,6 +147,9 @@ private slots:
                                 "working with them)?"));
         QCOMPARE(f->fakes.shell.opened,
                  QStringList{QStringLiteral(PELLARINE_APP_FOLDER "/Samples/")});
+        f->form->PushButton6_Click(); // Clear List: every sample can be listed again
+        f->form->PushButton7_Click();
+        QCOMPARE(listed(), samples);
     }
 
     void drop_appendsFilesUnchanged_andScansFolders_inDropOrder() {

@@ -1,6 +1,7 @@
 // The output options panel, the Help message and the pointer feedback.
 #include "app/settings.h"
 #include "formfixture.h"
+#include "help/help.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -127,6 +128,12 @@ private slots:
             QStringLiteral("Your settings could not be saved")));
         QVERIFY(form.Text1->text().endsWith(QStringLiteral("abc")));
         QCOMPARE(form.Frame3->title(), QStringLiteral("PDF Quality: 10%"));
+        // Once a setting is saved again, a later failure is told anew.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(f->home.configFolder()));
+        form.Slider1->setValue(20);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
+        form.Slider1->setValue(30);
+        QTRY_COMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 2);
     }
 
     void help_showsBothParagraphs_data() {
@@ -147,8 +154,10 @@ private slots:
         QCOMPARE(f->fakes.dialogs.shown.size(), 1);
         const auto& box = f->fakes.dialogs.shown[0];
         // The viewer paragraph first, one empty line, then the contact paragraph.
-        QVERIFY(box.text.startsWith(QStringLiteral("To view the quality")));
-        QVERIFY(box.text.contains(QStringLiteral("used.\r\n\r\nQuestions?")));
+        QCOMPARE(box.text, "To view the quality of the original EPS files, " +
+                               help::EpsViewerAddress +
+                               " can be used.\r\n\r\nQuestions? Please contact Team Marrowind at " +
+                               help::ContactAddress);
         QCOMPARE(box.caption, QStringLiteral("Pellarine"));
         QCOMPARE(box.buttons, platform::Buttons::Ok);
         QCOMPARE(box.icon, platform::Icon::None);

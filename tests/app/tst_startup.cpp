@@ -2,6 +2,7 @@
 #include "app/joblist.h"
 #include "app/settings.h"
 #include "formfixture.h"
+#include "platform/environment.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QSlider>
 #include <QTest>
 #include <QTreeView>
+#include <algorithm>
 #include <cmath>
 
 using testing::StoredSetting;
@@ -66,6 +68,10 @@ private slots:
         QCOMPARE(form.Text1->accessibleName(), form.Option1->text());
         QCOMPARE(form.ProgressBar1->accessibleName(), QStringLiteral("Progress Bar"));
         QVERIFY(f->fakes.dialogs.shown.isEmpty());
+        // Ghostscript is ended after a minute on one file, or beyond a quarter of the memory.
+        QCOMPARE(form.ghostscriptTimeLimitMs, 60000);
+        QCOMPARE(form.ghostscriptMemoryLimitBytes,
+                 std::clamp(platform::PhysicalMemoryBytes() / 4, 1LL << 30, 4LL << 30));
         // The change handlers that ran at start-up wrote what changed, and only that.
         QCOMPARE(StoredSetting(settings::OutputFolder), form.Text1->text());
         QCOMPARE(StoredSetting(settings::JPGQuality), QStringLiteral("75"));

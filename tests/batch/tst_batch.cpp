@@ -2,7 +2,6 @@
 #include "platform/launcher.h"
 #include "scratchhome.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -29,11 +28,8 @@ class TestBatchInterpreter : public QObject {
                            QString(), work + QLatin1Char('/'), QStringLiteral("open"), 0);
         if (r.code <= 32)
             return -1000 - r.code;
-        QDeadlineTimer deadline(10000);
-        int status;
-        while ((status = launcher.exitStatus(r.processId)) == launch::StillActive &&
-               !deadline.hasExpired())
-            QTest::qSleep(10);
+        launcher.waitForEnd(r.processId, 10000); // returns when the end is signalled
+        const int status = launcher.exitStatus(r.processId);
         launcher.release(r.processId);
         return status;
     }
@@ -78,6 +74,13 @@ private slots:
         QVERIFY2(first.startsWith(QFile::encodeName(work) + "/.gs-temp-"), first.constData());
         QCOMPARE(lines[0], first + '|' + first + '|' + first);
         QVERIFY(lines[1] != lines[0]);
+    }
+
+    // The file is read whole before anything runs: no command adds lines to its own run.
+    void linesAddedByACommand_doNotRun() {
+        script(work, QStringLiteral("grow"), "printf 'record added\\r\\n' >> job.bat");
+        runBatch("grow\r\nrecord first\r\n");
+        QCOMPARE(log(), QByteArray("[first]\n"));
     }
 
     void cmdFiles_runInTheInterpreterToo() {

@@ -160,13 +160,14 @@ private slots:
         SetPdfWriterOutput(output);
         fakes->printing.setCurrentPrinter(QStringLiteral("Marrowind PDF Writer"));
         // Neither something else nor a picture cut off or corrupt on the way is printed, also
-        // when it still ends with its end marker, or when only a later page of the file is bad.
+        // when it still ends with its end marker, or when only a later page of the file is bad
+        // or something else follows the picture.
         QByteArray scrambled = whole;
         for (qsizetype at = whole.size() / 2; at < whole.size() / 2 + 40; ++at)
             scrambled[at] = char(at * 37);
         const QByteArray cut = whole.left(whole.size() - 40);
-        for (const QByteArray& bytes :
-             {QByteArray("not a jpeg"), cut, cut + "\xFF\xD9", scrambled, whole + cut}) {
+        for (const QByteArray& bytes : {QByteArray("not a jpeg"), cut, cut + "\xFF\xD9", scrambled,
+                                        whole + cut, whole + QByteArray(40, 'x')}) {
             testing::WriteFile(broken, bytes);
             QVERIFY_THROWS_EXCEPTION(platform::Failure, PrintJpegToPdf(fakes->printing, broken));
             QCOMPARE(ReadAll(output), QByteArray("old pdf"));

@@ -3,7 +3,6 @@
 #include "platform/privatefolder.h"
 #include "scratchhome.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,11 +16,8 @@ using namespace platform;
 namespace {
 
 int WaitForExit(Launcher& launcher, qint64 pid) {
-    QDeadlineTimer deadline(10000);
-    int status;
-    while ((status = launcher.exitStatus(pid)) == launch::StillActive && !deadline.hasExpired())
-        QTest::qSleep(20);
-    return status;
+    launcher.waitForEnd(pid, 10000); // returns when the program's end is signalled
+    return launcher.exitStatus(pid);
 }
 
 void WriteScript(const QString& path, const QByteArray& body) {
@@ -157,6 +153,11 @@ private slots:
         const QString link = parent + QStringLiteral("/link");
         QVERIFY(QFile::link(folder, link));
         QVERIFY_THROWS_EXCEPTION(Failure, CheckPrivateFolder(link));
+        // Another user's folder, closed as it may be, is not ours (root can make one).
+        if (::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0) {
+            QVERIFY_THROWS_EXCEPTION(Failure, CheckPrivateFolder(folder));
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), ::getuid(), ::getgid()), 0);
+        }
 
         // A shared parent like /tmp is fine when its sticky bit protects what we own in it.
         QVERIFY(::chmod(QFile::encodeName(parent).constData(), 01777) == 0);
@@ -189,6 +190,10 @@ private slots:
         QVERIFY(S_ISDIR(st.st_mode) && (st.st_mode & 0777) == 0700);
         qputenv("TMPDIR", QFile::encodeName(systemTemp));
         QCOMPARE(PrivateUserFolder(), folder);
+        // Nor is another user's folder of the usual name.
+        QVERIFY(QFile::remove(usual) && QDir().mkdir(usual));
+        if (::chown(QFile::encodeName(usual).constData(), 65534, 65534) == 0)
+            QCOMPARE(PrivateUserFolder(), folder);
         qputenv("TMPDIR", tmpdir);
     }
 };
