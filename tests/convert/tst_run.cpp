@@ -244,6 +244,20 @@ private slots:
                  qPrintable(message));
     }
 
+    // The same failure number in two statements is two causes: a source whose folder is a file
+    // and then an emptied output folder's box both fail with "path not found".
+    void oneNumberInTwoStatements_twoBoxes() {
+        testing::WriteFile(home->path() + QStringLiteral("/plain"), "a file, not a folder");
+        jobs << home->path() + QStringLiteral("/plain/x.eps") << source(QStringLiteral("y.eps"));
+        auto conversion = make();
+        connect(conversion.get(), &run::Conversion::itemDone, this, [&] {
+            destination = {QString(), false};
+        });
+        conversion->run();
+        QCOMPARE(reports.size(), 2);
+        reports.clear();
+    }
+
     void stopped_afterTheCurrentItem_theRestCounted() {
         for (int k = 0; k < 3; ++k)
             jobs << source(QStringLiteral("s%1.eps").arg(k));
