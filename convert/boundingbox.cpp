@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QList>
+#include <optional>
 
 namespace boundingbox {
 
@@ -82,52 +83,43 @@ std::optional<QByteArray> PostScriptSection(const QByteArray& eps) {
     return eps.mid(offset, length);
 }
 
-// The header's deferred lines given the trailer's boxes; `deferred` tells whether it defers any.
-std::optional<QByteArray> FilledIn(const QByteArray& eps, bool& deferred) {
+// Puts the trailer's boxes in place of the header's deferred lines of `eps`; answers what it
+// found.
+Box FillIn(QByteArray& eps) {
     if (!eps.startsWith("%!"))
-        return std::nullopt;
-    QByteArray result = eps;
-    bool changed = false;
+        return Box::AsGiven;
+    Box found = Box::AsGiven;
     for (const QByteArray& key : BoxKeys()) {
-        const Line line = DeferredLine(result, key);
+        const Line line = DeferredLine(eps, key);
         if (line.start < 0)
             continue;
-        deferred = true;
-        const std::optional<QByteArray> box = TrailerBox(result, key, line.end);
-        if (!box)
+        const std::optional<QByteArray> box = TrailerBox(eps, key, line.end);
+        if (!box) {
+            if (found == Box::AsGiven)
+                found = Box::NotGiven;
             continue;
-        result.replace(line.start, line.end - line.start, *box);
-        changed = true;
+        }
+        eps.replace(line.start, line.end - line.start, *box);
+        found = Box::FilledIn;
     }
-    return changed ? std::optional<QByteArray>(result) : std::nullopt;
+    return found;
 }
 
 } // namespace
-
-std::optional<QByteArray> WithBoxFromTrailer(const QByteArray& eps, bool* deferred) {
-    bool defers = false;
-    std::optional<QByteArray> filled;
-    // Of a drawing with a preview only its PostScript is drawn, so that alone is given back.
-    if (const std::optional<QByteArray> section = PostScriptSection(eps))
-        filled = FilledIn(*section, defers);
-    else
-        filled = FilledIn(eps, defers);
-    if (deferred)
-        *deferred = defers;
-    return filled;
-}
 
 Box FillInDeferredBox(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || !file.peek(HeaderBytes).contains("(atend)"))
         return Box::AsGiven;
-    bool deferred = false;
-    const std::optional<QByteArray> filled = WithBoxFromTrailer(file.readAll(), &deferred);
+    QByteArray eps = file.readAll();
     file.close();
-    if (!filled)
-        return deferred ? Box::NotGiven : Box::AsGiven;
-    platform::WriteFileBytes(path, *filled);
-    return Box::FilledIn;
+    // Of a drawing with a preview only its PostScript is drawn, so that alone is kept.
+    if (const std::optional<QByteArray> section = PostScriptSection(eps))
+        eps = *section;
+    const Box found = FillIn(eps);
+    if (found == Box::FilledIn)
+        platform::WriteFileBytes(path, eps);
+    return found;
 }
 
 } // namespace boundingbox

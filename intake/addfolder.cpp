@@ -56,24 +56,27 @@ constexpr qsizetype NamedLeftOut = 10;
 // The collator of a file manager: letter case aside, runs of digits compared as numbers. The C
 // locale has no rules of its own (Qt then compares code units, numbers and case included), so
 // it collates by the common rules, which are English's.
-QCollator NameCollator() {
-    QLocale locale;
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English);
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+// Made once for the program, as making it costs more than sorting a small folder.
+const QCollator& NameCollator() {
+    static const QCollator collator = [] {
+        QLocale locale;
+        if (locale.language() == QLocale::C)
+            locale = QLocale(QLocale::English);
+        QCollator made(locale);
+        made.setNumericMode(true);
+        made.setCaseSensitivity(Qt::CaseInsensitive);
+        return made;
+    }();
     return collator;
 }
 
 // Puts `items` in the order a file manager shows their names (a2 before a10, B between a and
 // c). Names equal but for letter case keep a fixed order. Each name's key is made once, so a
-// folder of tens of thousands of files sorts quickly, and the collator once for the program, as
-// making it costs more than sorting a small folder.
+// folder of tens of thousands of files sorts quickly.
 template <typename T, typename NameOf> void SortByName(QList<T>& items, NameOf nameOf) {
     if (items.size() < 2)
         return;
-    static const QCollator collator = NameCollator();
+    const QCollator& collator = NameCollator();
     std::vector<std::pair<QCollatorSortKey, T>> keyed;
     keyed.reserve(size_t(items.size()));
     for (T& item : items)
