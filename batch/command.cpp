@@ -165,29 +165,48 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
-// In the child: the output to the pipe, the confinement, then the program. Never returns.
-[[noreturn]] void StartChild(pid_t parent, int output, const Context& context, int ruleset,
-                             const std::string& program, std::vector<char*>& argv,
-                             std::vector<char*>& envp) {
+// Why a child could not run its program, told its parent through a pipe that the program's
+// start closes.
+struct ChildTrouble {
+    int confining = 0; // 1 when the confinement failed, 0 when the program could not be run
+    int error = 0;
+};
+
+// In the child: the output to the pipe, the confinement, then the program. Only system calls
+// happen here, on what the parent prepared: a failure is told through `trouble`. Never returns.
+[[noreturn]] void StartChild(pid_t parent, int output, int trouble, const Context& context,
+                             int ruleset, const char* program, char* const* argv,
+                             char* const* envp) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent)
         ::_exit(127);
     ::dup2(output, 1);
     ::dup2(output, 2);
     ::signal(SIGPIPE, SIG_DFL);
-    if (!ConfineSelf(context.confinement, ruleset)) {
-        const std::string message =
-            std::string(argv[0]) +
-            " cannot be run: it cannot be confined: " + std::strerror(errno) + "\n";
-        [[maybe_unused]] const auto written = ::write(2, message.c_str(), message.size());
-        ::_exit(126);
+    ChildTrouble told;
+    if (!ConfineSelf(context.confinement, ruleset))
+        told.confining = 1;
+    else
+        ::execve(program, argv, envp);
+    told.error = errno;
+    [[maybe_unused]] const auto written = ::write(trouble, &told, sizeof told);
+    ::_exit(told.confining || told.error != ENOENT ? 126 : 127);
+}
+
+// Waits until the child has started its program or given up; when it gave up, says why in the
+// command's output.
+void TellTrouble(int trouble, const std::string& command, OutputLog& printed) {
+    ChildTrouble told;
+    ssize_t got;
+    while ((got = ::read(trouble, &told, sizeof told)) < 0 && errno == EINTR) {
     }
-    ::execve(program.c_str(), argv.data(), envp.data());
-    const int error = errno;
+    if (got != static_cast<ssize_t>(sizeof told))
+        return;
     const std::string message =
-        "'" + std::string(argv[0]) + "' cannot be run: " + std::strerror(error);
-    [[maybe_unused]] const auto written = ::write(2, message.c_str(), message.size());
-    ::_exit(error == ENOENT ? 127 : 126);
+        told.confining
+            ? command + " cannot be run: it cannot be confined: " + std::strerror(told.error) + "\n"
+            : "'" + command + "' cannot be run: " + std::strerror(told.error);
+    printed.take(message.data(), message.size());
 }
 
 // Ends the interpreter on a signal that asked it to: nothing below it is left running, and
@@ -251,14 +270,25 @@ int Start(std::vector<std::string> words, const std::string& program, const Cont
     int output[2];
     if (::pipe2(output, O_CLOEXEC) != 0)
         return 1;
+    int trouble[2];
+    if (::pipe2(trouble, O_CLOEXEC) != 0) {
+        ::close(output[0]);
+        ::close(output[1]);
+        return 1;
+    }
     const pid_t self = ::getpid();
     const pid_t child = ::fork();
     if (child == 0)
-        StartChild(self, output[1], context, ruleset, program, argv, envp);
+        StartChild(self, output[1], trouble[1], context, ruleset, program.c_str(), argv.data(),
+                   envp.data());
     if (ruleset >= 0)
         ::close(ruleset);
     ::close(output[1]);
+    ::close(trouble[1]);
     OutputLog printed(context.log);
+    if (child >= 0)
+        TellTrouble(trouble[0], words[0], printed);
+    ::close(trouble[0]);
     const int status = child < 0 ? 1 : Follow(child, output[0], printed, temporary);
     ::close(output[0]);
     printed.finish();

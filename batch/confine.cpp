@@ -21,13 +21,20 @@ namespace batch {
 
 namespace {
 
+// Where the architecture's system-call numbers start: MIPS counts from its own base.
+#if defined(__mips__)
+constexpr long SyscallBase = __NR_Linux;
+#else
+constexpr long SyscallBase = 0;
+#endif
+
 // Landlock's interface, as the kernel defines it; written out here because the system's headers
 // may be older than the kernel.
 namespace landlock {
 #ifndef __NR_landlock_create_ruleset
-constexpr long CreateRuleset = 444;
-constexpr long AddRule = 445;
-constexpr long RestrictSelf = 446;
+constexpr long CreateRuleset = SyscallBase + 444;
+constexpr long AddRule = SyscallBase + 445;
+constexpr long RestrictSelf = SyscallBase + 446;
 #else
 constexpr long CreateRuleset = __NR_landlock_create_ruleset;
 constexpr long AddRule = __NR_landlock_add_rule;
@@ -106,57 +113,89 @@ bool AddPathRule(int ruleset, const char* path, std::uint64_t access, std::uint6
     return false;
 }
 
-// The seccomp program: the calls refused with EACCES, on the architectures it knows. Any other
-// architecture's calls (32-bit calls on a 64-bit system) end the process.
-std::vector<sock_filter> FilterProgram() {
+// The audit architecture of the calls this program makes, which the system-call filter checks
+// first: one of those Debian releases for, or 0 where the filter does not know the processor.
 #if defined(__x86_64__)
-    constexpr std::uint32_t Architecture = AUDIT_ARCH_X86_64;
+constexpr std::uint32_t Architecture = AUDIT_ARCH_X86_64;
 #elif defined(__aarch64__)
-    constexpr std::uint32_t Architecture = AUDIT_ARCH_AARCH64;
+constexpr std::uint32_t Architecture = AUDIT_ARCH_AARCH64;
+#elif defined(__arm__) && !defined(__ARMEB__)
+constexpr std::uint32_t Architecture = AUDIT_ARCH_ARM; // armel and armhf
+#elif defined(__i386__)
+constexpr std::uint32_t Architecture = AUDIT_ARCH_I386;
+#elif defined(__mips__) && defined(__MIPSEL__) && _MIPS_SIM == _ABI64
+constexpr std::uint32_t Architecture = AUDIT_ARCH_MIPSEL64;
+#elif defined(__powerpc64__) && defined(__LITTLE_ENDIAN__)
+constexpr std::uint32_t Architecture = AUDIT_ARCH_PPC64LE;
+#elif defined(__riscv) && __riscv_xlen == 64
+constexpr std::uint32_t Architecture = AUDIT_ARCH_RISCV64;
+#elif defined(__s390x__)
+constexpr std::uint32_t Architecture = AUDIT_ARCH_S390X;
 #else
-    return {};
+constexpr std::uint32_t Architecture = 0;
 #endif
-    const long refused[] = {
-        __NR_socket, // every kind: network, local and desktop-bus sockets alike
-#ifdef __NR_io_uring_setup
-        __NR_io_uring_setup, // it could open sockets past this filter
+
+// The calls refused with EACCES. Which of the older calls exist differs from one architecture to
+// the next, so each is named where the system's headers define it; the newest calls carry the
+// same number everywhere, after the architecture's base (MIPS counts from its own).
+std::vector<long> RefusedCalls() {
+    constexpr long Base = SyscallBase;
+    return {__NR_socket, // every kind: network, local and desktop-bus sockets alike
+#ifdef __NR_socketcall
+            __NR_socketcall, // the one call behind every socket call on some 32-bit systems
 #endif
-#ifdef __NR_chmod // the older calls, which only some architectures have
-        __NR_chmod,
-        __NR_chown,
-        __NR_lchown,
-        __NR_utime,
-        __NR_utimes,
-        __NR_futimesat,
+            Base + 425, // io_uring_setup: it could open sockets past this filter
+#ifdef __NR_chmod
+            __NR_chmod,
 #endif
-        __NR_fchmod,
-        __NR_fchmodat,
-        452, // fchmodat2, the same number on every architecture
-        // What Landlock does not govern: owners, access lists and other extended attributes,
-        // times, and (before its ABI 3) cutting a file short by its path.
-        __NR_fchown,
-        __NR_fchownat,
-        __NR_setxattr,
-        __NR_lsetxattr,
-        __NR_fsetxattr,
-        __NR_removexattr,
-        __NR_lremovexattr,
-        __NR_fremovexattr,
-        463, // setxattrat
-        466, // removexattrat
-        __NR_utimensat,
-        __NR_truncate,
-        // The user's keys, which every process of the session may read and change.
-        __NR_keyctl,
-        __NR_add_key,
-        __NR_request_key,
-        __NR_ptrace,
-        __NR_process_vm_readv,
-        __NR_process_vm_writev,
-    };
+#ifdef __NR_chown
+            __NR_chown,
+#endif
+#ifdef __NR_lchown
+            __NR_lchown,
+#endif
+#ifdef __NR_chown32 // the 32-bit owner calls of i386 and arm
+            __NR_chown32, __NR_lchown32, __NR_fchown32,
+#endif
+#ifdef __NR_utime
+            __NR_utime,
+#endif
+#ifdef __NR_utimes
+            __NR_utimes,
+#endif
+#ifdef __NR_futimesat
+            __NR_futimesat,
+#endif
+#ifdef __NR_utimensat_time64 // 32-bit systems with 64-bit times
+            __NR_utimensat_time64,
+#endif
+#ifdef __NR_truncate64
+            __NR_truncate64,
+#endif
+            __NR_fchmod, __NR_fchmodat,
+            Base + 452, // fchmodat2
+            // What Landlock does not govern: owners, access lists and other extended attributes,
+            // times, and (before its ABI 3) cutting a file short by its path.
+            __NR_fchown, __NR_fchownat, __NR_setxattr, __NR_lsetxattr, __NR_fsetxattr,
+            __NR_removexattr, __NR_lremovexattr, __NR_fremovexattr,
+            Base + 463, // setxattrat
+            Base + 466, // removexattrat
+            __NR_utimensat, __NR_truncate,
+            // The user's keys, which every process of the session may read and change.
+            __NR_keyctl, __NR_add_key, __NR_request_key, __NR_ptrace, __NR_process_vm_readv,
+            __NR_process_vm_writev};
+}
+
+// The seccomp program: the refused calls answer EACCES; calls of any other architecture than
+// this program's (32-bit calls on a 64-bit system, x32 calls) end the process. Empty where the
+// architecture is not known.
+std::vector<sock_filter> FilterProgram() {
+    if (Architecture == 0)
+        return {};
+    const std::vector<long> refused = RefusedCalls();
     const auto deny = static_cast<std::uint32_t>(SECCOMP_RET_ERRNO | (EACCES & SECCOMP_RET_DATA));
     std::vector<sock_filter> program;
-    program.reserve(2 * std::size(refused) + 8);
+    program.reserve(2 * refused.size() + 8);
     program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)));
     program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, Architecture, 1, 0));
     program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
@@ -188,10 +227,13 @@ std::string Confinement::describe() const {
         if (landlockAbi >= 6)
             text += ", abstract sockets, signals";
     }
-    text += systemCallFilter
-                ? "; system calls: no sockets, no changes to permissions, owners, attributes "
-                  "or times, no keys, no tracing"
-                : "; no system-call filter on this system";
+    if (!filter.empty())
+        text += "; system calls: no sockets, no changes to permissions, owners, attributes or "
+                "times, no keys, no tracing";
+    else if (Architecture == 0)
+        text += "; no system-call filter for this processor's architecture";
+    else
+        text += "; no system-call filter on this system";
     return "confinement: " + text;
 }
 
@@ -199,7 +241,8 @@ Confinement ProbeConfinement() {
     Confinement confinement;
     const long abi = ::syscall(landlock::CreateRuleset, nullptr, 0, landlock::AskVersion);
     confinement.landlockAbi = abi > 0 ? static_cast<int>(abi) : 0;
-    confinement.systemCallFilter = !FilterProgram().empty() && ::prctl(PR_GET_SECCOMP) >= 0;
+    if (::prctl(PR_GET_SECCOMP) >= 0)
+        confinement.filter = FilterProgram();
     return confinement;
 }
 
@@ -248,10 +291,10 @@ bool ConfineSelf(const Confinement& confinement, int ruleset) {
     if (confinement.landlockAbi > 0 &&
         (ruleset < 0 || ::syscall(landlock::RestrictSelf, ruleset, 0) != 0))
         return false;
-    if (!confinement.systemCallFilter)
+    if (confinement.filter.empty())
         return true;
-    std::vector<sock_filter> program = FilterProgram();
-    const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
+    const sock_fprog filter{static_cast<unsigned short>(confinement.filter.size()),
+                            const_cast<sock_filter*>(confinement.filter.data())};
     return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include <linux/filter.h>
 
 // Confining a command of a batch file, and everything it starts, so that whatever the input it
 // reads makes it do, it can only draw: read the system's programs, libraries, configuration and
@@ -13,8 +16,10 @@
 namespace batch {
 
 struct Confinement {
-    int landlockAbi = 0;           // 0 when the kernel has no Landlock
-    bool systemCallFilter = false; // whether the seccomp filter can be installed
+    int landlockAbi = 0; // 0 when the kernel has no Landlock
+    // The seccomp program, made once before any command starts; empty when the kernel has no
+    // seccomp or the filter does not know this processor's architecture.
+    std::vector<sock_filter> filter;
 
     // One line saying what is in force, for the log.
     std::string describe() const;
@@ -30,8 +35,9 @@ int MakeRuleset(const Confinement& confinement, const std::string& workingFolder
                 const std::string& temporaryFolder, std::string& error);
 
 // Confines the calling process for good: no new privileges, the ruleset (when >= 0), the
-// system-call filter. Called in the child between fork and exec; false when any part that the
-// kernel offers could not be put in force, and then the command must not run.
+// system-call filter. Called in the child between fork and exec, where it only makes system
+// calls; false when any part that the kernel offers could not be put in force, and then the
+// command must not run.
 bool ConfineSelf(const Confinement& confinement, int ruleset);
 
 } // namespace batch

@@ -143,6 +143,15 @@ private slots:
     }
 
     // Without a log the interpreter runs nothing: what ran and how it ended could not be told.
+    // A program the system cannot start is told in the log with the system's reason.
+    void unstartableProgram_isToldInTheLog() {
+        testing::WriteFile(work + "/garbage", QByteArray("\x7f\x01\x02 not a program"));
+        QFile::setPermissions(work + "/garbage", QFile::ReadOwner | QFile::ExeOwner);
+        QCOMPARE(runBatch("garbage\r\n"), 126);
+        QVERIFY2(log("job.log").contains("| './garbage' cannot be run: Exec format error\n= 126"),
+                 log("job.log").constData());
+    }
+
     void withoutItsLog_nothingRuns() {
         scratch->makeFolder(QStringLiteral("work folder/job.log/taken"));
         QCOMPARE(runBatch("record ran\r\n"), 125);
