@@ -38,6 +38,9 @@ QString QtFilter(const QString& filter) {
     return entries.join(QLatin1String(";;"));
 }
 
+// How far the other message boxes indent their text.
+constexpr int MessageIndent = 21;
+
 // `text` as rich text for a label that never wraps by itself: its lines broken only at spaces
 // where they are wider than `width` (so an address, which holds none, is never broken), and each
 // of `addresses` a link.
@@ -74,7 +77,8 @@ void QtDialogs::addressBox(QWidget* owner, const QString& text, const QString& c
     box.setWindowModality(Qt::ApplicationModal);
     auto* label = new QLabel(&box);
     const QScreen* screen = owner ? owner->screen() : box.screen();
-    const int width = screen ? screen->availableGeometry().width() * 9 / 10 - 60 : 600;
+    const int width =
+        screen ? screen->availableGeometry().width() * 9 / 10 - 60 - MessageIndent : 600;
     label->setTextFormat(Qt::RichText);
     label->setWordWrap(false);
     label->setText(LinkedText(text, addresses, label->fontMetrics(), width));
@@ -82,6 +86,8 @@ void QtDialogs::addressBox(QWidget* owner, const QString& text, const QString& c
     label->setOpenExternalLinks(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    // The text indented as in the other message boxes, which keep room for an icon.
+    label->setContentsMargins(MessageIndent, 0, 0, 0);
     auto* layout = new QVBoxLayout(&box);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(label);
