@@ -76,6 +76,7 @@ void QtDialogs::addressBox(QWidget* owner, const QString& text, const QString& c
     box.setWindowTitle(caption);
     box.setWindowModality(Qt::ApplicationModal);
     auto* label = new QLabel(&box);
+    // A line may take nine tenths of the screen, less the box's margins and frame.
     const QScreen* screen = owner ? owner->screen() : box.screen();
     const int width =
         screen ? screen->availableGeometry().width() * 9 / 10 - 60 - MessageIndent : 600;
