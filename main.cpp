@@ -12,6 +12,7 @@
 #include "platform/printing.h"
 #include "platform/privatefolder.h"
 #include "platform/qtservices.h"
+#include "platform/sessionbus.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -94,8 +95,9 @@ int main(int argc, char** argv) {
     platform::SystemPrinting printing({pdfwriter::AsPrinter(dialogs)});
     platform::PosixLauncher launcher(platform::ExecutableFolder() +
                                      QStringLiteral("/pellarine-batch"));
-    app::Services services{&dialogs, &shell,    &random,  &printers, platform::ExecutableFolder(),
-                           {},       &launcher, &printing};
+    platform::SessionBusDesktop desktop(DesktopId);
+    app::Services services{&dialogs, &shell,    &random,   &printers, platform::ExecutableFolder(),
+                           {},       &launcher, &printing, &desktop};
     services.endProgram = [&] {
         // Every setting is already on disk; nothing needs saving, so leave at once, even from
         // the middle of a conversion that is waiting inside the event loop. The lock and socket

@@ -148,6 +148,9 @@ private:
     run::JobSource jobSource();
     void followRun(run::Conversion& conversion);
     void showItem(int index, int count, const QString& source);
+    // The end of a run, told to the desktop: the progress taken off the program's entry, and
+    // `inOneLine` as a notification when the window is not the active one.
+    void tellDesktop(const QString& inOneLine);
     void setOption(QRadioButton* option, bool selected);
     // The quality frame's caption: "PDF Quality: " and the slider value with "%".
     void showQuality();
@@ -165,6 +168,9 @@ private:
     void listDragAndDrop(QDropEvent& event);
     // Adds what a drop brought and names what it could not use.
     void takeDrop(const QStringList& paths, QStringList unusable, QStringList leftOut);
+    // Scrolls the job list, when it held `countBefore` rows and more were added since, so that
+    // the first of them is seen.
+    void showAddedRows(int countBefore);
     // Shows a message box once the current event is over and no mouse button is held, so
     // that the control that caused it still sees its button released.
     void showWhenIdle(const QString& text);

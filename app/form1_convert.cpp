@@ -6,6 +6,7 @@
 #include "common/paths.h"
 #include "convert/run.h"
 #include "convert/runlock.h"
+#include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/eventloop.h"
 
@@ -15,6 +16,13 @@
 #include <QScopeGuard>
 #include <QSlider>
 #include <cmath>
+
+namespace {
+
+// The progress bar's tool tip during a run.
+const QString StopTip = QStringLiteral("Press Escape to stop converting after the current file.");
+
+} // namespace
 
 void Form1::PushButton2_Click() {
     if (Converting)
@@ -49,6 +57,7 @@ void Form1::followRun(run::Conversion& conversion) {
     connect(&conversion, &run::Conversion::waitingForOther, this, [this] {
         setPointer(Pointer::Hourglass);
         showBarText(run::WaitingForOther);
+        ProgressBar1->setToolTip(StopTip);
     });
     connect(&conversion, &run::Conversion::itemStarted, this, &Form1::showItem);
     connect(&conversion, &run::Conversion::itemDone, this,
@@ -58,10 +67,12 @@ void Form1::followRun(run::Conversion& conversion) {
                                      step, what);
     });
     connect(&conversion, &run::Conversion::finished, this,
-            [this](const QString& message, const QString& details) {
+            [this](const QString& message, const QString& details, const QString& inOneLine) {
                 setPointer(Pointer::Default);
                 ProgressBar1->setValue(0);
                 showBarText(QStringLiteral("Progress Bar"));
+                ProgressBar1->setToolTip(QString());
+                tellDesktop(inOneLine);
                 services.dialogs->messageBox(this, message, applicationTitle, platform::Buttons::Ok,
                                              platform::Icon::None, details);
             });
@@ -75,6 +86,19 @@ void Form1::showItem(int index, int count, const QString& source) {
           [&] { ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * index / count))); });
     g.run(124,
           [&] { showBarText(QStringLiteral("Processing: ") + paths::GetFileNamePart(source)); });
+    ProgressBar1->setToolTip(StopTip);
+    if (services.desktop)
+        services.desktop->showProgress(ProgressBar1->value() / 100.0);
+}
+
+void Form1::tellDesktop(const QString& inOneLine) {
+    if (!services.desktop)
+        return;
+    services.desktop->clearProgress();
+    // The user, working elsewhere, learns that the run is over; in the window the closing
+    // message tells it.
+    if (!isActiveWindow())
+        services.desktop->notify(applicationTitle, inOneLine);
 }
 
 void Form1::showBarText(const QString& text) {

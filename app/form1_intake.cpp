@@ -43,8 +43,10 @@ void Form1::PushButton1_Click() {
         return;
     QStringList paths;
     g.run(116, [&] { paths = adddialog::PathsFromResult(fileName); });
+    const int before = ItemCount();
     for (const QString& path : paths)
         g.run(paths.size() == 1 ? 122 : 140, [&] { AddToList(path); });
+    showAddedRows(before);
 }
 
 void Form1::PushButton3_Click() {
@@ -80,6 +82,7 @@ void Form1::PushButton3_Click() {
         AddFolder::GetSubDirectories2016(collection, true, *services.dialogs, this, &leftOut);
     });
     const platform::Wildcard pattern(AddFolder::PatternForExtension(answer));
+    const int before = ItemCount();
     // A tree of thousands of folders must not freeze the window.
     platform::YieldClock clock;
     for (const QString& entry : std::as_const(collection)) {
@@ -90,6 +93,7 @@ void Form1::PushButton3_Click() {
         clock.tick();
     }
     g.run(136, [&] { setPointer(Pointer::Default); });
+    showAddedRows(before);
     if (!leftOut.isEmpty())
         services.dialogs->messageBox(this, AddFolder::LeftOutMessage(leftOut), applicationTitle,
                                      platform::Buttons::Ok, platform::Icon::Warning);
@@ -100,12 +104,14 @@ void Form1::PushButton7_Click() {
     const QString samples = services.applicationFolder + QStringLiteral("/Samples");
     QStringList names;
     g.run(100, [&] { names = AddFolder::GetFilesInFolder(samples, QStringLiteral("*.*")); });
+    const int before = ItemCount();
     for (const QString& name : names)
         g.run(100, [&] {
             const QString path = samples + QLatin1Char('/') + name;
             if (platform::PathExists(path) && !IsInList(path))
                 AddToList(path);
         });
+    showAddedRows(before);
     platform::Answer open = platform::Answer::No;
     g.run(100, [&] {
         open = services.dialogs->messageBox(
@@ -150,11 +156,13 @@ void Form1::ListView1_Drop(const QMimeData& dropped) {
 void Form1::takeDrop(const QStringList& paths, QStringList unusable, QStringList leftOut) {
     // A drop has no error report of its own; paths that cannot be examined are skipped inside.
     // Whatever else stops it is told, with the files found so far listed.
+    const int before = ItemCount();
     const std::optional<platform::Failure> failure = platform::Caught([&] {
         unusable += dropintake::DropPaths(
             paths, *services.dialogs, this, [this](const QString& path) { AddToList(path); },
             QStringLiteral("*.*"), &leftOut);
     });
+    showAddedRows(before);
     QString message = dropintake::UnusableMessage(unusable);
     if (!leftOut.isEmpty())
         message += (message.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) +

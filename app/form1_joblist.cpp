@@ -10,6 +10,15 @@
 
 void Form1::AddToList(const QString& path) { jobList->append(path); }
 
+void Form1::showAddedRows(int countBefore) {
+    if (ItemCount() <= countBefore)
+        return;
+    jobList->flush();
+    const QModelIndex first = jobList->index(countBefore);
+    if (!ListView1->viewport()->rect().contains(ListView1->visualRect(first)))
+        ListView1->scrollTo(first, QAbstractItemView::PositionAtTop);
+}
+
 bool Form1::IsInList(const QString& path) const { return jobList->contains(path); }
 
 int Form1::ItemCount() const { return jobList->count(); }

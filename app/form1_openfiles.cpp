@@ -23,6 +23,7 @@ void Form1::OpenFiles(const QStringList& paths, const QStringList& leftOut) {
     QStringList missing;
     QStringList unnamed = leftOut;
     const Pointer before = pointer();
+    const int countBefore = ItemCount();
     setPointer(Pointer::Hourglass);
     const std::optional<platform::Failure> failure = platform::Caught([&] {
         const QString extension = settings::ReadSetting(settings::Extension, QStringLiteral("eps"));
@@ -31,11 +32,14 @@ void Form1::OpenFiles(const QStringList& paths, const QStringList& leftOut) {
             AddFolder::PatternForExtension(extension), &unnamed);
     });
     setPointer(before);
+    showAddedRows(countBefore);
     QStringList parts;
     if (!missing.isEmpty())
-        parts << QStringLiteral("These files or folders were not found and have not been "
-                                "added:\r\r") +
-                     missing.join(QLatin1Char('\r'));
+        parts << (missing.size() == 1
+                      ? QStringLiteral("This file or folder was not found and has not been added:")
+                      : QStringLiteral("These files or folders were not found and have not been "
+                                       "added:")) +
+                     QStringLiteral("\r\r") + missing.join(QLatin1Char('\r'));
     if (!unnamed.isEmpty())
         parts << AddFolder::LeftOutMessage(unnamed);
     if (failure)

@@ -89,7 +89,7 @@ void Form1::PushButton4_Click() {
 void Form1::PushButton5_Click() {
     errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton5);
     g.run(100, [&] {
-        services.dialogs->messageBox(this, help::HelpText(), applicationTitle,
-                                     platform::Buttons::Ok, platform::Icon::None);
+        services.dialogs->addressBox(this, help::HelpText(), applicationTitle,
+                                     {help::EpsViewerAddress, help::ContactAddress});
     });
 }

@@ -4,6 +4,7 @@
 #include <functional>
 
 namespace platform {
+class Desktop;
 class Dialogs;
 class Shell;
 class RandomSource;
@@ -29,6 +30,9 @@ struct Services {
     platform::Launcher* launcher = nullptr;
     // The application's current printer, which the conversion prints on.
     platform::Printing* printing = nullptr;
+    // The task bar entry and notifications: a run's progress seen from outside the window.
+    // Without it, nothing is shown there.
+    platform::Desktop* desktop = nullptr;
 };
 
 } // namespace app

@@ -99,7 +99,8 @@ public:
         if (!line.empty())
             endLine();
         if (leftOut > 0)
-            std::fprintf(log, "%s[%zu lines left out]\n", marks::OutputMark, leftOut);
+            std::fprintf(log, "%s[%zu %s left out]\n", marks::OutputMark, leftOut,
+                         leftOut == 1 ? "line" : "lines");
         for (const std::string& kept : tail)
             std::fprintf(log, "%s%s\n", marks::OutputMark, kept.c_str());
         std::fflush(log);

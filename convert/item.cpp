@@ -1,6 +1,7 @@
 #include "convert/item.h"
 
 #include "common/paths.h"
+#include "common/wording.h"
 #include "convert/pdfoutput.h"
 #include "convert/rasterise.h"
 #include "platform/eventloop.h"
@@ -57,13 +58,29 @@ QString OutputPathOf(const QString& source, const Destination& destination) {
 
 QString Seconds(int ms) { return QString::number(ms / 1000.0); }
 
+// What Ghostscript printed about a failure, quoted after the program's own sentence.
+QString GhostscriptSaid(const rasterise::Rasterisation& r) {
+    return r.said.isEmpty() ? QString()
+                            : QStringLiteral(". Ghostscript said: ") + wording::Quoted(r.said);
+}
+
+// Why Ghostscript failed on a PostScript drawing: an error in it, or how Ghostscript ended.
+QString GhostscriptFailure(const rasterise::Rasterisation& r) {
+    if (!r.detail.isEmpty())
+        return QStringLiteral("Ghostscript could not convert it: ") + r.detail + GhostscriptSaid(r);
+    if (r.said.startsWith(QLatin1String("Error: /")))
+        return QStringLiteral("Ghostscript stopped at an error in its PostScript") +
+               GhostscriptSaid(r);
+    return QStringLiteral("Ghostscript could not convert it") + GhostscriptSaid(r);
+}
+
 // Why a source that was rasterised without a picture has no PDF.
 QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
     using rasterise::Rasterised;
     switch (r.result) {
     case Rasterised::NoImage: return QStringLiteral("Ghostscript made no picture of it");
-    case Rasterised::GhostscriptError:
-        return QStringLiteral("Ghostscript could not convert it: ") + r.detail;
+    case Rasterised::GhostscriptError: return GhostscriptFailure(r);
+    case Rasterised::NotADrawing: return r.detail + GhostscriptSaid(r);
     case Rasterised::NotStarted:
         return QStringLiteral("Ghostscript could not be started: ") + r.detail;
     case Rasterised::Incomplete:

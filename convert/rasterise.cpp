@@ -2,7 +2,9 @@
 
 #include "common/batchlog.h"
 #include "common/paths.h"
+#include "common/wording.h"
 #include "convert/boundingbox.h"
+#include "convert/filekind.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -188,19 +190,26 @@ bool TellsOfFailure(const QString& line) {
     });
 }
 
-// The line that says best why Ghostscript failed: its own "Error:" line, else the last line that
-// speaks of a failure, else how it ended.
-QString ErrorLine(const LoggedCommand& gs) {
+// Why Ghostscript failed: the last "Error:" line it printed (its own follows whatever the
+// drawing printed), else the last line that speaks of a failure, kept as printed in `said`;
+// else how it ended, in the program's words in `detail`.
+void ExplainFailure(const LoggedCommand& gs, Rasterisation& outcome) {
     const int status = gs.status.value_or(-1);
-    if (status > 128)
-        return QStringLiteral("Ghostscript was ended by signal %1").arg(status - 128);
-    for (const QString& line : gs.output)
-        if (line.startsWith(QLatin1String("Error: ")))
-            return line.trimmed();
+    if (status > 128) {
+        outcome.detail = QStringLiteral("Ghostscript was ended by signal %1").arg(status - 128);
+        return;
+    }
     for (auto it = gs.output.crbegin(); it != gs.output.crend(); ++it)
-        if (TellsOfFailure(*it))
-            return it->trimmed();
-    return QStringLiteral("Ghostscript ended with status %1").arg(status);
+        if (it->startsWith(QLatin1String("Error: "))) {
+            outcome.said = it->trimmed();
+            return;
+        }
+    for (auto it = gs.output.crbegin(); it != gs.output.crend(); ++it)
+        if (TellsOfFailure(*it)) {
+            outcome.said = it->trimmed();
+            return;
+        }
+    outcome.detail = QStringLiteral("Ghostscript ended with status %1").arg(status);
 }
 
 QString LauncherPath() { return WorkingFolder() + QStringLiteral("/gswin32c"); }
@@ -214,7 +223,11 @@ QString LauncherTrouble(const LoggedCommand& gs) {
     if (gs.status == 126)
         return QStringLiteral("its launcher %1 cannot be run; reinstalling Pellarine mends it")
             .arg(launcher);
-    return QStringLiteral("its launcher %1 said: %2").arg(launcher, ErrorLine(gs));
+    Rasterisation failure;
+    ExplainFailure(gs, failure);
+    if (failure.said.isEmpty())
+        return QStringLiteral("its launcher %1 failed: %2").arg(launcher, failure.detail);
+    return QStringLiteral("its launcher %1 said: %2").arg(launcher, wording::Quoted(failure.said));
 }
 
 // A disk with less room than this is taken for full when a picture could not be written.
@@ -309,9 +322,12 @@ Rasterisation Judge(int ended, const QString& launchFailure) {
     const std::optional<LoggedCommand> gs = GhostscriptEntry();
     if (gs && (gs->status == 126 || gs->status == 127))
         return {Rasterised::NotStarted, LauncherTrouble(*gs)};
-    if (gs && gs->status.value_or(0) != 0)
-        return {RanOutOfMemory(*gs) ? Rasterised::OutOfMemory : Rasterised::GhostscriptError,
-                ErrorLine(*gs)};
+    if (gs && gs->status.value_or(0) != 0) {
+        Rasterisation failed{
+            RanOutOfMemory(*gs) ? Rasterised::OutOfMemory : Rasterised::GhostscriptError, {}};
+        ExplainFailure(*gs, failed);
+        return failed;
+    }
     if (!gs || !gs->status)
         return {Rasterised::GhostscriptError, QStringLiteral("Ghostscript did not run to its end")};
     if (!IsFile(CurrentJpgPath()))
@@ -340,16 +356,22 @@ Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
             return {Rasterised::WorkingFolderFull, Native(WorkingFolder())};
         return *failed;
     }
+    const filekind::Kind kind = filekind::OfFile(CurrentEpsPath());
+    if (filekind::NeverADrawing(kind)) {
+        QFile::remove(CurrentEpsPath());
+        return {Rasterised::NotADrawing, filekind::NotADrawing(kind)};
+    }
 
     QString launchFailure;
     const int ended = RunBatchFile(launcher, pause, timeLimitMs, memoryLimitBytes, launchFailure);
     Rasterisation outcome = Judge(ended, launchFailure);
-    if (outcome.result == Rasterised::GhostscriptError && box == boundingbox::Box::NotGiven)
-        outcome.detail = NoBoxAtTheEnd;
-    const bool pictureUnwritten = outcome.result == Rasterised::Incomplete ||
-                                  outcome.result == Rasterised::NoImage ||
-                                  outcome.result == Rasterised::GhostscriptError;
-    if (pictureUnwritten && WorkingFolderFull())
+    const bool ghostscriptFailed =
+        outcome.result == Rasterised::GhostscriptError || outcome.result == Rasterised::NoImage;
+    if (ghostscriptFailed && kind != filekind::Kind::PostScript)
+        outcome = {Rasterised::NotADrawing, filekind::NotADrawing(kind), 0, outcome.said};
+    else if (outcome.result == Rasterised::GhostscriptError && box == boundingbox::Box::NotGiven)
+        outcome = {Rasterised::GhostscriptError, NoBoxAtTheEnd};
+    if ((ghostscriptFailed || outcome.result == Rasterised::Incomplete) && WorkingFolderFull())
         outcome = {Rasterised::WorkingFolderFull, Native(WorkingFolder())};
     if (const QStringList changed = RestoreChangedFiles(runFiles); !changed.isEmpty())
         outcome = {Rasterised::ChangedRunFiles, changed.join(QStringLiteral(", "))};

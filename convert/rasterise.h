@@ -98,13 +98,17 @@ enum class Rasterised {
     BatchFailed,       // the batch file ended before its last line
     ChangedRunFiles,   // the drawing changed the batch file or the launcher: written again
     WorkingFolderFull, // the picture could not be written: the working folder's disk is full
+    NotADrawing,       // the source is something else (a picture, an archive, text, nothing)
 };
 
 // The outcome of rasterising one source, with what Ghostscript or the system said about it.
 struct Rasterisation {
     Rasterised result = Rasterised::NoImage;
-    QString detail;  // what Ghostscript or the system said, as plain words
+    QString detail;  // the program's own words: what the system said, how Ghostscript ended
     int failure = 0; // NotAFile, CopyFailed: the failure number, for the report
+    // The line Ghostscript printed about its failure, as printed: its words or the drawing's,
+    // never to be shown but quoted.
+    QString said = {};
 };
 
 // What the batch interpreter's log tells of one command: its status (nothing when it never
@@ -117,7 +121,10 @@ struct LoggedCommand {
 QList<LoggedCommand> ReadBatchLog(const QString& path);
 
 // Copies `source` to current.eps, runs eps2jpg.bat hidden in the working folder (Ghostscript
-// bounded by `timeLimitMs` and `memoryLimitBytes`) and waits until current.eps is gone. A stale
+// bounded by `timeLimitMs` and `memoryLimitBytes`) and waits until current.eps is gone. A copy
+// that is no drawing by its first bytes (an empty file, a picture, an archive) never goes to
+// Ghostscript; one without a PostScript header that Ghostscript fails on is named for what it
+// is too (NotADrawing). A stale
 // current.jpg is removed first, so a JPEG that exists afterwards belongs to this source; a JPEG
 // that is incomplete, or that Ghostscript made while failing, is removed. A source that is not a
 // regular file is never read, so a pipe or device cannot block. `runFiles` are checked, and

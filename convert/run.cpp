@@ -35,7 +35,7 @@ void Conversion::run() {
     // Whatever escapes the steps below ends the run with its report, never the window.
     const std::optional<platform::Failure> unexpected = platform::Caught([this] {
         if (const QString refused = refusal(); !refused.isEmpty()) {
-            finish(refused, {});
+            finish(refused, {}, refused);
             return;
         }
         const QString notPrepared = prepare();
@@ -136,13 +136,13 @@ void Conversion::convertItems(const QString& notPrepared) {
             summary.replaced.append({outcome.output, source, *earlier});
     }
     summary.notShownAgain = notShownAgain;
-    finish(ClosingMessage(summary), ClosingDetails(summary));
+    finish(ClosingMessage(summary), ClosingDetails(summary), InOneLine(summary));
 }
 
-void Conversion::finish(const QString& message, const QString& details) {
+void Conversion::finish(const QString& message, const QString& details, const QString& inOneLine) {
     // Other windows may go on while this one tells how the run went.
     lock.reset();
-    emit finished(message, details);
+    emit finished(message, details, inOneLine);
 }
 
 } // namespace run

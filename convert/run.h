@@ -72,8 +72,9 @@ signals:
     void itemDone(int index, const QString& source, bool converted);
     // A failure to show now, with the step of the statement that failed.
     void failed(int step, const QString& description);
-    // The closing message and its details (empty when there are none). The lock is free by now.
-    void finished(const QString& message, const QString& details);
+    // The closing message, its details (empty when there are none) and how the run went in one
+    // line. The lock is free by now.
+    void finished(const QString& message, const QString& details, const QString& inOneLine);
 
 private:
     // Why the run cannot start, as its closing message; empty when it can.
@@ -83,7 +84,7 @@ private:
     QString prepare();
     void convertItems(const QString& notPrepared);
     void reportItemFailure(int step, const platform::Failure& failure);
-    void finish(const QString& message, const QString& details);
+    void finish(const QString& message, const QString& details, const QString& inOneLine);
 
     JobSource jobs;
     Equipment equipment;

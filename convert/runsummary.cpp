@@ -1,10 +1,12 @@
 #include "convert/runsummary.h"
 
 #include "common/paths.h"
+#include "common/wording.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
 
 namespace run {
 
@@ -43,17 +45,61 @@ QString FirstFew(const QStringList& lines) {
     return text;
 }
 
+// How many parts two lists share at their start.
+qsizetype SharedStart(const QStringList& a, const QStringList& b) {
+    qsizetype shared = 0;
+    while (shared < a.size() && shared < b.size() && a[shared] == b[shared])
+        ++shared;
+    return shared;
+}
+
+// How each failed source is named in the message: by its file name, and where other failed
+// sources have the same name, with as many of its last folders as tell it from them.
+QStringList ShortNames(const QList<Failed>& failed) {
+    // Each path's parts from its end: the file name, its folder, that folder's folder...
+    QList<QStringList> ends;
+    QHash<QString, QList<qsizetype>> byName;
+    QStringList names;
+    for (const Failed& f : failed) {
+        QStringList parts = QDir::fromNativeSeparators(f.source).split(QLatin1Char('/'));
+        std::reverse(parts.begin(), parts.end());
+        ends << parts;
+        names << parts.first();
+        byName[parts.first()] << ends.size() - 1;
+    }
+    for (QList<qsizetype> group : std::as_const(byName)) {
+        if (group.size() < 2)
+            continue;
+        // In this order the paths most like each one lie next to it.
+        std::sort(group.begin(), group.end(),
+                  [&](qsizetype a, qsizetype b) { return ends[a] < ends[b]; });
+        for (qsizetype k = 0; k < group.size(); ++k) {
+            const QStringList& mine = ends[group[k]];
+            qsizetype shared = 0;
+            if (k > 0)
+                shared = SharedStart(mine, ends[group[k - 1]]);
+            if (k + 1 < group.size())
+                shared = std::max(shared, SharedStart(mine, ends[group[k + 1]]));
+            QStringList shown = mine.mid(0, std::min(shared + 1, mine.size()));
+            std::reverse(shown.begin(), shown.end());
+            names[group[k]] = QDir::toNativeSeparators(shown.join(QLatin1Char('/')));
+        }
+    }
+    return names;
+}
+
 } // namespace
 
 QString ClosingMessage(const Summary& summary) {
     QString text = Done;
     if (!summary.failed.isEmpty()) {
-        QStringList lines;
-        for (const Failed& f : summary.failed)
-            lines << paths::GetFileNamePart(f.source) + QStringLiteral(": ") + f.reason;
-        text += QStringLiteral("\r\n\r\n%1 of %2 files produced no PDF:")
+        QStringList lines = ShortNames(summary.failed);
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            lines[i] += QStringLiteral(": ") + summary.failed[i].reason;
+        text += QStringLiteral("\r\n\r\n%1 of %2 produced no PDF:")
                     .arg(summary.failed.size())
-                    .arg(summary.itemCount) +
+                    .arg(wording::Counted(summary.itemCount, QStringLiteral("file"),
+                                          QStringLiteral("files"))) +
                 FirstFew(lines);
     }
     if (!summary.replaced.isEmpty()) {
@@ -63,11 +109,29 @@ QString ClosingMessage(const Summary& summary) {
         text += LineBreak + LineBreak + ReplacedHeading + FirstFew(lines);
     }
     if (summary.notShownAgain > 0)
-        text += LineBreak + LineBreak +
-                QStringLiteral("%1 more failures like one already shown were counted, not shown "
-                               "again.")
-                    .arg(summary.notShownAgain);
+        text +=
+            LineBreak + LineBreak +
+            QStringLiteral("%1 like one already shown %2 counted, not shown again.")
+                .arg(wording::Counted(summary.notShownAgain, QStringLiteral("more failure"),
+                                      QStringLiteral("more failures")),
+                     summary.notShownAgain == 1 ? QStringLiteral("was") : QStringLiteral("were"));
     return text;
+}
+
+QString InOneLine(const Summary& summary) {
+    const bool stopped = std::any_of(summary.failed.cbegin(), summary.failed.cend(),
+                                     [](const Failed& f) { return f.reason == StoppedByUser; });
+    const QString files =
+        wording::Counted(summary.itemCount, QStringLiteral("file"), QStringLiteral("files"));
+    const qsizetype converted = summary.itemCount - summary.failed.size();
+    QString line = stopped ? QStringLiteral("Stopped: ") : QStringLiteral("Done: ");
+    if (summary.failed.isEmpty())
+        return line + (summary.itemCount == 1 ? files : QStringLiteral("all ") + files) +
+               QStringLiteral(" converted.");
+    line += QStringLiteral("%1 of %2 converted").arg(converted).arg(files);
+    if (stopped)
+        return line + QLatin1Char('.');
+    return line + QStringLiteral("; %1 produced no PDF.").arg(summary.failed.size());
 }
 
 QString ClosingDetails(const Summary& summary) {

@@ -68,9 +68,14 @@ struct Summary {
 constexpr int NamedInMessage = 5;
 
 // "Done.", and when some items produced no PDF, after an empty line how many and which: the
-// first few names with their reasons, then how many more; the PDFs that a later source of the
+// first few names with their reasons (a name that several of them share with as many of its
+// folders as tell them apart), then how many more; the PDFs that a later source of the
 // same run replaced, the first few of them; and how many failures were not shown again.
 QString ClosingMessage(const Summary& summary);
+
+// How the run went in one line, for a notification: "Done: all 12 files converted.", "Done: 10
+// of 12 files converted; 2 produced no PDF.", "Stopped: 3 of 12 files converted.".
+QString InOneLine(const Summary& summary);
 
 // Every source that gave no PDF, by its full path, with its reason, one per line; then every
 // PDF written more than once. Empty when there is neither.

@@ -319,8 +319,12 @@ void AppendFilesOfTree(const QString& folder, const QString& pattern, platform::
 QString LeftOutMessage(const QStringList& leftOut) {
     if (leftOut.isEmpty())
         return {};
-    QString text = QStringLiteral("These files or folders were left out, because their names are "
-                                  "not valid in the system's encoding:");
+    QString text =
+        leftOut.size() == 1
+            ? QStringLiteral("This file or folder was left out, because its name is not valid in "
+                             "the system's encoding:")
+            : QStringLiteral("These files or folders were left out, because their names are not "
+                             "valid in the system's encoding:");
     for (const QString& path : leftOut.mid(0, NamedLeftOut))
         text += QStringLiteral("\r\n") + platform::Native(path);
     if (leftOut.size() > NamedLeftOut)

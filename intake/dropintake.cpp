@@ -77,7 +77,8 @@ QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QW
 QString UnusableMessage(const QStringList& entries) {
     if (entries.isEmpty())
         return {};
-    QString text = QStringLiteral("These dropped items could not be added:");
+    QString text = entries.size() == 1 ? QStringLiteral("This dropped item could not be added:")
+                                       : QStringLiteral("These dropped items could not be added:");
     for (const QString& entry : entries.mid(0, NamedEntries))
         text += QStringLiteral("\r\n") + entry;
     if (entries.size() > NamedEntries)

@@ -22,6 +22,15 @@ public:
     virtual Answer messageBox(QWidget* owner, const QString& text, const QString& caption,
                               Buttons buttons, Icon icon, const QString& details = {}) = 0;
 
+    // A message box with an OK button only and no icon, in which each of `addresses` found in
+    // `text` is a link the user can select, copy and open, never broken across lines. A service
+    // without such a box shows a plain one.
+    virtual void addressBox(QWidget* owner, const QString& text, const QString& caption,
+                            const QStringList& addresses) {
+        (void)addresses;
+        messageBox(owner, text, caption, Buttons::Ok, Icon::None);
+    }
+
     // A one-line text prompt. Returns the empty text when cancelled.
     virtual QString inputBox(QWidget* owner, const QString& prompt, const QString& caption,
                              const QString& defaultText) = 0;

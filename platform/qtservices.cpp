@@ -1,11 +1,17 @@
 #include "platform/qtservices.h"
 
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <QTime>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace platform {
 
@@ -32,7 +38,65 @@ QString QtFilter(const QString& filter) {
     return entries.join(QLatin1String(";;"));
 }
 
+// How far the other message boxes indent their text.
+constexpr int MessageIndent = 21;
+
+// `text` as rich text for a label that never wraps by itself: its lines broken only at spaces
+// where they are wider than `width` (so an address, which holds none, is never broken), and each
+// of `addresses` a link.
+QString LinkedText(const QString& text, const QStringList& addresses, const QFontMetrics& metrics,
+                   int width) {
+    QStringList lines;
+    for (const QString& paragraph : VisibleLines(text).split(QLatin1Char('\n'))) {
+        const QStringList words = paragraph.split(QLatin1Char(' '));
+        QString line = words.first();
+        for (const QString& word : words.mid(1)) {
+            const QString longer = line + QLatin1Char(' ') + word;
+            if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+                lines << line;
+                line = word;
+            } else
+                line = longer;
+        }
+        lines << line;
+    }
+    QString html = lines.join(QLatin1Char('\n')).toHtmlEscaped();
+    for (const QString& address : addresses) {
+        const QString escaped = address.toHtmlEscaped();
+        html.replace(escaped, QStringLiteral("<a href=\"%1\">%1</a>").arg(escaped));
+    }
+    return html.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+}
+
 } // namespace
+
+void QtDialogs::addressBox(QWidget* owner, const QString& text, const QString& caption,
+                           const QStringList& addresses) {
+    QDialog box(owner);
+    box.setWindowTitle(caption);
+    box.setWindowModality(Qt::ApplicationModal);
+    auto* label = new QLabel(&box);
+    // A line may take nine tenths of the screen, less the box's margins and frame.
+    const QScreen* screen = owner ? owner->screen() : box.screen();
+    const int width =
+        screen ? screen->availableGeometry().width() * 9 / 10 - 60 - MessageIndent : 600;
+    label->setTextFormat(Qt::RichText);
+    label->setWordWrap(false);
+    label->setText(LinkedText(text, addresses, label->fontMetrics(), width));
+    label->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
+    label->setOpenExternalLinks(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    // The text indented as in the other message boxes, which keep room for an icon.
+    label->setContentsMargins(MessageIndent, 0, 0, 0);
+    auto* layout = new QVBoxLayout(&box);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(label);
+    layout->addSpacing(12);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+    box.exec();
+}
 
 Answer QtDialogs::messageBox(QWidget* owner, const QString& text, const QString& caption,
                              Buttons buttons, Icon icon, const QString& details) {

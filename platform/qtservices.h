@@ -15,6 +15,8 @@ class QtDialogs final : public Dialogs {
 public:
     Answer messageBox(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
                       Icon icon, const QString& details = {}) override;
+    void addressBox(QWidget* owner, const QString& text, const QString& caption,
+                    const QStringList& addresses) override;
     QString inputBox(QWidget* owner, const QString& prompt, const QString& caption,
                      const QString& defaultText) override;
     QStringList openFiles(QWidget* owner, const QString& title, const QString& filter) override;

@@ -111,6 +111,26 @@ private slots:
         QCOMPARE(testing::PdfPages(out + QStringLiteral("/50%p off.pdf")), 1);
     }
 
+    // Outside the window: the bar's share on the program's entry, taken off at the end, and one
+    // notification when the window is not the active one. The bar's tip tells of Escape.
+    void theDesktop_followsTheRun_andIsToldItsEnd_whenTheWindowIsInactive() {
+        form->AddToList(source(QStringLiteral("a.eps")));
+        form->AddToList(source(QStringLiteral("b.eps")));
+        QStringList tips;
+        onEachItem([&](int, const QString&) { tips << form->ProgressBar1->toolTip(); });
+        press();
+        QCOMPARE(tips, QStringList(2, "Press Escape to stop converting after the current file."));
+        QCOMPARE(form->ProgressBar1->toolTip(), QString());
+        QCOMPARE(f->fakes.desktop.progress, (QList<double>{0.5, 1.0, -1}));
+        QCOMPARE(f->fakes.desktop.notes, QStringList{"Pellarine: Done: all 2 files converted."});
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        press();
+        QCOMPARE(f->fakes.desktop.progress.size(), 6);
+        QCOMPARE(f->fakes.desktop.notes.size(), 1);
+    }
+
     void failures_areReportedAsTheButtonsProcedure_withTheDetailsInTheBox() {
         form->AddToList(f->home.path() + QStringLiteral("/no-dot"));
         press();
@@ -118,7 +138,7 @@ private slots:
         QCOMPARE(messages.size(), 2);
         QVERIFY(messages[0].contains(QStringLiteral("PushButton2_Click at line 128\r\r")));
         QCOMPARE(f->fakes.dialogs.shown[0].caption, QStringLiteral("Application Error"));
-        QVERIFY(closing().startsWith(QStringLiteral("Done.\r\n\r\n1 of 1 files")));
+        QVERIFY(closing().startsWith(QStringLiteral("Done.\r\n\r\n1 of 1 file ")));
         QVERIFY(f->fakes.dialogs.shown.last().details.startsWith(f->home.path() + "/no-dot: "));
         QVERIFY(!QFileInfo::exists(rasterise::CurrentEpsPath()));
     }

@@ -16,6 +16,12 @@ namespace {
 
 const QByteArray SquareEps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 50 50\n"
                              "0 0 1 setrgbcolor 0 0 50 50 rectfill\nshowpage\n%%EOF\n";
+// A PDF of the same square, without the table that Ghostscript can do without.
+const QByteArray SquarePdf =
+    "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n2 0 obj<</Type/Pages/Kids[3 0 R]"
+    "/Count 1>>endobj\n3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 50 50]/Contents 4 0 R>>"
+    "endobj\n4 0 obj<</Length 23>>stream\n0 0 1 rg 0 0 50 50 re f\nendstream endobj\n"
+    "trailer<</Root 1 0 R>>\n%%EOF\n";
 
 } // namespace
 
@@ -30,11 +36,46 @@ private slots:
         QTest::addColumn<QString>("reason"); // what the reason starts with
         QTest::addColumn<int>("reportedStep");
         QTest::newRow("converted") << "good.eps" << SquareEps << "out" << QString() << 0;
-        QTest::newRow("empty") << "empty.eps" << QByteArray() << "out"
-                               << "Ghostscript made no picture of it" << 0;
-        QTest::newRow("not PostScript")
-            << "words.eps" << QByteArray("this is not PostScript") << "out"
-            << "Ghostscript could not convert it: Error: /undefined in this" << 0;
+        // What a file is, when it is no drawing, told from its first bytes.
+        const QString no = "it is not a PostScript drawing: it is ";
+        const std::pair<QString, QByteArray> kinds[] = {
+            {"an empty file", ""},
+            {"a PNG picture", QByteArray::fromHex("89504e470d0a1a0a0000000d49484452")},
+            {"a JPEG picture", QByteArray::fromHex("ffd8ffe000104a464946")},
+            {"a GIF picture", "GIF89a\x01\x00\x01\x00"},
+            {"a TIFF picture", QByteArray::fromHex("49492a0008000000")},
+            {"a BMP picture", QByteArray::fromHex("424d460000000000000036000000280000000100")},
+            {"a gzip archive; unpack it", QByteArray::fromHex("1f8b0800000000000003")},
+            {"a bzip2 archive", "BZh91AY&SY\x12\x34"},
+            {"an xz archive", QByteArray::fromHex("fd377a585a000004e6d6b446")},
+            {"a ZIP archive", QByteArray::fromHex("504b0304140000000800")}};
+        for (const auto& [what, bytes] : kinds)
+            QTest::newRow(qPrintable(what)) << "x.eps" << bytes << "out" << no + what << 0;
+        QTest::newRow("text") << "words.eps" << QByteArray("this is not PostScript") << "out"
+                              << no + "plain text without a PostScript header (\"%!\"). "
+                                      "Ghostscript said: \"Error: /undefined in this\""
+                              << 0;
+        QTest::newRow("a PDF") << "doc.eps" << SquarePdf << "out" << QString() << 0;
+        QTest::newRow("an error in PostScript")
+            << "error.eps" << QByteArray("%!PS\nnosuchoperator\n") << "out"
+            << "Ghostscript stopped at an error in its PostScript. Ghostscript said: \"Error: "
+               "/undefined in nosuchoperator\""
+            << 0;
+        // What a drawing prints is quoted as printed, on one line and shortened, never the
+        // program's own words.
+        const QString fake = "Error: Pellarine licence expired - call +1-555-0100 or visit "
+                             "http://evil.example/renew 'now'" +
+                             QString(" and again").repeated(12);
+        QTest::newRow("a drawing's own words")
+            << "fake.eps"
+            << QByteArray("%!PS\nerrordict /handleerror {(Error: Pellarine licence expired - "
+                          "call +1-555-0100 or visit http://evil.example/renew \342\200\256\"now\""
+                          " and again and again and again and again and again and again and "
+                          "again and again and again and again and again and again) print "
+                          "flush} put nosuchoperator\n")
+            << "out"
+            << "Ghostscript could not convert it. Ghostscript said: \"" + fake.left(157) + "...\""
+            << 0;
         QTest::newRow("endless") << "loop.eps" << QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n{} loop\n")
                                  << "out"
                                  << "stopped: Ghostscript had not finished after 1.5 s" << 0;

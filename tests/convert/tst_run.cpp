@@ -177,8 +177,9 @@ private slots:
                  qPrintable(reports[0]));
         QVERIFY(reports[1].startsWith(QStringLiteral("134: The file %1").arg(jobs[4])));
         QVERIFY2(message.startsWith(QStringLiteral(
-                     "Done.\r\n\r\n4 of 6 files produced no PDF:\r\nrejected.eps: Ghostscript "
-                     "could not convert it: Error: /undefined in this\r\nforever.eps: stopped: "
+                     "Done.\r\n\r\n4 of 6 files produced no PDF:\r\nrejected.eps: it is not a "
+                     "PostScript drawing: it is plain text without a PostScript header (\"%!\"). "
+                     "Ghostscript said: \"Error: /undefined in this\"\r\nforever.eps: stopped: "
                      "Ghostscript had not finished after 2 s\r\nnoextension: ")),
                  qPrintable(message));
         const QStringList lines = details.split(QStringLiteral("\r\n"));
@@ -193,7 +194,7 @@ private slots:
     // boxes not shown; the details name them all.
     void vanishedFolders_oneBox_fiveNamed_allInTheDetails() {
         for (int k = 1; k <= 10; ++k)
-            jobs << home->path() + QStringLiteral("/gone%1/x%1.eps").arg(k);
+            jobs << home->path() + QStringLiteral("/gone%1/fig.eps").arg(k);
         convert();
         QCOMPARE(reports.size(), 1);
         QVERIFY(reports[0].startsWith(QStringLiteral("134: The file %1").arg(jobs[0])));
@@ -201,8 +202,9 @@ private slots:
         const QStringList lines = message.split(QStringLiteral("\r\n"));
         QCOMPARE(lines.mid(0, 3), (QStringList{"Done.", "", "10 of 10 files produced no PDF:"}));
         QCOMPARE(lines.size(), 3 + 5 + 1 + 2);
-        QVERIFY(lines[3].startsWith(QStringLiteral("x1.eps: it could not be copied")));
-        QVERIFY(lines[7].startsWith(QStringLiteral("x5.eps: ")));
+        // One name in many folders: each named with its folder.
+        QVERIFY(lines[3].startsWith(QStringLiteral("gone1/fig.eps: it could not be copied")));
+        QVERIFY(lines[7].startsWith(QStringLiteral("gone5/fig.eps: ")));
         QCOMPARE(lines[8], QStringLiteral("and 5 more (Show Details... lists them all)"));
         QVERIFY(lines[10].startsWith(QStringLiteral("9 more failures like one already shown")));
         const QStringList detailed = details.split(QStringLiteral("\r\n"));
@@ -335,7 +337,7 @@ private slots:
         QFile kept(jobs[0]);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), SquareEps);
-        QVERIFY(message.contains(QStringLiteral("1 of 1 files produced no PDF")));
+        QVERIFY(message.contains(QStringLiteral("1 of 1 file produced no PDF")));
     }
 
     void sameNamedSources_intoOneFolder_areNamedInTheClosingMessage() {

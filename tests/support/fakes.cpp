@@ -91,6 +91,7 @@ app::Services FakeServices::services() {
     s.endProgram = [this] { ++endProgramCalls; };
     s.launcher = &launcher;
     s.printing = &printing;
+    s.desktop = &desktop;
     return s;
 }
 

@@ -3,6 +3,7 @@
 #include "app/services.h"
 #include "fakelauncher.h"
 #include "pdfwriter/writer.h"
+#include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/printing.h"
 #include "platform/random.h"
@@ -79,6 +80,18 @@ public:
     QStringList installedPrinters() override { return names; }
 };
 
+// The desktop outside the window: what it was asked to show.
+class FakeDesktop final : public platform::Desktop {
+public:
+    QList<double> progress; // every share shown; -1 where the progress was taken off
+    QStringList notes;      // "title: line"
+    void showProgress(double share) override { progress << share; }
+    void clearProgress() override { progress << -1; }
+    void notify(const QString& title, const QString& line) override {
+        notes << title + QStringLiteral(": ") + line;
+    }
+};
+
 // All fakes together, and the Services that point at them. The application folder is the
 // build folder, which holds the shipped data.
 struct FakeServices {
@@ -88,6 +101,7 @@ struct FakeServices {
     FakePrinters printers;
     int endProgramCalls = 0;
     FakeLauncher launcher;
+    FakeDesktop desktop;
     // The real printing: the PDF Writer saves into the test's folders, and asks these dialogs.
     platform::SystemPrinting printing{{pdfwriter::AsPrinter(dialogs)}};
 
