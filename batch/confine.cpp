@@ -1,5 +1,7 @@
 #include "batch/confine.h"
 
+#include "batch/ceiling.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -252,7 +254,8 @@ bool ConfineSelf(const Confinement& confinement, int ruleset) {
         return true;
     std::vector<sock_filter> program = FilterProgram();
     const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
-    return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+    return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0 &&
+           (!confinement.oneProcess || LimitToOneProcess());
 }
 
 } // namespace batch

@@ -15,6 +15,7 @@ namespace batch {
 struct Confinement {
     int landlockAbi = 0;           // 0 when the kernel has no Landlock
     bool systemCallFilter = false; // whether the seccomp filter can be installed
+    bool oneProcess = false;       // a command may start no other process (see ceiling.h)
 
     // One line saying what is in force, for the log.
     std::string describe() const;
@@ -30,8 +31,9 @@ int MakeRuleset(const Confinement& confinement, const std::string& workingFolder
                 const std::string& temporaryFolder, std::string& error);
 
 // Confines the calling process for good: no new privileges, the ruleset (when >= 0), the
-// system-call filter. Called in the child between fork and exec; false when any part that the
-// kernel offers could not be put in force, and then the command must not run.
+// system-call filter, and when `oneProcess` the filter that keeps it from starting processes.
+// Called in the child between fork and exec; false when any part that the kernel offers could not
+// be put in force, and then the command must not run.
 bool ConfineSelf(const Confinement& confinement, int ruleset);
 
 } // namespace batch

@@ -29,9 +29,9 @@ public:
 
     platform::LaunchResult start(const QString& file, const QString& parameters,
                                  const QString& directory, const QString& verb, int showState,
-                                 qint64 memoryLimitBytes = 0) override {
+                                 const platform::Ceiling& ceiling = {}) override {
         const platform::LaunchResult r =
-            real.start(file, parameters, directory, verb, showState, memoryLimitBytes);
+            real.start(file, parameters, directory, verb, showState, ceiling);
         started << r.processId;
         return r;
     }
@@ -83,9 +83,11 @@ class TestRasterise : public QObject {
         files = rasterise::PrepareWorkingFolder(application);
         rasterise::WriteBatchFile(rasterise::BatchText(75), files);
     }
+    // Without a memory ceiling, so that a launcher standing in for Ghostscript may start the
+    // programs it needs (a ceiling keeps a command to one process).
     rasterise::Rasterisation rasterise(const QString& source, platform::Launcher& launcher,
                                        int timeLimitMs = rasterise::GhostscriptTimeLimitMs) {
-        return rasterise::RasteriseEps(source, files, launcher, Sleep, timeLimitMs);
+        return rasterise::RasteriseEps(source, files, launcher, Sleep, timeLimitMs, 0);
     }
 
 private slots:
@@ -342,7 +344,7 @@ private slots:
         QTest::newRow("change a file of the home folder in place")
             << QByteArray("{ truncate -s 1 \"$HOME/victim\" || touch -d @0 \"$HOME/victim\" || "
                           "chown \"$(id -u)\" \"$HOME/victim\" || /usr/bin/python3 -c 'import os; "
-                          "os.setxattr(os.environ[\"HOME\"] + \"/victim\", \"user.x\", b\"1\")'; "
+                          "os.setxattr(\"$HOME/victim\", \"user.x\", b\"1\")'; "
                           "} && echo reached > reached")
             << "not reached" << 0;
         QTest::newRow("read a private file")
@@ -370,17 +372,19 @@ private slots:
         QFETCH(QByteArray, attempt);
         QFETCH(QString, check);
         QFETCH(int, abi);
-        prepare(testing::ApplicationFolderWithLauncher(
-            *scratch, "if grep -q hostile current.eps; then " + attempt + "; fi; exec gs \"$@\""));
         const QString victim = scratch->home() + QStringLiteral("/victim");
         testing::WriteFile(victim, "private words");
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        qputenv("TEST_PORT", QByteArray::number(server.serverPort()));
-        qputenv("TEST_PID", QByteArray::number(QCoreApplication::applicationPid()));
         QLocalServer local;
         QVERIFY(local.listen(scratch->path() + QStringLiteral("/program.socket")));
-        qputenv("TEST_SOCKET", QFile::encodeName(local.fullServerName()));
+        // Written into the script: Ghostscript is given none of the program's environment.
+        attempt.replace("$HOME", QFile::encodeName(scratch->home()))
+            .replace("$TEST_PORT", QByteArray::number(server.serverPort()))
+            .replace("$TEST_PID", QByteArray::number(QCoreApplication::applicationPid()))
+            .replace("$TEST_SOCKET", QFile::encodeName(local.fullServerName()));
+        prepare(testing::ApplicationFolderWithLauncher(
+            *scratch, "if grep -q hostile current.eps; then " + attempt + "; fi; exec gs \"$@\""));
         const QString hostile = scratch->path() + QStringLiteral("/hostile.eps");
         testing::WriteFile(hostile, SmallEps + "% hostile\n");
         RecordingLauncher launcher;

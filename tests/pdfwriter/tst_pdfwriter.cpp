@@ -314,9 +314,12 @@ private slots:
         const pdfwriter::PdfOrigin origin{QStringLiteral("a (b) \\ c) d"), QStringLiteral("Drück"),
                                           QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC)};
         const QString output = scratch->path() + QStringLiteral("/n.pdf");
-        testing::WriteFile(
-            output,
-            pdfwriter::PdfOfPages({{bytes, *pdfwriter::ReadJpegFacts(bytes), {8, 8}}}, origin));
+        QByteArray pdf;
+        pdfwriter::WritePdf(
+            {{{0, bytes.size()}, *pdfwriter::ReadJpegFacts(bytes), {8, 8}}}, origin,
+            [&](QByteArrayView part) { pdf += part; },
+            [&](const pdfwriter::PictureSpan&, const platform::WriteBytes& out) { out(bytes); });
+        testing::WriteFile(output, pdf);
         const QString info = QString::fromUtf8(
             Run(QStringLiteral("pdfinfo"), {QStringLiteral("-isodates"), output}));
         QVERIFY2(info.contains(QStringLiteral("Creator:         a (b) \\ c) d\n")),

@@ -6,8 +6,8 @@ namespace testing {
 
 platform::LaunchResult FakeLauncher::start(const QString& file, const QString& parameters,
                                            const QString& directory, const QString& verb,
-                                           int showState, qint64 memoryLimitBytes) {
-    starts.append({file, parameters, directory, verb, showState, memoryLimitBytes});
+                                           int showState, const platform::Ceiling& ceiling) {
+    starts.append({file, parameters, directory, verb, showState, ceiling});
     return {result, result > 32 ? 4242 : 0, {}};
 }
 

@@ -13,7 +13,7 @@ public:
     struct Start {
         QString file, parameters, directory, verb;
         int showState = 0;
-        qint64 memoryLimitBytes = 0;
+        platform::Ceiling ceiling;
     };
     QList<Start> starts;
     int result = platform::launch::Started; // what start() answers
@@ -27,7 +27,7 @@ public:
 
     platform::LaunchResult start(const QString& file, const QString& parameters,
                                  const QString& directory, const QString& verb, int showState,
-                                 qint64 memoryLimitBytes = 0) override;
+                                 const platform::Ceiling& ceiling = {}) override;
     int exitStatus(qint64 processId) override;
     void waitForEnd(qint64, int ms) override;
     void release(qint64) override { ++releases; }

@@ -1,0 +1,147 @@
+#include "batch/ceiling.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <vector>
+
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sched.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace batch {
+
+namespace {
+
+// The control group of this process in the unified hierarchy, as a folder; empty when none.
+std::string OwnGroupFolder() {
+    std::ifstream groups("/proc/self/cgroup");
+    for (std::string line; std::getline(groups, line);)
+        if (line.rfind("0::", 0) == 0)
+            return "/sys/fs/cgroup" + line.substr(3);
+    return {};
+}
+
+// The number a control group file holds; -1 for "max", a missing file or anything else.
+long long NumberIn(const std::string& path) {
+    std::ifstream file(path);
+    long long value = -1;
+    return file >> value ? value : -1;
+}
+
+// Whether this process is the only one in the group: a group it shares with others (a whole
+// session's) is not a ceiling of its own.
+bool AloneIn(const std::string& folder) {
+    std::ifstream members(folder + "/cgroup.procs");
+    std::vector<long long> pids;
+    for (long long pid; members >> pid;)
+        pids.push_back(pid);
+    return pids.size() == 1 && pids.front() == ::getpid();
+}
+
+std::string Megabytes(long long bytes) { return std::to_string(bytes >> 20) + " MB"; }
+
+// The ceiling of one kind of resource set by whoever started the interpreter; 0 for none.
+long long Limit(int resource) {
+    rlimit limit{};
+    return ::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+               ? static_cast<long long>(limit.rlim_cur)
+               : 0;
+}
+
+} // namespace
+
+Ceiling ProbeCeiling(bool canFilter) {
+    Ceiling ceiling;
+    const std::string folder = OwnGroupFolder();
+    const long long memory = folder.empty() ? -1 : NumberIn(folder + "/memory.max");
+    const long long tasks = folder.empty() ? -1 : NumberIn(folder + "/pids.max");
+    if (memory > 0 && tasks > 0 && AloneIn(folder)) {
+        ceiling.group = folder.substr(std::string("/sys/fs/cgroup").size());
+        ceiling.groupMemoryBytes = memory;
+        ceiling.groupTasks = tasks;
+    } else {
+        // Without a ceiling on each process there is nothing for more processes to multiply.
+        ceiling.oneProcess = canFilter && Limit(RLIMIT_AS) > 0;
+    }
+    return ceiling;
+}
+
+std::string Ceiling::describe() const {
+    const long long space = Limit(RLIMIT_AS);
+    const long long files = Limit(RLIMIT_FSIZE);
+    const std::string each =
+        space > 0 ? "each process " + Megabytes(space) + " of address space" : "";
+    std::string text = "ceiling: ";
+    if (!group.empty())
+        text += "a control group of its own (" + group + "): " + Megabytes(groupMemoryBytes) +
+                " of memory and " + std::to_string(groupTasks) +
+                " tasks for all it starts together" + (each.empty() ? "" : "; " + each);
+    else if (oneProcess)
+        text += "no control group of its own, so a command may start no other process" +
+                (each.empty() ? std::string() : "; " + each);
+    else if (space > 0)
+        text += "no control group of its own and no system-call filter: a command may start "
+                "other processes, " +
+                each;
+    else
+        text += "none on memory";
+    if (files > 0)
+        text += "; files up to " + Megabytes(files);
+    return text;
+}
+
+#if defined(__x86_64__) || defined(__aarch64__)
+bool LimitToOneProcess() {
+#if defined(__x86_64__)
+    constexpr std::uint32_t Architecture = AUDIT_ARCH_X86_64;
+#else
+    constexpr std::uint32_t Architecture = AUDIT_ARCH_AARCH64;
+#endif
+    const auto answer = [](int error) -> sock_filter {
+        return BPF_STMT(BPF_RET | BPF_K, static_cast<std::uint32_t>(SECCOMP_RET_ERRNO | error));
+    };
+    std::vector<sock_filter> program {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, Architecture, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+#if defined(__x86_64__)
+            // The x32 calling convention: the same calls with a high bit set.
+            BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+#endif
+    };
+    const auto refuse = [&](long call, int error) {
+        program.push_back(
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(call), 0, 1));
+        program.push_back(answer(error));
+    };
+#ifdef __NR_clone3
+    refuse(__NR_clone3, ENOSYS); // its flags cannot be read here; threads are then made by clone
+#endif
+#ifdef __NR_fork
+    refuse(__NR_fork, EAGAIN);
+    refuse(__NR_vfork, EAGAIN);
+#endif
+    // clone makes a process unless it makes a thread of this one.
+    program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_clone, 0, 3));
+    program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[0])));
+    program.push_back(BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, CLONE_THREAD, 1, 0));
+    program.push_back(answer(EAGAIN));
+    program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
+    return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+}
+#else
+// No filter is known for this architecture: a command cannot be kept to one process.
+bool LimitToOneProcess() { return false; }
+#endif
+
+} // namespace batch
