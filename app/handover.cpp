@@ -109,7 +109,7 @@ void HandOver::acceptConnections() {
             socket->deleteLater();
         });
         idle->start(IdleMs);
-        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket, idle] {
+        const auto read = [this, socket, idle] {
             idle->start(IdleMs);
             if (DeclaredTooLong(*socket)) {
                 socket->abort();
@@ -131,7 +131,10 @@ void HandOver::acceptConnections() {
             socket->flush();
             socket->disconnectFromServer();
             deliver(paths);
-        });
+        };
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, read);
+        if (socket->bytesAvailable() > 0)
+            read(); // what came while it waited for its turn
     }
 }
 

@@ -438,6 +438,70 @@ private slots:
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
     }
 
+    // Without a control group of its own, what a drawing runs under a ceiling may start no
+    // other process, so no number of children can multiply the memory one process may take.
+    void aTreePastTheCeiling_isNeverStarted_data() {
+        QTest::addColumn<qint64>("memory"); // the ceiling; 0 for none
+        QTest::addColumn<QByteArray>("ceiling");
+        QTest::newRow("under a ceiling")
+            << qint64(300 << 20)
+            << QByteArray("# ceiling: no control group of its own, so a command may start no "
+                          "other process; each process 300 MB of address space; files up to "
+                          "2048 MB\n");
+        QTest::newRow("without one")
+            << qint64(0) << QByteArray("# ceiling: none on memory; files up to 2048 MB\n");
+    }
+    void aTreePastTheCeiling_isNeverStarted() {
+        QFETCH(qint64, memory);
+        QFETCH(QByteArray, ceiling);
+        prepare(testing::ApplicationFolderWithLauncher(
+            *scratch,
+            "for i in 1 2 3; do (echo started >> children) & done; wait; exec gs \"$@\""));
+        const QString source = scratch->path() + QStringLiteral("/a.eps");
+        testing::WriteFile(source, SmallEps);
+        RecordingLauncher launcher;
+        const auto outcome = rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, memory);
+        const QByteArray log = ReadAll(rasterise::BatchLogPath());
+        if (log.contains("a control group of its own"))
+            QSKIP("the user's service manager holds the ceiling here");
+        QVERIFY2(log.contains(ceiling), log.constData());
+        const QByteArray children =
+            ReadAll(rasterise::WorkingFolder() + QStringLiteral("/children"));
+        QCOMPARE(children, memory ? QByteArray() : QByteArray("started\nstarted\nstarted\n"));
+        QCOMPARE(outcome.result == Rasterised::Converted, memory == 0);
+    }
+
+    // Whatever an earlier file left in the working folder is gone before the next one runs, and
+    // nothing a link there leads to is touched.
+    void aLeftover_isRemovedBeforeTheNextFile_data() {
+        QTest::addColumn<QString>("left");
+        QTest::newRow("a large file") << "file";
+        QTest::newRow("a folder of files") << "folder";
+        QTest::newRow("a link to a file of the user's") << "link";
+    }
+    void aLeftover_isRemovedBeforeTheNextFile() {
+        QFETCH(QString, left);
+        prepare();
+        const QString work = rasterise::WorkingFolder();
+        const QString leftover = work + QStringLiteral("/left");
+        const QString victim = scratch->home() + QStringLiteral("/victim");
+        testing::WriteFile(victim, "keep me");
+        if (left == QLatin1String("file"))
+            testing::WriteFile(leftover, QByteArray(8 << 20, 'x'));
+        else if (left == QLatin1String("folder"))
+            testing::WriteFile(leftover + QStringLiteral("/deeper/x"));
+        else
+            QVERIFY(QFile::link(victim, leftover));
+        const QString source = scratch->path() + QStringLiteral("/a.eps");
+        testing::WriteFile(source, SmallEps);
+        RecordingLauncher launcher;
+        QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
+        QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot |
+                                      QDir::System),
+                 QStringList({"current.jpg", "eps2jpg.bat", "eps2jpg.log", "gswin32c"}));
+        QCOMPARE(ReadAll(victim), QByteArray("keep me"));
+    }
+
     void sourceThatIsAPipe_orMissing_failsAtOnce_withoutCopyOrRun() {
         prepare();
         const QString pipe = scratch->path() + QStringLiteral("/pipe.eps");

@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <unistd.h>
+
 using testing::SquareEps;
 
 namespace {
@@ -35,12 +37,17 @@ class TestRun : public QObject {
     // What the last run told: its failures as "step: description", and its closing message.
     QStringList reports;
     QString message, details;
+    std::function<void(int item)> atItem; // runs when an item's source is read
 
     std::unique_ptr<run::Conversion> make() {
         auto conversion = std::make_unique<run::Conversion>(
             run::JobSource{[this] { return int(jobs.size()); },
-                           [this](int i) { return jobs.value(i - 1); }, [] { return 75; },
-                           [this] { return destination; }},
+                           [this](int i) {
+                               if (atItem)
+                                   atItem(i);
+                               return jobs.value(i - 1);
+                           },
+                           [] { return 75; }, [this] { return destination; }},
             run::Equipment{*launcher, fakes->printers, fakes->printing,
                            QStringLiteral(PELLARINE_APP_FOLDER), timeLimitMs, 1LL << 30});
         connect(conversion.get(), &run::Conversion::failed, this,
@@ -74,6 +81,7 @@ private slots:
         message.clear();
         details.clear();
         timeLimitMs = 60000;
+        atItem = {};
     }
     void cleanup() {
         launcher.reset();
@@ -371,6 +379,51 @@ private slots:
         QCOMPARE(detailed.size(), 81);
         QCOMPARE(detailed.last(),
                  QStringLiteral("/out/x.pdf now holds /v80/x.eps, not /v79/x.eps"));
+    }
+
+    // An output folder replaced during a run is not written into: the next item fails, naming it.
+    void anOutputFolderReplacedDuringTheRun_isNotWrittenInto_data() {
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<QString>("reason");
+        const QString replaced = QStringLiteral("The output folder %1 was replaced during the run");
+        QTest::newRow("by a link") << "link" << replaced;
+        QTest::newRow("by another folder") << "folder" << replaced;
+        QTest::newRow("beside the sources, by another user's link")
+            << "foreign"
+            << "The output folder %1 cannot be used: the link %1 on its way belongs to another "
+               "user (4242)";
+    }
+    void anOutputFolderReplacedDuringTheRun_isNotWrittenInto() {
+        QFETCH(QString, replacement);
+        QFETCH(QString, reason);
+        if (replacement == QLatin1String("foreign") && ::geteuid() != 0)
+            QSKIP("giving a link to another user needs the administrator");
+        const QString documents = home->makeFolder(QStringLiteral("Documents"));
+        testing::WriteFile(documents + QStringLiteral("/b.pdf"), "my document");
+        jobs << source(QStringLiteral("a.eps")) << source(QStringLiteral("b.eps"));
+        const bool beside = replacement == QLatin1String("foreign");
+        if (beside)
+            destination = {QString(), true};
+        const QString folder = beside ? home->path() + QStringLiteral("/src") : out;
+        atItem = [&](int i) {
+            if (i != 2)
+                return;
+            QVERIFY(QDir().rename(folder, folder + QStringLiteral(" moved")));
+            if (replacement == QLatin1String("folder"))
+                QVERIFY(QDir().mkdir(folder));
+            else
+                QVERIFY(QFile::link(documents, folder));
+            if (beside)
+                QCOMPARE(::lchown(QFile::encodeName(folder), 4242, 4242), 0);
+        };
+        convert();
+        QVERIFY2(details.contains(QString(reason).replace(QLatin1String("%1"), folder)),
+                 qPrintable(details));
+        QCOMPARE(testing::PdfPages(folder + QStringLiteral(" moved/a.pdf")), 1);
+        QFile kept(documents + QStringLiteral("/b.pdf"));
+        QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "my document");
+        if (replacement == QLatin1String("folder"))
+            QVERIFY(QDir(folder).isEmpty());
     }
 
     // Drawings that try to reach past their picture change nothing, read nothing private and
