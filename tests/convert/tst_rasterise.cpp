@@ -21,26 +21,6 @@ using rasterise::Rasterised;
 
 namespace {
 
-// The real launcher, remembering the processes it started.
-class RecordingLauncher final : public platform::Launcher {
-public:
-    platform::PosixLauncher real{QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch")};
-    QList<qint64> started;
-
-    platform::LaunchResult start(const QString& file, const QString& parameters,
-                                 const QString& directory, const QString& verb, int showState,
-                                 const platform::Ceiling& ceiling = {}) override {
-        const platform::LaunchResult r =
-            real.start(file, parameters, directory, verb, showState, ceiling);
-        started << r.processId;
-        return r;
-    }
-    int exitStatus(qint64 pid) override { return real.exitStatus(pid); }
-    void waitForEnd(qint64 pid, int ms) override { real.waitForEnd(pid, ms); }
-    void release(qint64 pid) override { real.release(pid); }
-    void terminateTree(qint64 pid) override { real.terminateTree(pid); }
-};
-
 const QByteArray SmallEps = "%!PS-Adobe-3.0 EPSF-3.0\n"
                             "%%BoundingBox: 0 0 40 20\n"
                             "1 0 0 setrgbcolor 0 0 40 20 rectfill\n"
@@ -170,7 +150,7 @@ private slots:
         const QString source =
             scratch->makeFolder(QStringLiteral("src dir")) + QStringLiteral("/plän mit blanks.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(ReadAll(rasterise::CurrentJpgPath()).startsWith("\xFF\xD8"));
@@ -186,7 +166,7 @@ private slots:
         testing::WriteFile(source,
                            "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 200 16\n"
                            "/Times-Roman 11 selectfont 2 4 moveto (Hamburgefonstiv) show\n");
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
         const QImage picture(rasterise::CurrentJpgPath());
         auto distance = [&](const QString& textBits) {
@@ -218,7 +198,7 @@ private slots:
         prepare();
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted); // a whole picture
         testing::WriteFile(source, content);
         QTEST(int(rasterise(source, launcher).result), "result");
@@ -230,7 +210,7 @@ private slots:
         prepare();
         const QString source = scratch->path() + QStringLiteral("/loop.eps");
         testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n{} loop\n");
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(rasterise(source, launcher, 1500).result, Rasterised::TimedOut);
@@ -275,7 +255,7 @@ private slots:
         prepare(application);
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher recording;
+        testing::RecordingLauncher recording;
         const rasterise::Rasterisation outcome = rasterise(source, recording);
         QCOMPARE(int(outcome.result), result);
         QCOMPARE(outcome.detail, detail);
@@ -303,7 +283,7 @@ private slots:
                   QByteArray(19, '\0') + "\xFF\xFF" + eps;
         const QString source = scratch->path() + QStringLiteral("/atend.eps");
         testing::WriteFile(source, eps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QCOMPARE(rasterise(source, launcher).detail,
                  trailer.isEmpty() ? rasterise::NoBoxAtTheEnd : QString());
         QCOMPARE(QImage(rasterise::CurrentJpgPath()).size(), QSize(50, 30) * !trailer.isEmpty());
@@ -322,7 +302,7 @@ private slots:
         rasterise::WriteBatchFile(rasterise::BatchText(75), files);
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         const rasterise::Rasterisation outcome = rasterise(source, launcher);
         QCOMPARE(outcome.result, Rasterised::WorkingFolderFull);
         QCOMPARE(outcome.detail, rasterise::WorkingFolder());
@@ -387,7 +367,7 @@ private slots:
             *scratch, "if grep -q hostile current.eps; then " + attempt + "; fi; exec gs \"$@\""));
         const QString hostile = scratch->path() + QStringLiteral("/hostile.eps");
         testing::WriteFile(hostile, SmallEps + "% hostile\n");
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         const bool timed = QTest::currentDataTag() == QLatin1String("outlive the time limit");
         const rasterise::Rasterisation outcome = rasterise(hostile, launcher, timed ? 1500 : 60000);
 
@@ -431,7 +411,7 @@ private slots:
         const QString source = scratch->path() + QStringLiteral("/grows.eps");
         testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
                                    "/d 10 dict def { d d length 1000000 string put } loop\n");
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         const auto outcome =
             rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, 300 << 20);
         QCOMPARE(outcome.result, Rasterised::OutOfMemory);
@@ -459,7 +439,7 @@ private slots:
             "for i in 1 2 3; do (echo started >> children) & done; wait; exec gs \"$@\""));
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         const auto outcome = rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, memory);
         const QByteArray log = ReadAll(rasterise::BatchLogPath());
         if (log.contains("a control group of its own"))
@@ -494,7 +474,7 @@ private slots:
             QVERIFY(QFile::link(victim, leftover));
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
         QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot |
                                       QDir::System),

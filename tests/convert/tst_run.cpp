@@ -29,7 +29,7 @@ class TestRun : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::ScratchHome> home;
     std::unique_ptr<testing::FakeServices> fakes;
-    std::unique_ptr<platform::PosixLauncher> launcher;
+    std::unique_ptr<testing::RecordingLauncher> launcher;
     QStringList jobs;
     item::Destination destination;
     int timeLimitMs = 60000;
@@ -72,8 +72,7 @@ private slots:
     void init() {
         home = std::make_unique<testing::ScratchHome>();
         fakes = std::make_unique<testing::FakeServices>();
-        launcher = std::make_unique<platform::PosixLauncher>(
-            QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
+        launcher = std::make_unique<testing::RecordingLauncher>();
         out = home->makeFolder(QStringLiteral("out folder"));
         destination = {out + QLatin1Char('/'), false};
         jobs.clear();
@@ -381,20 +380,24 @@ private slots:
                  QStringLiteral("/out/x.pdf now holds /v80/x.eps, not /v79/x.eps"));
     }
 
-    // An output folder replaced during a run is not written into: the next item fails, naming it.
+    // An output folder replaced during a run is not written into: a PDF in the making goes into
+    // the folder that was there, and the next item fails, naming it.
     void anOutputFolderReplacedDuringTheRun_isNotWrittenInto_data() {
         QTest::addColumn<QString>("replacement");
+        QTest::addColumn<bool>("duringAFile");
         QTest::addColumn<QString>("reason");
         const QString replaced = QStringLiteral("The output folder %1 was replaced during the run");
-        QTest::newRow("by a link") << "link" << replaced;
-        QTest::newRow("by another folder") << "folder" << replaced;
+        QTest::newRow("by a link") << "link" << false << replaced;
+        QTest::newRow("by a link, while a file is converted") << "link" << true << replaced;
+        QTest::newRow("by another folder") << "folder" << false << replaced;
         QTest::newRow("beside the sources, by another user's link")
-            << "foreign"
+            << "foreign" << false
             << "The output folder %1 cannot be used: the link %1 on its way belongs to another "
                "user (4242)";
     }
     void anOutputFolderReplacedDuringTheRun_isNotWrittenInto() {
         QFETCH(QString, replacement);
+        QFETCH(bool, duringAFile);
         QFETCH(QString, reason);
         if (replacement == QLatin1String("foreign") && ::geteuid() != 0)
             QSKIP("giving a link to another user needs the administrator");
@@ -405,8 +408,9 @@ private slots:
         if (beside)
             destination = {QString(), true};
         const QString folder = beside ? home->path() + QStringLiteral("/src") : out;
-        atItem = [&](int i) {
-            if (i != 2)
+        bool swapped = false;
+        const auto swap = [&] {
+            if (std::exchange(swapped, true))
                 return;
             QVERIFY(QDir().rename(folder, folder + QStringLiteral(" moved")));
             if (replacement == QLatin1String("folder"))
@@ -416,12 +420,20 @@ private slots:
             if (beside)
                 QCOMPARE(::lchown(QFile::encodeName(folder), 4242, 4242), 0);
         };
+        if (duringAFile)
+            launcher->onStart = swap;
+        else
+            atItem = [&](int i) {
+                if (i == 2)
+                    swap();
+            };
         convert();
         QVERIFY2(details.contains(QString(reason).replace(QLatin1String("%1"), folder)),
                  qPrintable(details));
         QCOMPARE(testing::PdfPages(folder + QStringLiteral(" moved/a.pdf")), 1);
         QFile kept(documents + QStringLiteral("/b.pdf"));
         QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "my document");
+        QCOMPARE(QDir(documents).entryList(QDir::Files), QStringList{"b.pdf"});
         if (replacement == QLatin1String("folder"))
             QVERIFY(QDir(folder).isEmpty());
     }

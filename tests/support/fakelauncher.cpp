@@ -24,4 +24,15 @@ int FakeLauncher::exitStatus(qint64) {
     return statusReads <= runningPolls ? platform::launch::StillActive : exitCode;
 }
 
+platform::LaunchResult RecordingLauncher::start(const QString& file, const QString& parameters,
+                                                const QString& directory, const QString& verb,
+                                                int showState, const platform::Ceiling& ceiling) {
+    if (onStart)
+        onStart();
+    const platform::LaunchResult r =
+        real.start(file, parameters, directory, verb, showState, ceiling);
+    started << r.processId;
+    return r;
+}
+
 } // namespace testing
