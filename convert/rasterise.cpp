@@ -131,8 +131,9 @@ void WriteBatchFile(const QString& batchText, RunFiles& files) {
 
 void ClearWorkingFolder(const RunFiles& files) {
     platform::CheckPrivateFolder(WorkingFolder());
-    const QList<QString> kept = files.keys();
-    platform::RemoveAllBut(WorkingFolder(), QSet<QString>(kept.cbegin(), kept.cend()));
+    QSet<QString> kept(files.keyBegin(), files.keyEnd());
+    kept.insert(BatchLogPath());
+    platform::RemoveAllBut(WorkingFolder(), kept);
 }
 
 QStringList RestoreChangedFiles(const RunFiles& files) {
@@ -345,6 +346,7 @@ Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
                            platform::Launcher& launcher, const PauseFunction& pause,
                            int timeLimitMs, qint64 memoryLimitBytes) {
     ClearWorkingFolder(runFiles);
+    QFile::remove(BatchLogPath());
     // A change made since the last file was not made by a drawing of this run (the one before
     // was checked when it ended): writing the files again is all there is to do.
     RestoreChangedFiles(runFiles);

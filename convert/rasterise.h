@@ -84,8 +84,9 @@ RunFiles PrepareWorkingFolder(const QString& applicationFolder);
 // Raises a failure when it cannot.
 void WriteBatchFile(const QString& batchText, RunFiles& files);
 
-// Removes from the working folder everything but `files` (and the folders that hold them): what
-// an earlier file, or a drawing, left there can neither change nor block a later one. Raises a
+// Removes from the working folder everything but `files` (and the folders that hold them) and the
+// batch interpreter's log: what an earlier file, or a drawing, left there can neither change nor
+// block a later one. Raises a
 // failure, removing nothing, when the working folder is not private.
 void ClearWorkingFolder(const RunFiles& files);
 

@@ -82,10 +82,10 @@ QString UserName(uid_t uid) {
 void CheckLinkOwner(const struct stat& link, const QByteArray& shown) {
     if (link.st_uid == ::geteuid() || link.st_uid == 0)
         return;
-    Raise(errors::PermissionDenied, QStringLiteral("the link %1 on its way belongs to another user "
-                                                   "(%2), and links of other users are never "
-                                                   "followed")
-                                        .arg(Shown(shown), UserName(link.st_uid)));
+    Raise(errors::PermissionDenied,
+          QStringLiteral("it is reached through the link %1, which belongs to another user (%2); "
+                         "links of other users are never followed")
+              .arg(Shown(shown), UserName(link.st_uid)));
 }
 
 QByteArray LinkTarget(const Descriptor& link) {

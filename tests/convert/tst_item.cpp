@@ -123,8 +123,8 @@ private slots:
         QTest::addColumn<QString>("folder"); // the output folder; "" beside the source
         QTest::addColumn<QString>("reason"); // what the reason starts with; "" converted
         QTest::addColumn<int>("othersRead"); // whether others may read the PDF
-        const QString refused =
-            QStringLiteral("the link %1 on its way belongs to another user (4242)");
+        const QString refused = QStringLiteral(
+            "it is reached through the link %1, which belongs to another user (4242)");
         QTest::newRow("the source")
             << "shared/x.eps"
             << ""

@@ -392,8 +392,8 @@ private slots:
         QTest::newRow("by another folder") << "folder" << false << replaced;
         QTest::newRow("beside the sources, by another user's link")
             << "foreign" << false
-            << "The output folder %1 cannot be used: the link %1 on its way belongs to another "
-               "user (4242)";
+            << "The output folder %1 cannot be used: it is reached through the link %1, which "
+               "belongs to another user (4242)";
     }
     void anOutputFolderReplacedDuringTheRun_isNotWrittenInto() {
         QFETCH(QString, replacement);
