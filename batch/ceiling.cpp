@@ -73,6 +73,16 @@ Ceiling ProbeCeiling(bool canFilter) {
     return ceiling;
 }
 
+long long Ceiling::memoryKills() const {
+    std::ifstream events("/sys/fs/cgroup" + group + "/memory.events");
+    std::string name;
+    long long count = 0;
+    while (!group.empty() && events >> name >> count)
+        if (name == "oom_kill")
+            return count;
+    return 0;
+}
+
 std::string Ceiling::describe() const {
     const long long space = Limit(RLIMIT_AS);
     const long long files = Limit(RLIMIT_FSIZE);

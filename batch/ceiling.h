@@ -20,6 +20,8 @@ struct Ceiling {
 
     // One line saying what holds, for the log.
     std::string describe() const;
+    // How many processes the group's memory ceiling has ended so far; 0 without a group.
+    long long memoryKills() const;
 };
 
 // What holds for this interpreter: a control group of its own when it has one; otherwise, when

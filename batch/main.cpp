@@ -20,6 +20,7 @@
 //     > the command line
 //     | what the command printed, line by line (standard output and error together)
 //     = its exit status (128 + n when ended by signal n)
+//     # that the memory ceiling ended a process of it, when it did
 //
 // What a command prints is bounded: its first and last lines are kept, the middle left out.
 #include "batch/ceiling.h"
@@ -102,7 +103,10 @@ int main(int argc, char** argv) {
     file.close(); // not handed down to the commands
     int result = 0;
     for (const std::string& line : lines) {
+        const long long kills = ceiling.memoryKills();
         const int lineResult = batch::RunLine(line, context);
+        if (ceiling.memoryKills() > kills)
+            std::fprintf(log, "%s%s\n", batchlog::NoteMark, batchlog::CeilingReached);
         if (lineResult >= 0)
             result = lineResult;
     }

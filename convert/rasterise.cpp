@@ -164,6 +164,9 @@ QList<LoggedCommand> ReadBatchLog(const QString& path) {
             commands.last().output.append(text);
         else if (line.startsWith(QLatin1String(log::StatusMark)))
             commands.last().status = text.toInt();
+        else if (line.startsWith(QLatin1String(log::NoteMark)) &&
+                 text == QLatin1String(log::CeilingReached))
+            commands.last().ceilingReached = true;
     }
     return commands;
 }
@@ -179,6 +182,8 @@ std::optional<LoggedCommand> GhostscriptEntry() {
 }
 
 bool RanOutOfMemory(const LoggedCommand& gs) {
+    if (gs.ceilingReached)
+        return true;
     for (const QString& line : gs.output)
         if (line.contains(QLatin1String("VMerror")) ||
             line.contains(QLatin1String("Last OS error: 12")) ||

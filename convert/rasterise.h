@@ -122,11 +122,12 @@ struct Rasterisation {
 };
 
 // What the batch interpreter's log tells of one command: its status (nothing when it never
-// ended) and the lines it printed.
+// ended), the lines it printed and whether the memory ceiling ended a process of it.
 struct LoggedCommand {
     QString line;
     std::optional<int> status;
     QStringList output;
+    bool ceilingReached = false; // the memory ceiling ended a process of it
 };
 QList<LoggedCommand> ReadBatchLog(const QString& path);
 

@@ -7,6 +7,7 @@
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
+#include "platform/filewrite.h"
 #include "platform/pathwalk.h"
 
 #include <QDir>

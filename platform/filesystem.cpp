@@ -259,19 +259,6 @@ std::optional<qint64> FreeBytes(const QString& folder) {
     return static_cast<qint64>(blocks) * static_cast<qint64>(disk.f_frsize);
 }
 
-bool FolderIsWritable(const QString& folder) {
-    const auto name = Encode(folder);
-    if (!name || name->isEmpty())
-        return false;
-    QByteArray probe;
-    const int fd = sys::CreateUnique(AT_FDCWD, *name + "/.pellarine-write-test.", "", 0600, probe);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    ::unlink(probe.constData());
-    return true;
-}
-
 std::optional<FileIdentity> FileIdentityOf(const QString& path) {
     struct stat st {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||

@@ -110,10 +110,6 @@ void RemoveFile(const QString& path);
 // 70 (permission denied), 61 (disk full), ... A short write is a failure, never a success.
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
-// True when a new file can be made in `folder` (tried with a file that is removed at once): the
-// one test that also tells a read-only disk, access lists and other users' folders apart.
-bool FolderIsWritable(const QString& folder);
-
 // The bytes this user may still write on the disk that holds `folder` (the blocks kept for the
 // system count for its administrator only); nothing when the disk cannot be asked.
 std::optional<qint64> FreeBytes(const QString& folder);

@@ -149,6 +149,21 @@ void ReplaceFileIn(const Descriptor& folder, const QString& name, Readers reader
     }
 }
 
+bool FolderIsWritable(const QString& folder) {
+    try {
+        const Descriptor held = OpenFolder(folder);
+        QByteArray probe;
+        const Descriptor made(
+            sys::CreateUnique(held.get(), ".pellarine-write-test.", "", 0600, probe));
+        if (!made.valid())
+            return false;
+        ::unlinkat(held.get(), probe.constData(), 0);
+        return true;
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
 Readers ReadersOf(const QString& path) {
     struct stat st {};
     if (::stat(Encoded(path).constData(), &st) != 0)

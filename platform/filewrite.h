@@ -31,6 +31,11 @@ using WriteBytes = std::function<void(QByteArrayView bytes)>;
 void ReplaceFileIn(const Descriptor& folder, const QString& name, Readers readers,
                    const std::function<void(const WriteBytes& write)>& fill);
 
+// True when a new file can be made in `folder` as the program makes files (opened as OpenFolder
+// opens it, so not through another user's link), tried with a file that is removed at once: the
+// one test that also tells a read-only disk, access lists and other users' folders apart.
+bool FolderIsWritable(const QString& folder);
+
 // Who besides the owner may read the file at `path` by its permissions alone.
 Readers ReadersOf(const QString& path);
 
