@@ -15,6 +15,11 @@ namespace {
 constexpr char Receipt = 'k';
 // Bigger messages are not read: no start names that many files.
 constexpr qint64 MessageLimit = 64 * 1024 * 1024;
+// At most this many connections are served at once; later ones wait for a turn, in the queue
+// of the system's socket or of the server (at most as many again), costing no more descriptors.
+constexpr int MostConnections = 16;
+// A connection that sends nothing for this long is dropped: a later start sends at once.
+constexpr int IdleMs = 10000;
 
 // Whether the length a message starts with is beyond the limit: such a message is refused
 // before any of it is kept.
@@ -35,6 +40,7 @@ HandOver::HandOver(const QString& folder)
     QObject::connect(&retry, &QTimer::timeout, &server, [this] { serve(); });
     QObject::connect(&server, &QLocalServer::newConnection, &server,
                      [this] { acceptConnections(); });
+    server.setMaxPendingConnections(MostConnections);
 }
 
 bool HandOver::serve() {
@@ -88,9 +94,23 @@ void HandOver::setReceiver(std::function<void(const QStringList&)> newReceiver) 
 }
 
 void HandOver::acceptConnections() {
-    while (QLocalSocket* socket = server.nextPendingConnection()) {
+    while (served < MostConnections && server.hasPendingConnections()) {
+        QLocalSocket* socket = server.nextPendingConnection();
+        ++served;
+        QObject::connect(socket, &QObject::destroyed, &server, [this] {
+            --served;
+            acceptConnections();
+        });
         QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        QObject::connect(idle, &QTimer::timeout, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        idle->start(IdleMs);
+        const auto read = [this, socket, idle] {
+            idle->start(IdleMs);
             if (DeclaredTooLong(*socket)) {
                 socket->abort();
                 return;
@@ -111,7 +131,10 @@ void HandOver::acceptConnections() {
             socket->flush();
             socket->disconnectFromServer();
             deliver(paths);
-        });
+        };
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, read);
+        if (socket->bytesAvailable() > 0)
+            read(); // what came while it waited for its turn
     }
 }
 

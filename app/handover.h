@@ -11,7 +11,8 @@ namespace app {
 // One running copy of the program per user takes the files of later starts. The copy holding
 // the lock file serves a local socket beside it; a later start hands its paths over that socket
 // and waits for the receipt. A lock or socket left by a copy that was killed is taken over,
-// never waited for.
+// never waited for. At most 16 connections are served at once, and one that sends nothing for
+// 10 s is dropped, so no number of idle connections can use up the window's descriptors.
 class HandOver {
 public:
     // `folder` must be private to the user (PrivateUserFolder), so that no one else can listen or
@@ -43,6 +44,7 @@ private:
     QTimer retry;
     std::function<void(const QStringList&)> receiver;
     QList<QStringList> waiting;
+    int served = 0; // connections being served now
 };
 
 } // namespace app

@@ -1,6 +1,7 @@
 #include "batch/command.h"
 
 #include "batch/commandwords.h"
+#include "batch/environment.h"
 #include "batch/processes.h"
 #include "batch/signals.h"
 #include "common/batchlog.h"
@@ -22,8 +23,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace batch {
 
@@ -144,20 +143,6 @@ int Delete(const std::vector<std::string>& words, std::FILE* log) {
     return result;
 }
 
-// The interpreter's environment, with TMPDIR, TEMP and TMP naming `temporary`.
-std::vector<std::string> EnvironmentWith(const std::string& temporary) {
-    std::vector<std::string> variables;
-    for (char** v = environ; *v; ++v) {
-        const std::string variable = *v;
-        if (variable.rfind("TMPDIR=", 0) != 0 && variable.rfind("TEMP=", 0) != 0 &&
-            variable.rfind("TMP=", 0) != 0)
-            variables.push_back(variable);
-    }
-    for (const char* name : {"TMPDIR=", "TEMP=", "TMP="})
-        variables.push_back(name + temporary);
-    return variables;
-}
-
 std::vector<char*> Pointers(std::vector<std::string>& texts) {
     std::vector<char*> pointers;
     for (std::string& text : texts)
@@ -265,7 +250,7 @@ int Start(std::vector<std::string> words, const std::string& program, const Cont
                      marks::OutputMark, words[0].c_str(), error.c_str());
         return 126;
     }
-    std::vector<std::string> environment = EnvironmentWith(temporary);
+    std::vector<std::string> environment = CommandEnvironment(temporary);
     std::vector<char*> argv = Pointers(words);
     std::vector<char*> envp = Pointers(environment);
     int output[2];

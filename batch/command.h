@@ -16,8 +16,9 @@ struct Context {
 
 // Runs one line of a batch file and notes it in the log: the command, what it printed and its
 // exit status. Answers that status, or -1 for a line without a command. "del" is built in; any
-// other command runs confined (see confine.h), with TMPDIR, TEMP and TMP naming a fresh folder
-// of its own that is removed afterwards, and nothing it started outlives the line.
+// other command runs confined (see confine.h), under the ceiling (see ceiling.h), with only the
+// environment it needs (see environment.h), TMPDIR, TEMP and TMP naming a fresh folder of its
+// own that is removed afterwards, and nothing it started outlives the line.
 int RunLine(std::string line, const Context& context);
 
 } // namespace batch

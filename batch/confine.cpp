@@ -1,5 +1,7 @@
 #include "batch/confine.h"
 
+#include "batch/ceiling.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -186,30 +189,53 @@ std::vector<long> RefusedCalls() {
             __NR_process_vm_writev};
 }
 
-// The seccomp program: the refused calls answer EACCES; calls of any other architecture than
-// this program's (32-bit calls on a 64-bit system, x32 calls) end the process. Empty where the
-// architecture is not known.
-std::vector<sock_filter> FilterProgram() {
-    if (Architecture == 0)
-        return {};
-    const std::vector<long> refused = RefusedCalls();
-    const auto deny = static_cast<std::uint32_t>(SECCOMP_RET_ERRNO | (EACCES & SECCOMP_RET_DATA));
-    std::vector<sock_filter> program;
-    program.reserve(2 * refused.size() + 8);
-    program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)));
-    program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, Architecture, 1, 0));
-    program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
-    program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)));
+// The start of every seccomp program here: calls of any other architecture than this
+// program's (32-bit calls on a 64-bit system, x32 calls) end the process; then the call's number
+// is loaded for the tests that follow.
+std::vector<sock_filter> ArchitectureCheck() {
+    std::vector<sock_filter> program{
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, Architecture, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
 #if defined(__x86_64__)
     // The x32 calling convention: the same calls with a high bit set.
     program.push_back(BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 0, 1));
     program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
 #endif
-    for (const long call : refused) {
-        program.push_back(
-            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(call), 0, 1));
-        program.push_back(BPF_STMT(BPF_RET | BPF_K, deny));
-    }
+    return program;
+}
+
+sock_filter Answer(int error) {
+    return BPF_STMT(BPF_RET | BPF_K,
+                    static_cast<std::uint32_t>(SECCOMP_RET_ERRNO | (error & SECCOMP_RET_DATA)));
+}
+
+// Answers `error` to `call`.
+void Refuse(std::vector<sock_filter>& program, long call, int error) {
+    program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(call), 0, 1));
+    program.push_back(Answer(error));
+}
+
+// Where clone's flags are among its arguments (s390 has the stack first), and the offset of their
+// lower 32 bits in the call's data.
+#if defined(__s390__)
+constexpr int CloneFlagsArgument = 1;
+#else
+constexpr int CloneFlagsArgument = 0;
+#endif
+constexpr std::uint32_t CloneFlagsOffset = offsetof(seccomp_data, args) +
+                                           CloneFlagsArgument * sizeof(std::uint64_t) +
+                                           (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ ? 4 : 0);
+
+// The seccomp program: the refused calls answer EACCES. Empty where the architecture is not
+// known.
+std::vector<sock_filter> FilterProgram() {
+    if (Architecture == 0)
+        return {};
+    std::vector<sock_filter> program = ArchitectureCheck();
+    for (const long call : RefusedCalls())
+        Refuse(program, call, EACCES);
     program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
     return program;
 }
@@ -285,6 +311,28 @@ int MakeRuleset(const Confinement& confinement, const std::string& workingFolder
     return ruleset;
 }
 
+std::vector<sock_filter> OneProcessProgram() {
+    if (Architecture == 0)
+        return {};
+    std::vector<sock_filter> program = ArchitectureCheck();
+#ifdef __NR_clone3
+    Refuse(program, __NR_clone3, ENOSYS); // its flags cannot be read here; threads then use clone
+#endif
+#ifdef __NR_fork
+    Refuse(program, __NR_fork, EAGAIN);
+#endif
+#ifdef __NR_vfork
+    Refuse(program, __NR_vfork, EAGAIN);
+#endif
+    // clone makes a process unless it makes a thread of this one.
+    program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_clone, 0, 3));
+    program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, CloneFlagsOffset));
+    program.push_back(BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, CLONE_THREAD, 1, 0));
+    program.push_back(Answer(EAGAIN));
+    program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    return program;
+}
+
 bool ConfineSelf(const Confinement& confinement, int ruleset) {
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         return false;
@@ -295,7 +343,13 @@ bool ConfineSelf(const Confinement& confinement, int ruleset) {
         return true;
     const sock_fprog filter{static_cast<unsigned short>(confinement.filter.size()),
                             const_cast<sock_filter*>(confinement.filter.data())};
-    return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+    if (::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) != 0)
+        return false;
+    if (confinement.oneProcess.empty())
+        return true;
+    const sock_fprog oneProcess{static_cast<unsigned short>(confinement.oneProcess.size()),
+                                const_cast<sock_filter*>(confinement.oneProcess.data())};
+    return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &oneProcess) == 0;
 }
 
 } // namespace batch

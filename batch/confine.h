@@ -20,6 +20,9 @@ struct Confinement {
     // The seccomp program, made once before any command starts; empty when the kernel has no
     // seccomp or the filter does not know this processor's architecture.
     std::vector<sock_filter> filter;
+    // When not empty, the program that keeps a command from starting any other process (see
+    // ceiling.h), made once as well.
+    std::vector<sock_filter> oneProcess;
 
     // One line saying what is in force, for the log.
     std::string describe() const;
@@ -34,10 +37,14 @@ Confinement ProbeConfinement();
 int MakeRuleset(const Confinement& confinement, const std::string& workingFolder,
                 const std::string& temporaryFolder, std::string& error);
 
+// The program that keeps a command from starting any other process (it may still make threads,
+// which share its address space); empty where this processor's architecture is not known.
+std::vector<sock_filter> OneProcessProgram();
+
 // Confines the calling process for good: no new privileges, the ruleset (when >= 0), the
-// system-call filter. Called in the child between fork and exec, where it only makes system
-// calls; false when any part that the kernel offers could not be put in force, and then the
-// command must not run.
+// system-call filter, and the filter that keeps it to one process when there is one. Called in
+// the child between fork and exec, where it only makes system calls; false when any part that
+// the kernel offers could not be put in force, and then the command must not run.
 bool ConfineSelf(const Confinement& confinement, int ruleset);
 
 } // namespace batch

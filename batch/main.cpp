@@ -7,19 +7,23 @@
 // CR of a CR LF line end is ignored, and empty lines are skipped. The first word names the
 // command: "del" (any case) is built in and deletes the named files; any other command is
 // looked up in the current folder first, then along PATH, and runs confined to drawing (see
-// confine.h). A script that cannot be executed directly (a folder mounted without execution
-// rights) runs through the interpreter its "#!" line names. The exit code is that of the last
-// line. On SIGTERM or SIGHUP everything the running command started is ended and reaped before
+// confine.h), under one ceiling with all it starts (see ceiling.h) and with only the environment
+// it needs (see environment.h). A script that cannot be executed directly (a folder mounted without
+// execution rights) runs through the interpreter its "#!" line names. The exit code is that of the
+// last line. On SIGTERM or SIGHUP everything the running command started is ended and reaped before
 // the interpreter leaves, also what left its process group, so nothing is left behind.
 //
 // Beside FILE the interpreter keeps a log (FILE with ".log" for its extension):
 //
 //     # what confinement is in force, once
+//     # what ceiling holds, once
 //     > the command line
 //     | what the command printed, line by line (standard output and error together)
 //     = its exit status (128 + n when ended by signal n)
+//     # that the memory ceiling ended a process of it, when it did
 //
 // What a command prints is bounded: its first and last lines are kept, the middle left out.
+#include "batch/ceiling.h"
 #include "batch/command.h"
 #include "batch/processes.h"
 #include "batch/signals.h"
@@ -85,8 +89,13 @@ int main(int argc, char** argv) {
         return batchlog::NoLogStatus;
     }
 
-    const batch::Context context{log, folder, batch::ProbeConfinement()};
+    batch::Confinement confinement = batch::ProbeConfinement();
+    const batch::Ceiling ceiling = batch::ProbeCeiling(!confinement.filter.empty());
+    if (ceiling.oneProcess)
+        confinement.oneProcess = batch::OneProcessProgram();
+    const batch::Context context{log, folder, confinement};
     std::fprintf(log, "%s%s\n", batchlog::NoteMark, context.confinement.describe().c_str());
+    std::fprintf(log, "%s%s\n", batchlog::NoteMark, ceiling.describe().c_str());
     batch::RemoveLeftOverTemporaryFolders(folder);
     // Read whole before anything runs, so that no command can add lines to its own run.
     std::vector<std::string> lines;
@@ -95,7 +104,10 @@ int main(int argc, char** argv) {
     file.close(); // not handed down to the commands
     int result = 0;
     for (const std::string& line : lines) {
+        const long long kills = ceiling.memoryKills();
         const int lineResult = batch::RunLine(line, context);
+        if (ceiling.memoryKills() > kills)
+            std::fprintf(log, "%s%s\n", batchlog::NoteMark, batchlog::CeilingReached);
         if (lineResult >= 0)
             result = lineResult;
     }

@@ -12,6 +12,9 @@ inline constexpr const char* OutputMark = "| ";
 inline constexpr const char* StatusMark = "= ";
 inline constexpr const char* NoteMark = "# ";
 
+// The note after a command that the memory ceiling of its control group ended a process of.
+inline constexpr const char* CeilingReached = "the memory ceiling was reached: a process was ended";
+
 // The interpreter's exit status when it cannot make its log: it then runs nothing, since what
 // the commands printed and how they ended could not be told.
 inline constexpr int NoLogStatus = 125;

@@ -1,12 +1,14 @@
 #include "convert/item.h"
 
 #include "common/paths.h"
+#include "common/pdfwriterkeys.h"
 #include "common/wording.h"
 #include "convert/pdfoutput.h"
 #include "convert/rasterise.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
+#include "platform/pathwalk.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,12 +20,13 @@ namespace {
 
 using platform::Native;
 
-// Waits, serving window events, until a file other than `before` is at `path`.
-bool WaitForNewFile(const QString& path, const std::optional<platform::FileIdentity>& before) {
+// Waits, serving window events, until a file other than `before` is named `name` in `folder`.
+bool WaitForNewFile(const platform::Descriptor& folder, const QString& name,
+                    const std::optional<platform::FileIdentity>& before) {
     QElapsedTimer clock;
     clock.start();
     for (;;) {
-        const auto now = platform::FileIdentityOf(path);
+        const auto now = platform::FileIdentityIn(folder, name);
         if (now && now != before)
             return true;
         if (clock.elapsed() >= PdfWaitMs)
@@ -31,6 +34,31 @@ bool WaitForNewFile(const QString& path, const std::optional<platform::FileIdent
         platform::Yield();
         platform::Pause(10);
     }
+}
+
+[[noreturn]] void RaiseReplaced(const QString& folder) {
+    platform::RaiseAbout(folder, platform::errors::PathFileAccess,
+                         QStringLiteral("The output folder %1 was replaced during the run, by "
+                                        "another folder or a link; nothing is written there.")
+                             .arg(Native(folder)));
+}
+
+// The folder of `output`, opened for this item: the PDF goes into this very folder, whatever
+// happens to its path meanwhile. One that is not the folder `expected` has been replaced.
+platform::Descriptor OpenOutputFolder(const QString& output,
+                                      const std::optional<platform::FolderIdentity>& expected) {
+    const QString folder = QFileInfo(output).absolutePath();
+    platform::Descriptor held;
+    try {
+        held = platform::OpenFolder(folder);
+    } catch (const platform::Failure& failure) {
+        platform::RaiseAbout(folder, failure.number,
+                             QStringLiteral("The output folder %1 cannot be used: %2")
+                                 .arg(Native(folder), failure.description));
+    }
+    if (expected && platform::IdentityOf(held) != *expected)
+        RaiseReplaced(folder);
+    return held;
 }
 
 // The PDF's path, or a failure naming what is wrong: a name without ".", or no folder to put
@@ -105,6 +133,10 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
             .arg(r.detail);
     case Rasterised::NotAFile:
     case Rasterised::CopyFailed: return QStringLiteral("it could not be copied: ") + r.detail;
+    case Rasterised::PictureTooLarge:
+        return QStringLiteral("its picture grew past %1 MB, the most the PDF Writer prints; a "
+                              "lower resolution makes it smaller")
+            .arg(pdfwriterkeys::LargestPictureBytes >> 20);
     case Rasterised::Converted: break;
     }
     return {};
@@ -126,8 +158,13 @@ namespace {
 
 Outcome ConvertSteps(const QString& source, const Destination& destination, const Tools& tools) {
     Outcome outcome;
-    if (!Run(steps::OutputPath, outcome, tools,
-             [&] { outcome.output = OutputPathOf(source, destination); }))
+    platform::Descriptor folder;
+    if (!Run(steps::OutputPath, outcome, tools, [&] {
+            outcome.output = OutputPathOf(source, destination);
+            folder = OpenOutputFolder(outcome.output, destination.besideSource
+                                                          ? std::nullopt
+                                                          : destination.folderAtStart);
+        }))
         return outcome;
     // A listed PDF "converted" beside itself would be replaced by a picture of its first page.
     if (const auto target = platform::FileIdentityOf(outcome.output);
@@ -160,10 +197,18 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
         return outcome;
     }
 
-    const auto before = platform::FileIdentityOf(outcome.output);
+    const QString folderPath = QFileInfo(outcome.output).absolutePath();
+    const QString name = QFileInfo(outcome.output).fileName();
+    const auto before = platform::FileIdentityIn(folder, name);
     const QString jpeg = rasterise::CurrentJpgPath();
     const bool printed = Run(steps::Print, outcome, tools, [&] {
+        // Beside the source means in the folder that held it when it was read.
+        if (destination.besideSource && result.sourceFolder &&
+            *result.sourceFolder != platform::IdentityOf(folder))
+            RaiseReplaced(folderPath);
         pdfoutput::SelectPdfWriter(tools.printers, tools.printing);
+        // The PDF Writer writes into the folder held here, not into whatever has its path now.
+        const platform::FolderLoan lent(folderPath, folder);
         pdfoutput::PrintJpegToPdf(tools.printing, jpeg);
     });
     platform::Yield();
@@ -171,7 +216,7 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
     paths::DeleteFileQuiet(jpeg);
     if (!printed)
         return outcome;
-    if (!WaitForNewFile(outcome.output, before)) {
+    if (!WaitForNewFile(folder, name, before)) {
         outcome.reason =
             QStringLiteral("the PDF Writer did not save %1").arg(Native(outcome.output));
         return outcome;

@@ -21,6 +21,9 @@ namespace item {
 struct Destination {
     QString folderText;        // the output folder box
     bool besideSource = false; // "Save results in folder of original file" alone
+    // The folder `folderText` named when the run first used it: a folder there now that is
+    // another one has been replaced during the run.
+    std::optional<platform::FolderIdentity> folderAtStart = {};
 };
 
 // What an item needs from outside.
@@ -63,8 +66,11 @@ constexpr int Rasterise = 134;
 constexpr int Print = 142;
 } // namespace steps
 
-// Converts `source`. Never throws: every failure ends the item with its reason, and nothing of
-// an earlier item is reused.
+// Converts `source`. The output folder is opened once, and the PDF written into that very folder:
+// one replaced during the run (another folder than it was at the start, or than the one that
+// held the source), or reached through a link of another user's, fails the item and nothing is
+// written there. Never throws: every failure ends the item with its reason, and nothing of an
+// earlier item is reused.
 Outcome ConvertItem(const QString& source, const Destination& destination, const Tools& tools);
 
 } // namespace item

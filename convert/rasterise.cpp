@@ -2,13 +2,16 @@
 
 #include "common/batchlog.h"
 #include "common/paths.h"
+#include "common/pdfwriterkeys.h"
 #include "common/wording.h"
 #include "convert/boundingbox.h"
 #include "convert/filekind.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
+#include "platform/filewrite.h"
 #include "platform/launcher.h"
+#include "platform/pathwalk.h"
 #include "platform/privatefolder.h"
 
 #include <QDir>
@@ -18,6 +21,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <csignal>
 
 namespace rasterise {
 
@@ -127,6 +131,13 @@ void WriteBatchFile(const QString& batchText, RunFiles& files) {
     files.insert(BatchFilePath(), {bytes, false});
 }
 
+void ClearWorkingFolder(const RunFiles& files) {
+    platform::CheckPrivateFolder(WorkingFolder());
+    QSet<QString> kept(files.keyBegin(), files.keyEnd());
+    kept.insert(BatchLogPath());
+    platform::RemoveAllBut(WorkingFolder(), kept);
+}
+
 QStringList RestoreChangedFiles(const RunFiles& files) {
     QStringList changed;
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
@@ -155,6 +166,9 @@ QList<LoggedCommand> ReadBatchLog(const QString& path) {
             commands.last().output.append(text);
         else if (line.startsWith(QLatin1String(log::StatusMark)))
             commands.last().status = text.toInt();
+        else if (line.startsWith(QLatin1String(log::NoteMark)) &&
+                 text == QLatin1String(log::CeilingReached))
+            commands.last().ceilingReached = true;
     }
     return commands;
 }
@@ -170,6 +184,8 @@ std::optional<LoggedCommand> GhostscriptEntry() {
 }
 
 bool RanOutOfMemory(const LoggedCommand& gs) {
+    if (gs.ceilingReached)
+        return true;
     for (const QString& line : gs.output)
         if (line.contains(QLatin1String("VMerror")) ||
             line.contains(QLatin1String("Last OS error: 12")) ||
@@ -254,18 +270,22 @@ bool JpegIsComplete(const QString& path) {
 
 namespace {
 
-// Copies the source to current.eps and waits until the copy shows, then gives a copy whose
-// header defers its bounding box to the end the trailer's box (`box` tells how that went);
-// nothing when all went well.
+// Opens the source into `opened` and copies it to current.eps, waits until the copy shows, then
+// gives a copy whose header defers its bounding box to the end the trailer's box (`box` tells
+// how that went); nothing when all went well.
 std::optional<Rasterisation> CopySource(const QString& source, const PauseFunction& pause,
-                                        boundingbox::Box& box) {
+                                        platform::OpenedFile& opened, boundingbox::Box& box) {
     const QString eps = CurrentEpsPath();
-    if (const auto kind = platform::NonRegularKind(source))
-        return Rasterisation{Rasterised::NotAFile,
-                             QStringLiteral("it is %1, not a regular file").arg(*kind),
-                             platform::errors::PathFileAccess};
     try {
-        platform::CopyRegularFile(source, eps, platform::Yield);
+        opened = platform::OpenSourceFile(source);
+    } catch (const platform::Failure& failure) {
+        return Rasterisation{failure.number == platform::errors::PathFileAccess
+                                 ? Rasterised::NotAFile
+                                 : Rasterised::CopyFailed,
+                             failure.description, failure.number};
+    }
+    try {
+        platform::CopyOpenedFile(opened.file, eps, platform::Yield);
     } catch (const platform::Failure& failure) {
         return Rasterisation{Rasterised::CopyFailed, failure.description, failure.number};
     }
@@ -290,9 +310,11 @@ std::optional<Rasterisation> CopySource(const QString& source, const PauseFuncti
 // input. Answers what ShellAndWait answered.
 int RunBatchFile(platform::Launcher& launcher, const PauseFunction& pause, int timeLimitMs,
                  qint64 memoryLimitBytes, QString& launchFailure) {
+    const platform::Ceiling ceiling{memoryLimitBytes, pdfwriterkeys::LargestPictureBytes,
+                                    GhostscriptTasks};
     const int ended = Shell32::ShellAndWait(
         launcher, QLatin1Char('"') + BatchFilePath() + QLatin1Char('"'), 0,
-        WorkingFolder() + QLatin1Char('/'), timeLimitMs, memoryLimitBytes, &launchFailure);
+        WorkingFolder() + QLatin1Char('/'), timeLimitMs, ceiling, &launchFailure);
     if (ended == Shell32::LaunchFailed || ended == Shell32::TimedOut)
         return ended;
     QElapsedTimer clock;
@@ -322,6 +344,8 @@ Rasterisation Judge(int ended, const QString& launchFailure) {
     const std::optional<LoggedCommand> gs = GhostscriptEntry();
     if (gs && (gs->status == 126 || gs->status == 127))
         return {Rasterised::NotStarted, LauncherTrouble(*gs)};
+    if (gs && gs->status == 128 + SIGXFSZ)
+        return {Rasterised::PictureTooLarge, {}};
     if (gs && gs->status.value_or(0) != 0) {
         Rasterisation failed{
             RanOutOfMemory(*gs) ? Rasterised::OutOfMemory : Rasterised::GhostscriptError, {}};
@@ -342,15 +366,14 @@ Rasterisation Judge(int ended, const QString& launchFailure) {
 Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
                            platform::Launcher& launcher, const PauseFunction& pause,
                            int timeLimitMs, qint64 memoryLimitBytes) {
-    platform::CheckPrivateFolder(WorkingFolder());
+    ClearWorkingFolder(runFiles);
+    QFile::remove(BatchLogPath());
     // A change made since the last file was not made by a drawing of this run (the one before
     // was checked when it ended): writing the files again is all there is to do.
     RestoreChangedFiles(runFiles);
-    paths::DeleteFileQuiet(CurrentEpsPath());
-    paths::DeleteFileQuiet(CurrentJpgPath());
-    QFile::remove(BatchLogPath());
     boundingbox::Box box = boundingbox::Box::AsGiven;
-    if (const std::optional<Rasterisation> failed = CopySource(source, pause, box)) {
+    platform::OpenedFile opened;
+    if (const std::optional<Rasterisation> failed = CopySource(source, pause, opened, box)) {
         // The copy goes into the working folder, so a full disk there is what to tell.
         if (failed->failure == platform::errors::DiskFull)
             return {Rasterised::WorkingFolderFull, Native(WorkingFolder())};
@@ -378,7 +401,11 @@ Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
     if (outcome.result != Rasterised::Converted) {
         QFile::remove(CurrentEpsPath());
         QFile::remove(CurrentJpgPath());
+        return outcome;
     }
+    // The picture, and so the PDF printed from it, is no more readable than the source.
+    platform::LimitReaders(CurrentJpgPath(), opened.readers);
+    outcome.sourceFolder = opened.folder;
     return outcome;
 }
 

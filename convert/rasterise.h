@@ -2,6 +2,7 @@
 
 #include "convert/shell32.h"
 #include "platform/eventloop.h"
+#include "platform/filesystem.h"
 
 #include <QByteArray>
 #include <QList>
@@ -31,6 +32,10 @@ constexpr int GhostscriptTimeLimitMs = 60000;
 // needs far less (about 30 MB for the samples); the ceiling only stops a runaway program before
 // it pushes the desktop into swap.
 qint64 GhostscriptMemoryLimitBytes();
+// How many processes and threads Ghostscript and whatever it starts may be together, where the
+// user's service manager gives them a group of their own. Ghostscript needs one or two.
+constexpr int GhostscriptTasks = 32;
+
 // How long a finished step may take to show in the working folder: the copy to appear, the
 // input to disappear once the batch file has ended.
 constexpr int CopyWaitMs = 3000;
@@ -79,6 +84,12 @@ RunFiles PrepareWorkingFolder(const QString& applicationFolder);
 // Raises a failure when it cannot.
 void WriteBatchFile(const QString& batchText, RunFiles& files);
 
+// Removes from the working folder everything but `files` (and the folders that hold them) and the
+// batch interpreter's log: what an earlier file, or a drawing, left there can neither change nor
+// block a later one. Raises a
+// failure, removing nothing, when the working folder is not private.
+void ClearWorkingFolder(const RunFiles& files);
+
 // Writes again every file of `files` that no longer holds its bytes or its read-only
 // permissions (a link in its place included); answers their names.
 // Raises a failure when one cannot be written again.
@@ -99,6 +110,7 @@ enum class Rasterised {
     ChangedRunFiles,   // the drawing changed the batch file or the launcher: written again
     WorkingFolderFull, // the picture could not be written: the working folder's disk is full
     NotADrawing,       // the source is something else (a picture, an archive, text, nothing)
+    PictureTooLarge,   // the picture grew past the largest the PDF Writer prints, and was ended
 };
 
 // The outcome of rasterising one source, with what Ghostscript or the system said about it.
@@ -109,29 +121,34 @@ struct Rasterisation {
     // The line Ghostscript printed about its failure, as printed: its words or the drawing's,
     // never to be shown but quoted.
     QString said = {};
+    // The folder that held the source's name when it was read.
+    std::optional<platform::FolderIdentity> sourceFolder = {};
 };
 
 // What the batch interpreter's log tells of one command: its status (nothing when it never
-// ended) and the lines it printed.
+// ended), the lines it printed and whether the memory ceiling ended a process of it.
 struct LoggedCommand {
     QString line;
     std::optional<int> status;
     QStringList output;
+    bool ceilingReached = false; // the memory ceiling ended a process of it
 };
 QList<LoggedCommand> ReadBatchLog(const QString& path);
 
-// Copies `source` to current.eps, runs eps2jpg.bat hidden in the working folder (Ghostscript
-// bounded by `timeLimitMs` and `memoryLimitBytes`) and waits until current.eps is gone. A copy
-// that is no drawing by its first bytes (an empty file, a picture, an archive) never goes to
-// Ghostscript; one without a PostScript header that Ghostscript fails on is named for what it
-// is too (NotADrawing). A stale
-// current.jpg is removed first, so a JPEG that exists afterwards belongs to this source; a JPEG
-// that is incomplete, or that Ghostscript made while failing, is removed. A source that is not a
-// regular file is never read, so a pipe or device cannot block. `runFiles` are checked, and
-// written again where changed, before and after Ghostscript runs: a change made while it ran
-// fails the item, naming the files. Raises a failure only when the working folder is not private
-// or a changed file cannot be written again. After any outcome but Converted neither
-// current.eps nor current.jpg is left.
+// Clears the working folder of all but `runFiles`, opens `source` once (refusing a link of
+// another user's on its way, see platform::OpenSourceFile) and copies it to current.eps, runs
+// eps2jpg.bat hidden in the working folder (Ghostscript and whatever it starts bounded together
+// by `timeLimitMs` and `memoryLimitBytes`, and every file it writes by the largest picture the
+// PDF Writer prints) and waits until current.eps is gone. A copy that is no drawing by its first
+// bytes (an empty file, a picture, an archive) never goes to Ghostscript; one without a
+// PostScript header that Ghostscript fails on is named for what it is too (NotADrawing). A JPEG
+// that exists afterwards belongs to this source; one that is incomplete, or that Ghostscript made
+// while failing, is removed; a complete one is made no more readable than the source. A source that
+// is not a regular file is never read, so a pipe or device cannot block. `runFiles` are checked,
+// and written again where changed, before and after Ghostscript runs: a change made while it ran
+// fails the item, naming the files. Raises a failure only when the working folder is not private, a
+// changed file cannot be written again or the picture cannot be made as private as the source.
+// After any outcome but Converted neither current.eps nor current.jpg is left.
 Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
                            platform::Launcher& launcher,
                            const PauseFunction& pause = platform::Pause,

@@ -7,6 +7,8 @@
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
+#include "platform/filewrite.h"
+#include "platform/pathwalk.h"
 
 #include <QDir>
 
@@ -61,7 +63,25 @@ QString Conversion::refusal() {
             return !destination.besideSource && !platform::FolderIsWritable(destination.folderText);
         }))
         return FolderNotWritable(destination.folderText);
+    // The output folder as it is when the run is started: one put in its place later is not it.
+    destinationNow();
     return {};
+}
+
+item::Destination Conversion::destinationNow() {
+    item::Destination destination = jobs.destination();
+    if (destination.besideSource)
+        return destination;
+    const QString& folder = destination.folderText;
+    if (!outputFolders.contains(folder)) {
+        try {
+            outputFolders.insert(folder, platform::IdentityOf(platform::OpenFolder(folder)));
+        } catch (const platform::Failure&) {
+            return destination; // the item tells what is wrong with it
+        }
+    }
+    destination.folderAtStart = outputFolders.value(folder);
+    return destination;
 }
 
 QString Conversion::prepare() {
@@ -128,13 +148,16 @@ void Conversion::convertItems(const QString& notPrepared) {
         emit itemStarted(i, jobs.count(), source);
         platform::Yield();
         // The output options are read anew for every item.
-        const item::Outcome outcome = item::ConvertItem(source, jobs.destination(), tools);
+        const item::Outcome outcome = item::ConvertItem(source, destinationNow(), tools);
         emit itemDone(i, source, outcome.converted);
         if (!outcome.converted)
             summary.failed.append({source, outcome.reason});
         else if (const auto earlier = written.note(outcome.output, source))
             summary.replaced.append({outcome.output, source, *earlier});
     }
+    // Nothing the last drawing left is kept until the next run.
+    if (notPrepared.isEmpty())
+        platform::Caught([this] { rasterise::ClearWorkingFolder(runFiles); });
     summary.notShownAgain = notShownAgain;
     finish(ClosingMessage(summary), ClosingDetails(summary), InOneLine(summary));
 }

@@ -3,6 +3,7 @@
 #include "convert/item.h"
 #include "convert/runsummary.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -84,6 +85,8 @@ private:
     QString prepare();
     void convertItems(const QString& notPrepared);
     void reportItemFailure(int step, const platform::Failure& failure);
+    // The output options now, with the output folder as the run first found it.
+    item::Destination destinationNow();
     void finish(const QString& message, const QString& details, const QString& inOneLine);
 
     JobSource jobs;
@@ -93,6 +96,7 @@ private:
     bool stopRequested = false;
     bool abandoned = false;
     QSet<QString> shownCauses;
+    QHash<QString, platform::FolderIdentity> outputFolders; // by the folder box's text
     int notShownAgain = 0;
 };
 

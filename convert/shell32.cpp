@@ -80,14 +80,14 @@ ShellLaunchError LaunchErrorFor(int code) {
 
 ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, int showState,
                              const QString& parameters, const QString& directory,
-                             const QString& verb, QWidget*, qint64 memoryLimitBytes) {
+                             const QString& verb, QWidget*, const platform::Ceiling& ceiling) {
     ShellResult outcome;
     try {
         if (file.toUpper().contains(QLatin1String(".EXE")))
             showState = 0;
         const bool plain = parameters.isEmpty() && directory.isEmpty();
-        const platform::LaunchResult started = launcher.start(
-            file, parameters, directory, verb, plain ? 1 : showState, memoryLimitBytes);
+        const platform::LaunchResult started =
+            launcher.start(file, parameters, directory, verb, plain ? 1 : showState, ceiling);
         outcome.result = started.code;
         outcome.processId = started.processId;
         outcome.reason = started.reason;
@@ -103,12 +103,12 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
 }
 
 int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
-                 const QString& directory, int timeLimitMs, qint64 memoryLimitBytes,
+                 const QString& directory, int timeLimitMs, const platform::Ceiling& ceiling,
                  QString* launchFailure) {
     if (showState < 0 || showState > 6)
         showState = 6;
     const ShellResult started = ShellExecuteFile(launcher, file, showState, QString(), directory,
-                                                 QStringLiteral("open"), nullptr, memoryLimitBytes);
+                                                 QStringLiteral("open"), nullptr, ceiling);
     if (started.error) {
         if (launchFailure)
             *launchFailure = started.reason.isEmpty()

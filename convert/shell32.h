@@ -1,15 +1,12 @@
 #pragma once
 
 #include "platform/failure.h"
+#include "platform/launcher.h"
 
 #include <QString>
 #include <optional>
 
 class QWidget;
-
-namespace platform {
-class Launcher;
-}
 
 // Starting files as the shell opens them, with the shell's failure codes turned into numbered
 // errors, and waiting for a started program while the window stays responsive.
@@ -35,7 +32,7 @@ ShellLaunchError LaunchErrorFor(int code);
 ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, int showState,
                              const QString& parameters, const QString& directory,
                              const QString& verb, QWidget* owner = nullptr,
-                             qint64 memoryLimitBytes = 0);
+                             const platform::Ceiling& ceiling = {});
 
 // What ShellAndWait answers when it has no exit code to give.
 constexpr int LaunchFailed = -1;
@@ -45,11 +42,11 @@ constexpr int TimedOut = -2;
 // status, yields to the window, pauses up to 100 ms (the pause ends the moment the program
 // does), and stops once the status read was not "still active". After `timeLimitMs` the program and
 // everything it started are ended and TimedOut is answered. Otherwise answers the exit code, or
-// LaunchFailed when nothing started. Show states outside 0 to 6 become 6. `memoryLimitBytes` (0 for
-// none) bounds the memory of the program and of everything it starts. When nothing started,
+// LaunchFailed when nothing started. Show states outside 0 to 6 become 6. `ceiling` bounds the
+// program and everything it starts (see platform::Ceiling). When nothing started,
 // `launchFailure` (if given) receives the error's message and the reason.
 int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
-                 const QString& directory, int timeLimitMs, qint64 memoryLimitBytes = 0,
+                 const QString& directory, int timeLimitMs, const platform::Ceiling& ceiling = {},
                  QString* launchFailure = nullptr);
 
 } // namespace Shell32

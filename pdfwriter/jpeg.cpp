@@ -1,8 +1,11 @@
 #include "pdfwriter/jpeg.h"
 
+#include <QFile>
+
 #include <csetjmp>
 #include <cstdio>
 
+#include <jerror.h>
 #include <jpeglib.h>
 
 namespace pdfwriter {
@@ -95,20 +98,79 @@ void Warn(j_common_ptr decoder, int level) {
         Fail(decoder);
 }
 
-// Decodes the JPEG at the start of `data` to its end-of-image marker and answers how many bytes
-// it took, 0 when it does not decode whole. It is decoded at an eighth of its size: every code
-// of the picture is still read, at little cost. Plain C inside, as a jump over C++ objects
+// libjpeg's source of bytes: a picture file from a place on, read in pieces.
+struct FileSource {
+    jpeg_source_mgr manager;
+    QFile* file;
+    qint64 taken; // bytes handed over so far
+    JOCTET buffer[1 << 16];
+};
+
+FileSource* SourceOf(j_decompress_ptr decoder) {
+    return reinterpret_cast<FileSource*>(decoder->src);
+}
+
+void Begin(j_decompress_ptr) {}
+
+// An end of the file before the end of the picture is a failure, as any cut-off picture is.
+boolean Refill(j_decompress_ptr decoder) {
+    FileSource* source = SourceOf(decoder);
+    const qint64 got =
+        source->file->read(reinterpret_cast<char*>(source->buffer), sizeof source->buffer);
+    if (got <= 0) {
+        decoder->err->msg_code = JERR_INPUT_EOF;
+        decoder->err->error_exit(reinterpret_cast<j_common_ptr>(decoder));
+    }
+    source->manager.next_input_byte = source->buffer;
+    source->manager.bytes_in_buffer = size_t(got);
+    source->taken += got;
+    return TRUE;
+}
+
+void Skip(j_decompress_ptr decoder, long count) {
+    FileSource* source = SourceOf(decoder);
+    if (count <= 0)
+        return;
+    if (size_t(count) <= source->manager.bytes_in_buffer) {
+        source->manager.next_input_byte += count;
+        source->manager.bytes_in_buffer -= size_t(count);
+        return;
+    }
+    const qint64 beyond = count - qint64(source->manager.bytes_in_buffer);
+    source->manager.bytes_in_buffer = 0;
+    source->file->seek(source->file->pos() + beyond);
+    source->taken += beyond;
+}
+
+void End(j_decompress_ptr) {}
+
+// The most memory libjpeg may take for one picture: a picture that needs more (a progressive
+// one of enormous size) is refused rather than decoded.
+constexpr long DecoderMemoryBytes = 64L << 20;
+
+// Decodes the JPEG that starts at `at` in `file` to its end-of-image marker and answers how many
+// bytes it took, 0 when it does not decode whole. It is decoded at an eighth of its size: every
+// code of the picture is still read, at little cost. Plain C inside, as a jump over C++ objects
 // would skip their destructors.
-size_t DecodedLength(const unsigned char* data, size_t size) {
+qint64 DecodedLength(QFile& file, qint64 at) {
     jpeg_decompress_struct decoder;
     Alarm alarm;
+    FileSource source;
     decoder.err = jpeg_std_error(&alarm.manager);
     alarm.manager.error_exit = Fail;
     alarm.manager.emit_message = Warn;
     jpeg_create_decompress(&decoder);
-    size_t used = 0;
+    decoder.mem->max_memory_to_use = DecoderMemoryBytes;
+    source.manager = {nullptr, 0, Begin, Refill, Skip, jpeg_resync_to_restart, End};
+    source.file = &file;
+    source.taken = 0;
+    decoder.src = &source.manager;
+    qint64 used = 0;
+    if (!file.seek(at)) {
+        jpeg_destroy_decompress(&decoder);
+        return 0;
+    }
     if (setjmp(alarm.back) == 0) {
-        jpeg_mem_src(&decoder, data, static_cast<unsigned long>(size));
         jpeg_read_header(&decoder, TRUE);
         decoder.scale_num = 1;
         decoder.scale_denom = 8;
@@ -121,27 +183,31 @@ size_t DecodedLength(const unsigned char* data, size_t size) {
         while (decoder.output_scanline < decoder.output_height)
             jpeg_read_scanlines(&decoder, row, 1);
         jpeg_finish_decompress(&decoder);
-        used = size - decoder.src->bytes_in_buffer;
+        used = source.taken - qint64(source.manager.bytes_in_buffer);
     }
     jpeg_destroy_decompress(&decoder);
     return used;
 }
 
+// Whether a picture starts at `at`: its start-of-image marker.
+bool PictureStartsAt(QFile& file, qint64 at) {
+    return file.seek(at) && file.read(2) == QByteArrayLiteral("\xFF\xD8");
+}
+
 } // namespace
 
-std::optional<QList<QByteArray>> WholePictures(const QByteArray& file) {
-    const auto* data = reinterpret_cast<const unsigned char*>(file.constData());
-    const auto size = static_cast<size_t>(file.size());
-    QList<QByteArray> pictures;
-    size_t at = 0;
-    while (at + 2 <= size && data[at] == 0xFF && data[at + 1] == 0xD8) {
-        const size_t used = DecodedLength(data + at, size - at);
+std::optional<QList<PictureSpan>> WholePictures(QFile& file) {
+    const qint64 size = file.size();
+    QList<PictureSpan> pictures;
+    qint64 at = 0;
+    while (at + 2 <= size && PictureStartsAt(file, at)) {
+        const qint64 used = DecodedLength(file, at);
         if (used == 0)
             return std::nullopt;
-        pictures.append(file.mid(qsizetype(at), qsizetype(used)));
+        pictures.append({at, used});
         at += used;
     }
-    constexpr size_t Padding = 16;
+    constexpr qint64 Padding = 16;
     if (pictures.isEmpty() || size - at > Padding)
         return std::nullopt;
     return pictures;

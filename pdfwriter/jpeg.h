@@ -4,6 +4,8 @@
 #include <QList>
 #include <optional>
 
+class QFile;
+
 // What the PDF Writer reads of a JPEG to embed it unchanged.
 namespace pdfwriter {
 
@@ -17,10 +19,17 @@ struct JpegFacts {
 // The facts of a baseline or progressive JPEG with 8-bit samples; nothing for anything else.
 std::optional<JpegFacts> ReadJpegFacts(const QByteArray& jpeg);
 
-// The pictures of a file that holds one JPEG after another, as Ghostscript writes the pages of a
-// drawing, each as its own bytes, in order. Nothing when the file holds no picture or when any
-// of them does not decode whole to its end: cut off, or corrupt on the way. A few bytes of
-// padding after the last picture are allowed, as some encoders leave them.
-std::optional<QList<QByteArray>> WholePictures(const QByteArray& file);
+// Where one picture lies in a picture file.
+struct PictureSpan {
+    qint64 offset = 0;
+    qint64 length = 0;
+};
+
+// The pictures of the open file `file` that holds one JPEG after another, as Ghostscript writes
+// the pages of a drawing, in order. Nothing when the file holds no picture or when any of them
+// does not decode whole to its end: cut off, or corrupt on the way. A few bytes of padding after
+// the last picture are allowed, as some encoders leave them. The file is read in pieces, never
+// whole, and a picture that would need more than a little memory to decode is refused.
+std::optional<QList<PictureSpan>> WholePictures(QFile& file);
 
 } // namespace pdfwriter

@@ -38,26 +38,31 @@ QByteArray PdfDate(const QDateTime& when) {
 
 namespace {
 
-// A PDF file being written: its bytes and where each numbered object starts.
-struct PdfBytes {
-    QByteArray bytes;
-    QList<qsizetype> offsets{0}; // object 0 is the head of the free list
+// A PDF file being written: where it has got to, and where each numbered object starts.
+struct PdfStream {
+    const platform::WriteBytes& out;
+    qint64 position = 0;
+    QList<qint64> offsets{0}; // object 0 is the head of the free list
 
+    void put(QByteArrayView bytes) {
+        out(bytes);
+        position += bytes.size();
+    }
     void object(int number, const QByteArray& body) {
         begin(number);
-        bytes += body + "\nendobj\n";
+        put(body + "\nendobj\n");
     }
     void begin(int number) {
         offsets.resize(number + 1);
-        offsets[number] = bytes.size();
-        bytes += QByteArray::number(number) + " 0 obj\n";
+        offsets[number] = position;
+        put(QByteArray::number(number) + " 0 obj\n");
     }
 };
 
 // Objects 3n+3, 3n+4 and 3n+5 are the page n (from 0), its picture and its content.
 int PageObject(qsizetype page) { return int(3 * page + 3); }
 
-void AddPage(PdfBytes& pdf, int number, const PdfPage& page) {
+void AddPage(PdfStream& pdf, int number, const PdfPage& page, const PictureCopy& copy) {
     const QByteArray w = QByteArray::number(page.points.width());
     const QByteArray h = QByteArray::number(page.points.height());
     const QByteArray image = QByteArray::number(number + 1);
@@ -72,26 +77,23 @@ void AddPage(PdfBytes& pdf, int number, const PdfPage& page) {
                            " 0 R >> /ProcSet [/PDF /ImageC /ImageB] >> /Contents " + contents +
                            " 0 R >>");
     pdf.begin(number + 1);
-    pdf.bytes += "<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(facts.width) +
-                 " /Height " + QByteArray::number(facts.height) + " /ColorSpace " + colourSpace +
-                 (facts.invertedCmyk ? " /Decode [1 0 1 0 1 0 1 0]" : "") +
-                 " /BitsPerComponent 8 /Filter /DCTDecode /Length " +
-                 QByteArray::number(page.jpeg.size()) + " >>\nstream\n";
-    pdf.bytes += page.jpeg;
-    pdf.bytes += "\nendstream\nendobj\n";
+    pdf.put("<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(facts.width) +
+            " /Height " + QByteArray::number(facts.height) + " /ColorSpace " + colourSpace +
+            (facts.invertedCmyk ? " /Decode [1 0 1 0 1 0 1 0]" : "") +
+            " /BitsPerComponent 8 /Filter /DCTDecode /Length " +
+            QByteArray::number(page.picture.length) + " >>\nstream\n");
+    copy(page.picture, [&pdf](QByteArrayView bytes) { pdf.put(bytes); });
+    pdf.put("\nendstream\nendobj\n");
     pdf.object(number + 2, "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" +
                                content + "endstream");
 }
 
 } // namespace
 
-QByteArray PdfOfPages(const QList<PdfPage>& pages, const PdfOrigin& origin) {
-    PdfBytes pdf;
-    qsizetype size = 1024;
-    for (const PdfPage& page : pages)
-        size += page.jpeg.size() + 512;
-    pdf.bytes.reserve(size);
-    pdf.bytes += "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+void WritePdf(const QList<PdfPage>& pages, const PdfOrigin& origin, const platform::WriteBytes& out,
+              const PictureCopy& copy) {
+    PdfStream pdf{out};
+    pdf.put("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
     QByteArray kids;
     for (qsizetype i = 0; i < pages.size(); ++i)
         kids += (i ? " " : "") + QByteArray::number(PageObject(i)) + " 0 R";
@@ -99,20 +101,20 @@ QByteArray PdfOfPages(const QList<PdfPage>& pages, const PdfOrigin& origin) {
     pdf.object(2, "<< /Type /Pages /Kids [" + kids + "] /Count " +
                       QByteArray::number(pages.size()) + " >>");
     for (qsizetype i = 0; i < pages.size(); ++i)
-        AddPage(pdf, PageObject(i), pages[i]);
+        AddPage(pdf, PageObject(i), pages[i], copy);
     const int info = PageObject(pages.size());
     pdf.object(info, "<< /Creator " + PdfText(origin.creator) + " /Producer " +
                          PdfText(origin.producer) + " /CreationDate " + PdfDate(origin.created) +
                          " >>");
 
-    const qsizetype xref = pdf.bytes.size();
+    const qint64 xref = pdf.position;
     const QByteArray count = QByteArray::number(pdf.offsets.size());
-    pdf.bytes += "xref\n0 " + count + "\n0000000000 65535 f \n";
+    QByteArray table = "xref\n0 " + count + "\n0000000000 65535 f \n";
     for (qsizetype i = 1; i < pdf.offsets.size(); ++i)
-        pdf.bytes += QByteArray::number(pdf.offsets[i]).rightJustified(10, '0') + " 00000 n \n";
-    pdf.bytes += "trailer\n<< /Size " + count + " /Root 1 0 R /Info " + QByteArray::number(info) +
-                 " 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf.bytes;
+        table += QByteArray::number(pdf.offsets[i]).rightJustified(10, '0') + " 00000 n \n";
+    table += "trailer\n<< /Size " + count + " /Root 1 0 R /Info " + QByteArray::number(info) +
+             " 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    pdf.put(table);
 }
 
 } // namespace pdfwriter

@@ -7,6 +7,9 @@
 #include <QString>
 
 #include "pdfwriter/jpeg.h"
+#include "platform/filewrite.h"
+
+#include <functional>
 
 // The PDF file the PDF Writer makes of a picture.
 namespace pdfwriter {
@@ -20,12 +23,18 @@ struct PdfOrigin {
 
 // One page of the PDF: its size in points, covered by its JPEG stretched in width and height.
 struct PdfPage {
-    QByteArray jpeg; // embedded unchanged
+    PictureSpan picture; // where its JPEG lies in the picture file; embedded unchanged
     JpegFacts facts;
     QSize points;
 };
 
-// A PDF of `pages`, in their order.
-QByteArray PdfOfPages(const QList<PdfPage>& pages, const PdfOrigin& origin);
+// Puts the bytes of a picture into the PDF through `out`, in pieces.
+using PictureCopy =
+    std::function<void(const PictureSpan& picture, const platform::WriteBytes& out)>;
+
+// Writes a PDF of `pages`, in their order, through `out`, each picture brought in by `copy`: the
+// PDF is never whole in memory, nor is any picture.
+void WritePdf(const QList<PdfPage>& pages, const PdfOrigin& origin, const platform::WriteBytes& out,
+              const PictureCopy& copy);
 
 } // namespace pdfwriter

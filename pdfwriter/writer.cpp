@@ -6,6 +6,8 @@
 #include "platform/dialogs.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
+#include "platform/filewrite.h"
+#include "platform/pathwalk.h"
 #include "platform/printing.h"
 #include "platform/registry.h"
 
@@ -15,19 +17,49 @@
 #include <QFileInfo>
 #include <QPageSize>
 
+#include <algorithm>
+
 namespace pdfwriter {
 
 namespace {
 
 using platform::Native;
 
-QByteArray ReadJpeg(const QString& jpegPath) {
-    QFile file(jpegPath);
-    if (!file.open(QIODevice::ReadOnly))
+// Opens the picture file to be read in pieces; one larger than the PDF Writer takes is refused
+// before anything of it is read.
+void OpenPicture(QFile& picture) {
+    const QString path = picture.fileName();
+    if (!picture.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         platform::Raise(platform::errors::FileNotFound,
                         QStringLiteral("The picture %1 cannot be read: %2")
-                            .arg(Native(jpegPath), file.errorString()));
-    return file.readAll();
+                            .arg(Native(path), picture.errorString()));
+    constexpr qint64 MiB = 1 << 20;
+    if (picture.size() > pdfwriterkeys::LargestPictureBytes)
+        platform::Raise(platform::errors::InvalidPicture,
+                        QStringLiteral("The picture %1 is larger than %2 MB, the most the PDF "
+                                       "Writer prints.")
+                            .arg(Native(path))
+                            .arg(pdfwriterkeys::LargestPictureBytes / MiB));
+}
+
+// The head of a picture, where its facts are: a picture whose head is longer is not printed.
+constexpr qint64 LongestHead = 1 << 20;
+
+// Copies a picture from the picture file into the PDF, a piece at a time.
+void CopyPicture(QFile& picture, const PictureSpan& span, const platform::WriteBytes& out) {
+    constexpr qint64 Piece = 1 << 20;
+    QByteArray buffer(Piece, Qt::Uninitialized);
+    if (!picture.seek(span.offset))
+        platform::Raise(platform::errors::DeviceIO, picture.errorString());
+    for (qint64 left = span.length; left > 0;) {
+        const qint64 got = picture.read(buffer.data(), std::min(left, Piece));
+        if (got <= 0)
+            platform::Raise(platform::errors::DeviceIO,
+                            QStringLiteral("the picture could not be read again: %1")
+                                .arg(picture.errorString()));
+        out(QByteArrayView(buffer.constData(), got));
+        left -= got;
+    }
 }
 
 std::optional<QString> Value(const QString& name) {
@@ -47,21 +79,23 @@ QSize PaperPoints(const JpegFacts& facts) {
 
 namespace {
 
-// The pages of the JPEG file at `jpegPath`: one for each picture in it, in order.
-QList<PdfPage> PagesOf(const QString& jpegPath) {
-    const std::optional<QList<QByteArray>> pictures = WholePictures(ReadJpeg(jpegPath));
+// The pages of the open picture file: one for each picture in it, in order.
+QList<PdfPage> PagesOf(QFile& picture) {
+    const std::optional<QList<PictureSpan>> pictures = WholePictures(picture);
     QList<PdfPage> pages;
-    for (const QByteArray& picture : pictures.value_or(QList<QByteArray>())) {
-        const std::optional<JpegFacts> facts = ReadJpegFacts(picture);
+    for (const PictureSpan& span : pictures.value_or(QList<PictureSpan>())) {
+        picture.seek(span.offset);
+        const std::optional<JpegFacts> facts =
+            ReadJpegFacts(picture.read(std::min(span.length, LongestHead)));
         if (!facts)
             break;
-        pages.append({picture, *facts, PaperPoints(*facts)});
+        pages.append({span, *facts, PaperPoints(*facts)});
     }
     if (!pictures || pages.size() != pictures->size())
         platform::Raise(platform::errors::InvalidPicture,
                         QStringLiteral("The picture %1 is not a complete JPEG image that can be "
                                        "printed.")
-                            .arg(Native(jpegPath)));
+                            .arg(Native(picture.fileName())));
     return pages;
 }
 
@@ -70,11 +104,22 @@ QList<PdfPage> PagesOf(const QString& jpegPath) {
 void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
     const PdfOrigin origin{QCoreApplication::applicationName(), pdfwriterkeys::PrinterName(),
                            QDateTime::currentDateTime()};
-    const QByteArray pdf = PdfOfPages(PagesOf(jpegPath), origin);
+    QFile picture(jpegPath);
+    OpenPicture(picture);
+    const QList<PdfPage> pages = PagesOf(picture);
+    const QFileInfo where(target);
     try {
-        platform::ReplaceFileWith(target, pdf);
+        // The PDF is no more readable than the picture printed.
+        platform::ReplaceFileIn(
+            platform::OpenFolder(where.absolutePath()), where.fileName(),
+            platform::ReadersOf(jpegPath), [&](const platform::WriteBytes& write) {
+                WritePdf(pages, origin, write,
+                         [&](const PictureSpan& span, const platform::WriteBytes& out) {
+                             CopyPicture(picture, span, out);
+                         });
+            });
     } catch (const platform::Failure& failure) {
-        platform::RaiseAbout(QFileInfo(target).absolutePath(), failure.number,
+        platform::RaiseAbout(where.absolutePath(), failure.number,
                              QStringLiteral("The PDF file %1 cannot be saved: %2")
                                  .arg(Native(target), failure.description));
     }

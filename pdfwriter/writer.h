@@ -24,12 +24,14 @@ QSize PaperPoints(const JpegFacts& facts);
 
 // The PDF Writer's job: the JPEG file at `jpegPath` as a PDF at `target`, one page for each
 // picture the file holds one after another (as Ghostscript writes a drawing of many pages), each
-// page on the paper of its own picture. The PDF is written to a
-// temporary file beside the target and renamed into place, so the target never holds a
-// half-written file, an older file there stays until the new one is complete, and a link at the
-// target is replaced rather than followed. Raises a failure (and leaves nothing behind) when the
-// JPEG file is unreadable or any picture in it does not decode whole or the target cannot be
-// written.
+// page on the paper of its own picture. The picture is read and the PDF written in pieces, so
+// neither is ever whole in memory. The PDF is written into the target's folder, opened once
+// (see platform::OpenFolder), under a temporary name and renamed into place, so the target never
+// holds a half-written file, an older file there stays until the new one is complete, and a link
+// at the target is replaced rather than followed. It is no more readable than the picture.
+// Raises a failure (and leaves nothing behind) when the JPEG file is unreadable, larger than
+// pdfwriterkeys::LargestPictureBytes, or any picture in it does not decode whole, or the target
+// cannot be written.
 void SaveJpegAsPdf(const QString& jpegPath, const QString& target);
 
 // The PDF Writer's handling of a job: to "OutputFile" without asking when "BypassSaveAs" is "1",

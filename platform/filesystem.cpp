@@ -1,18 +1,17 @@
 #include "platform/filesystem.h"
 
 #include "platform/failure.h"
+#include "platform/syserrors.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,28 +29,6 @@ std::optional<QByteArray> Encode(const QString& path) {
         return std::nullopt;
     return path.toUtf8();
 }
-
-// The run-time failure number for a system error. `missing` is what ENOENT means to the
-// caller: a missing file (53) or a missing folder on the way (76).
-int FailureNumber(int error, int missing) {
-    switch (error) {
-    case ENOENT: return missing;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP: return errors::PathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY: return errors::PermissionDenied;
-    case ENOSPC:
-    case EDQUOT: return errors::DiskFull;
-    case EIO: return errors::DeviceIO;
-    case ENOMEM: return errors::OutOfMemory;
-    default: return errors::PathFileAccess;
-    }
-}
-
-[[noreturn]] void RaiseErrno(int error, int missing) { Raise(FailureNumber(error, missing), {}); }
 
 // The last component of a path, trailing separators ignored.
 QStringView LastName(const QString& path) {
@@ -178,14 +155,14 @@ QStringList ReadSubFolders(const QString& folder, QStringList* leftOut) {
         Raise(errors::PathNotFound, {});
     DirCloser closer{::opendir(bytes->constData())};
     if (!closer.dir)
-        RaiseErrno(errno, errors::PathNotFound);
+        sys::RaiseErrno(errno, errors::PathNotFound);
     QStringList names;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(closer.dir);
         if (!entry) {
             if (errno != 0)
-                RaiseErrno(errno, errors::PathNotFound);
+                sys::RaiseErrno(errno, errors::PathNotFound);
             return names;
         }
         if (IsDotOrDotDot(entry->d_name) || !EntryIsFolder(closer.dir, entry))
@@ -254,72 +231,8 @@ void RemoveFile(const QString& path) {
     if (!bytes || bytes->isEmpty())
         Raise(errors::FileNotFound, {});
     if (::unlink(bytes->constData()) != 0)
-        RaiseErrno(errno, errors::FileNotFound);
+        sys::RaiseErrno(errno, errors::FileNotFound);
 }
-
-namespace {
-
-// The system's words for an error, as the user reads them.
-QString ReasonOf(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
-[[noreturn]] void RaiseWithReason(int error, int missing, const QString& description) {
-    Raise(FailureNumber(error, missing), description);
-}
-
-QString KindOf(mode_t mode) {
-    if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    return QStringLiteral("not a regular file");
-}
-
-struct FdCloser {
-    int fd;
-    ~FdCloser() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC; // a write that takes nothing is a full disk
-            return false;
-        }
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
-// Creates a new file `prefix` + a random word of seven characters + `suffix`, exclusively and
-// without following anything already there; answers its descriptor (-1 with errno set) and its
-// name.
-int CreateUnique(const QByteArray& prefix, const char* suffix, QByteArray& name) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name =
-            prefix +
-            QByteArray::number(QRandomGenerator::global()->generate(), 36).rightJustified(7, '0') +
-            suffix;
-        const int fd =
-            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-} // namespace
 
 void WriteFileBytes(const QString& path, const QByteArray& bytes) {
     const auto name = Encode(path);
@@ -327,78 +240,14 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes) {
         Raise(errors::PathNotFound, {});
     const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
-        RaiseErrno(errno, errors::PathNotFound);
-    if (!WriteAll(fd, bytes.constData(), size_t(bytes.size()))) {
+        sys::RaiseErrno(errno, errors::PathNotFound);
+    if (!sys::WriteAll(fd, bytes.constData(), size_t(bytes.size()))) {
         const int error = errno;
         ::close(fd);
-        RaiseErrno(error, errors::PathNotFound);
+        sys::RaiseErrno(error, errors::PathNotFound);
     }
     if (::close(fd) != 0 && errno != EINTR)
-        RaiseErrno(errno, errors::PathNotFound);
-}
-
-std::optional<QString> NonRegularKind(const QString& path) {
-    const auto bytes = Encode(path);
-    struct stat st {};
-    if (!bytes || bytes->isEmpty() || ::stat(bytes->constData(), &st) != 0 || S_ISREG(st.st_mode))
-        return std::nullopt;
-    return KindOf(st.st_mode);
-}
-
-void CopyRegularFile(const QString& from, const QString& to, const std::function<void()>& onChunk) {
-    const auto source = Encode(from);
-    const auto target = Encode(to);
-    if (!source || source->isEmpty() || !target || target->isEmpty())
-        Raise(errors::FileNotFound, QStringLiteral("the file cannot be found"));
-    struct stat st {};
-    if (::stat(source->constData(), &st) != 0)
-        RaiseWithReason(errno, errors::FileNotFound,
-                        errno == ENOENT ? QStringLiteral("the file cannot be found")
-                                        : ReasonOf(errno));
-    if (!S_ISREG(st.st_mode))
-        Raise(errors::PathFileAccess,
-              QStringLiteral("it is %1, not a regular file").arg(KindOf(st.st_mode)));
-    // Opened without waiting, and checked again: the path may have changed since it was looked at.
-    FdCloser in{::open(source->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
-    if (in.fd < 0)
-        RaiseWithReason(errno, errors::FileNotFound, ReasonOf(errno));
-    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode))
-        Raise(errors::PathFileAccess,
-              QStringLiteral("it is %1, not a regular file").arg(KindOf(st.st_mode)));
-    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
-
-    ::unlink(target->constData());
-    FdCloser out{
-        ::open(target->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
-    if (out.fd < 0)
-        RaiseWithReason(errno, errors::PathNotFound, ReasonOf(errno));
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(in.fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            const int error = errno;
-            ::unlink(target->constData());
-            RaiseWithReason(error, errors::FileNotFound, ReasonOf(error));
-        }
-        if (got == 0)
-            break;
-        if (!WriteAll(out.fd, buffer, size_t(got))) {
-            const int error = errno;
-            ::unlink(target->constData());
-            RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
-        }
-        if (onChunk)
-            onChunk();
-    }
-    const int closed = ::close(out.fd);
-    out.fd = -1;
-    if (closed != 0 && errno != EINTR) {
-        const int error = errno;
-        ::unlink(target->constData());
-        RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
-    }
+        sys::RaiseErrno(errno, errors::PathNotFound);
 }
 
 std::optional<qint64> FreeBytes(const QString& folder) {
@@ -410,68 +259,12 @@ std::optional<qint64> FreeBytes(const QString& folder) {
     return static_cast<qint64>(blocks) * static_cast<qint64>(disk.f_frsize);
 }
 
-bool FolderIsWritable(const QString& folder) {
-    const auto name = Encode(folder);
-    if (!name || name->isEmpty())
-        return false;
-    QByteArray probe;
-    const int fd = CreateUnique(*name + "/.pellarine-write-test.", "", probe);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    ::unlink(probe.constData());
-    return true;
-}
-
-void ReplaceFileWith(const QString& path, const QByteArray& bytes) {
-    const auto target = Encode(path);
-    if (!target || target->isEmpty())
-        Raise(errors::PathNotFound, QStringLiteral("the name cannot be used"));
-    const QFileInfo info(path);
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    struct stat st {};
-    if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        Raise(errors::PathNotFound,
-              QStringLiteral("the folder %1 does not exist").arg(info.absolutePath()));
-
-    // A short name of our own beside the target, created exclusively, so nothing there is
-    // followed; of fixed length, so a target whose own name is as long as the system allows is
-    // written too.
-    QByteArray temporary;
-    const int fd = CreateUnique(folder + "/.pellarine-", ".part", temporary);
-    if (fd < 0)
-        RaiseWithReason(errno, errors::PathNotFound, ReasonOf(errno));
-    const bool written = WriteAll(fd, bytes.constData(), size_t(bytes.size()));
-    int error = errno;
-    const bool closed = ::close(fd) == 0 || errno == EINTR;
-    if (written && !closed)
-        error = errno;
-    if (!written || !closed) {
-        ::unlink(temporary.constData());
-        RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
-    }
-    if (::rename(temporary.constData(), target->constData()) != 0) {
-        error = errno;
-        ::unlink(temporary.constData());
-        // In a shared folder with the sticky bit, another user's file cannot be replaced.
-        struct stat there {};
-        if ((error == EPERM || error == EACCES) && ::lstat(target->constData(), &there) == 0 &&
-            there.st_uid != ::geteuid())
-            Raise(errors::PermissionDenied,
-                  QStringLiteral("the file there belongs to another user"));
-        RaiseWithReason(error, errors::PathNotFound, ReasonOf(error));
-    }
-}
-
 std::optional<FileIdentity> FileIdentityOf(const QString& path) {
     struct stat st {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
         !S_ISREG(st.st_mode))
         return std::nullopt;
-    return FileIdentity{
-        static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
-        static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL + st.st_mtim.tv_nsec,
-        static_cast<long long>(st.st_size)};
+    return sys::FileIdentityFrom(st);
 }
 
 bool ProgramOnPath(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }

@@ -110,33 +110,9 @@ void RemoveFile(const QString& path);
 // 70 (permission denied), 61 (disk full), ... A short write is a failure, never a success.
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
-// What `path` is when it exists but is not a regular file (links followed): "a named pipe",
-// "a device", "a socket", "a folder"; nothing for a regular file or a path that cannot be read.
-std::optional<QString> NonRegularKind(const QString& path);
-
-// Copies the regular file `from` (links followed) to `to`, replacing what is there; a link at
-// `to` is replaced, never followed. A source that is not a regular file (a pipe, a device, a
-// socket, a folder) is refused without being read, so nothing can block on it. `onChunk` is
-// called between chunks of a large file, so the window can be served. Raises 53 when `from` is
-// missing, 75 when it is not a regular file, and the system's reason otherwise; the failure's
-// description says why in plain words.
-void CopyRegularFile(const QString& from, const QString& to,
-                     const std::function<void()>& onChunk = {});
-
-// True when a new file can be made in `folder` (tried with a file that is removed at once): the
-// one test that also tells a read-only disk, access lists and other users' folders apart.
-bool FolderIsWritable(const QString& folder);
-
 // The bytes this user may still write on the disk that holds `folder` (the blocks kept for the
 // system count for its administrator only); nothing when the disk cannot be asked.
 std::optional<qint64> FreeBytes(const QString& folder);
-
-// Puts `bytes` at `path` as a new file: written beside it under a temporary name and renamed
-// over whatever is at `path`, so the path never holds half a file and a link there is replaced
-// itself, its target untouched. Raises a failure whose description is the reason alone
-// ("No space left on device", "the file there belongs to another user", ...); nothing is left
-// behind then.
-void ReplaceFileWith(const QString& path, const QByteArray& bytes);
 
 // Which file a path names at this moment: replacing the file (even by a rename of a new file
 // over it) gives a different identity, so a wait can tell a new output from an old one.

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <csignal>
@@ -75,8 +76,15 @@ PosixLauncher::~PosixLauncher() { endAll(); }
 
 namespace {
 
+void Limit(int resource, qint64 bytes) {
+    if (bytes > 0) {
+        const rlimit ceiling{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+        ::setrlimit(resource, &ceiling);
+    }
+}
+
 // Runs in the child between fork and exec: only async-signal-safe calls.
-void PrepareChild(pid_t parent, qint64 memoryLimitBytes) {
+void PrepareChild(pid_t parent, const Ceiling& ceiling) {
     ::setpgid(0, 0);                    // a group of its own: its whole tree can be ended
     ::prctl(PR_SET_PDEATHSIG, SIGTERM); // ends with us even if we crash
     if (::getppid() != parent)
@@ -89,11 +97,36 @@ void PrepareChild(pid_t parent, qint64 memoryLimitBytes) {
     for (const int s : {SIGPIPE, SIGINT, SIGTERM, SIGCHLD, SIGHUP, SIGQUIT})
         ::sigaction(s, &standard, nullptr);
     ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-    if (memoryLimitBytes > 0) {
-        const rlimit ceiling{static_cast<rlim_t>(memoryLimitBytes),
-                             static_cast<rlim_t>(memoryLimitBytes)};
-        ::setrlimit(RLIMIT_AS, &ceiling);
-    }
+    Limit(RLIMIT_AS, ceiling.memoryBytes);
+    Limit(RLIMIT_FSIZE, ceiling.fileBytes);
+}
+
+// Whether the user's service manager makes scopes here: it can be reached, systemd-run is
+// there, and a scope made for nothing says so. Asked once: the answer holds for the session.
+bool UserScopesOffered() {
+    static const bool offered = [] {
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        const bool reachable = (!runtime.isEmpty() &&
+                                QFileInfo::exists(runtime + QStringLiteral("/systemd/private"))) ||
+                               !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS");
+        const QString run = QStandardPaths::findExecutable(QStringLiteral("systemd-run"));
+        if (!reachable || run.isEmpty())
+            return false;
+        QProcess probe;
+        probe.setStandardInputFile(QProcess::nullDevice());
+        probe.setStandardOutputFile(QProcess::nullDevice());
+        probe.setStandardErrorFile(QProcess::nullDevice());
+        probe.start(run,
+                    {QStringLiteral("--user"), QStringLiteral("--scope"), QStringLiteral("--quiet"),
+                     QStringLiteral("--collect"), QStringLiteral("--"), QStringLiteral("true")});
+        if (!probe.waitForFinished(5000)) {
+            probe.kill();
+            probe.waitForFinished(1000);
+            return false;
+        }
+        return probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+    }();
+    return offered;
 }
 
 } // namespace
@@ -131,13 +164,20 @@ LaunchResult PosixLauncher::resolve(const QString& file, const QString& director
 
 LaunchResult PosixLauncher::start(const QString& file, const QString& parameters,
                                   const QString& directory, const QString& verb, int,
-                                  qint64 memoryLimitBytes) {
+                                  const Ceiling& ceiling) {
     QString program;
     QStringList arguments;
     const LaunchResult resolved = resolve(file, directory, verb, program, arguments);
     if (resolved.code != launch::Started)
         return resolved;
     arguments += QProcess::splitCommand(parameters);
+    // In a scope, the program takes the place of the scope's command, in the same process.
+    if (const QStringList scope =
+            ceiling.memoryBytes > 0 || ceiling.tasks > 0 ? UserScope(ceiling) : QStringList();
+        !scope.isEmpty()) {
+        arguments = scope.mid(1) + QStringList{program} + arguments;
+        program = scope.first();
+    }
 
     auto process = std::make_unique<QProcess>();
     process->setProgram(program);
@@ -146,7 +186,7 @@ LaunchResult PosixLauncher::start(const QString& file, const QString& parameters
     process->setStandardInputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setChildProcessModifier(
-        [parent = ::getpid(), memoryLimitBytes] { PrepareChild(parent, memoryLimitBytes); });
+        [parent = ::getpid(), ceiling] { PrepareChild(parent, ceiling); });
     process->start();
     if (!process->waitForStarted(-1))
         return {CodeForStartFailure(*process), 0,
@@ -211,6 +251,23 @@ void PosixLauncher::endAll() {
             ::kill(static_cast<pid_t>(pid), SIGTERM);
     for (const auto& [pid, process] : processes)
         terminateTree(pid);
+}
+
+QStringList UserScope(const Ceiling& ceiling) {
+    if (!UserScopesOffered())
+        return {};
+    QStringList command{QStandardPaths::findExecutable(QStringLiteral("systemd-run")),
+                        QStringLiteral("--user"), QStringLiteral("--scope"),
+                        QStringLiteral("--quiet"), QStringLiteral("--collect")};
+    const auto property = [&](const QString& name, qint64 value) {
+        if (value > 0)
+            command << QStringLiteral("-p") << name + QLatin1Char('=') + QString::number(value);
+    };
+    property(QStringLiteral("MemoryMax"), ceiling.memoryBytes);
+    if (ceiling.memoryBytes > 0)
+        command << QStringLiteral("-p") << QStringLiteral("MemorySwapMax=0");
+    property(QStringLiteral("TasksMax"), ceiling.tasks);
+    return command << QStringLiteral("--");
 }
 
 bool ProcessGroupExists(qint64 groupId) {

@@ -24,6 +24,17 @@ constexpr int StillActive = 259;
 constexpr int UnknownProcess = -1;
 } // namespace launch
 
+// What a started program, and everything it starts, may take; 0 leaves a bound out.
+struct Ceiling {
+    // Their memory together, where the user's service manager gives them a group of their own
+    // (see UserScope), and the address space of each of them in any case.
+    qint64 memoryBytes = 0;
+    // The largest file any of them may write.
+    qint64 fileBytes = 0;
+    // How many processes and threads they may be together, in a group of their own.
+    int tasks = 0;
+};
+
 struct LaunchResult {
     int code = launch::OutOfResources; // above 32 when started
     qint64 processId = 0;              // the started process, 0 when none
@@ -38,11 +49,11 @@ public:
     // Opens `file` (surrounding double quotes are removed) with `verb` ("open" or empty) in
     // `directory` (empty: the current one). `parameters` are split as QProcess::splitCommand
     // splits them: on blanks, double quotes grouping, three of them standing for one. The show
-    // state is a hint for programs with windows. `memoryLimitBytes`, when above 0, bounds the
-    // address space of the process and of everything it starts.
+    // state is a hint for programs with windows. `ceiling` bounds the process and everything it
+    // starts.
     virtual LaunchResult start(const QString& file, const QString& parameters,
                                const QString& directory, const QString& verb, int showState,
-                               qint64 memoryLimitBytes = 0) = 0;
+                               const Ceiling& ceiling = {}) = 0;
 
     // The exit code of a started process (128 + n when signal n ended it),
     // launch::StillActive while it runs.
@@ -66,6 +77,8 @@ public:
 // its whole tree can be ended, and is ended with us should we die first. Batch files (".bat",
 // ".cmd") run in the command interpreter `batchInterpreter`; executable files run directly;
 // other files have no association. Whatever is still running when the launcher goes is ended.
+// A program started under a memory ceiling runs in a scope of the user's service manager when
+// one can be had (see UserScope), so that it and everything it starts share the ceiling.
 // The program makes one, with the interpreter beside its executable.
 class PosixLauncher final : public Launcher {
 public:
@@ -73,7 +86,7 @@ public:
     ~PosixLauncher() override;
 
     LaunchResult start(const QString& file, const QString& parameters, const QString& directory,
-                       const QString& verb, int showState, qint64 memoryLimitBytes = 0) override;
+                       const QString& verb, int showState, const Ceiling& ceiling = {}) override;
     int exitStatus(qint64 processId) override;
     void waitForEnd(qint64 processId, int ms) override;
     void release(qint64 processId) override;
@@ -91,6 +104,11 @@ private:
     QString interpreter;
     std::map<qint64, std::unique_ptr<QProcess>> processes;
 };
+
+// The command that starts a program in a scope of its own of the user's service manager
+// (systemd), bounded by `ceiling`: the program and its arguments go after it. Empty when the user
+// has no service manager that makes one here; asked once, when first needed.
+QStringList UserScope(const Ceiling& ceiling);
 
 // True while any process of the process group `groupId` exists (zombies included).
 bool ProcessGroupExists(qint64 groupId);

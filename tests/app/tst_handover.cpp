@@ -3,6 +3,7 @@
 #include "scratchhome.h"
 
 #include <QDataStream>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QSignalSpy>
@@ -54,6 +55,32 @@ private slots:
         }
         QTRY_VERIFY(!dropped.isEmpty());
         QVERIFY(megabytes < 32); // refused for its declared length, not for what came of it
+    }
+
+    // Sixteen connections are served at once and one idle for 10 s is dropped: connections
+    // that send nothing neither hold the window's descriptors nor keep a later start out.
+    void idleConnections_areServedSixteenAtOnce_andDropped() {
+        testing::ScratchHome scratch;
+        app::HandOver serving(scratch.runtime());
+        QVERIFY(serving.serve());
+        QList<QStringList> received;
+        serving.setReceiver([&](const QStringList& paths) { received << paths; });
+        std::vector<std::unique_ptr<QLocalSocket>> idle(17);
+        for (auto& socket : idle) {
+            socket = std::make_unique<QLocalSocket>();
+            socket->connectToServer(scratch.runtime() + QStringLiteral("/pellarine.socket"));
+            QVERIFY(socket->waitForConnected(5000));
+        }
+        QElapsedTimer clock;
+        clock.start();
+        std::unique_ptr<QThread> sender(QThread::create(
+            [&] { app::HandOver(scratch.runtime()).send({QStringLiteral("/a.eps")}, 30000); }));
+        sender->start();
+        QTRY_COMPARE_WITH_TIMEOUT(received.size(), 1, 30000);
+        QVERIFY(clock.elapsed() > 9000); // served once the first sixteen were dropped
+        QTRY_VERIFY(sender->isFinished());
+        for (int i = 0; i < 16; ++i)
+            QTRY_COMPARE(idle[i]->state(), QLocalSocket::UnconnectedState);
     }
 
     // A copy that takes the files but never says it has them has not taken them.

@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace platform;
 
@@ -74,6 +77,41 @@ private slots:
         QVERIFY2(first.startsWith(QFile::encodeName(work) + "/.gs-temp-"), first.constData());
         QCOMPARE(lines[0], first + '|' + first + '|' + first);
         QVERIFY(lines[1] != lines[0]);
+    }
+
+    // A command gets PATH, the locale, Ghostscript's own variables and its temporary folder:
+    // nothing else of the user's session.
+    void aCommand_getsOnlyTheEnvironmentItNeeds_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("passed");
+        QTest::newRow("a token") << QByteArray("API_TOKEN") << QByteArray("s3cr3t") << false;
+        QTest::newRow("the session bus") << QByteArray("DBUS_SESSION_BUS_ADDRESS")
+                                         << QByteArray("unix:path=/run/user/1/bus") << false;
+        QTest::newRow("the display") << QByteArray("DISPLAY") << QByteArray(":7") << false;
+        QTest::newRow("the home folder") << QByteArray("HOME") << QByteArray("/home/x") << false;
+        QTest::newRow("the search path") << QByteArray("PATH") << qgetenv("PATH") << true;
+        QTest::newRow("the locale") << QByteArray("LANG") << QByteArray("de_DE.UTF-8") << true;
+        QTest::newRow("a part of it") << QByteArray("LC_PAPER") << QByteArray("C") << true;
+        QTest::newRow("Ghostscript's own") << QByteArray("GS_LIB") << QByteArray("/x") << true;
+    }
+    void aCommand_getsOnlyTheEnvironmentItNeeds() {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, value);
+        QFETCH(bool, passed);
+        const QByteArray old = qgetenv(name.constData());
+        const auto restore = qScopeGuard([&] { qputenv(name.constData(), old); });
+        qputenv(name.constData(), value);
+        script(work, QStringLiteral("environment"), "env > log.txt");
+        runBatch("environment\r\n");
+        const QList<QByteArray> variables = log().split('\n');
+        QCOMPARE(variables.contains(name + '=' + value), passed);
+        QVERIFY(std::all_of(variables.cbegin(), variables.cend(), [](const QByteArray& v) {
+            return v.isEmpty() || v.startsWith("PATH=") || v.startsWith("LANG=") ||
+                   v.startsWith("LC_") || v.startsWith("GS_") || v.startsWith("TMPDIR=") ||
+                   v.startsWith("TEMP=") || v.startsWith("TMP=") || v.startsWith("PWD=") ||
+                   v.startsWith("LANGUAGE=");
+        }));
     }
 
     // The file is read whole before anything runs: no command adds lines to its own run.

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -154,6 +155,87 @@ private slots:
         QCOMPARE(reported, reportedStep ? QList<int>{reportedStep} : QList<int>{});
         QCOMPARE(QDir(out).entryList(QDir::Files).size(), reason.isEmpty() ? 1 : 0);
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
+    }
+
+    // Another user's link is never followed, in the source's path or the output folder's, and a
+    // PDF is no more readable than its source.
+    void aLinkOfAnotherUsers_isNotFollowed_andThePdfIsAsPrivateAsTheSource_data() {
+        QTest::addColumn<QString>("source"); // in the scratch folder
+        QTest::addColumn<QString>("folder"); // the output folder; "" beside the source
+        QTest::addColumn<QString>("reason"); // what the reason starts with; "" converted
+        QTest::addColumn<int>("othersRead"); // whether others may read the PDF
+        const QString refused = QStringLiteral(
+            "it is reached through the link %1, which belongs to another user (4242)");
+        QTest::newRow("the source")
+            << "shared/x.eps"
+            << ""
+            << "it could not be copied: " + refused.arg("%1/shared/x.eps") << 0;
+        QTest::newRow("a folder on its way")
+            << "shared/dir/secret.eps"
+            << "out"
+            << "it could not be copied: " + refused.arg("%1/shared/dir") << 0;
+        QTest::newRow("the output folder")
+            << "public/a.eps"
+            << "shared/outlink"
+            << "The output folder %1/shared/outlink cannot be used: " +
+                   refused.arg("%1/shared/outlink")
+            << 0;
+        QTest::newRow("a link of ours to a private file") << "shared/mine.eps"
+                                                          << "out"
+                                                          << "" << 0;
+        QTest::newRow("a public file") << "public/a.eps"
+                                       << "out"
+                                       << "" << 1;
+    }
+    void aLinkOfAnotherUsers_isNotFollowed_andThePdfIsAsPrivateAsTheSource() {
+        QFETCH(QString, source);
+        QFETCH(QString, folder);
+        QFETCH(QString, reason);
+        if (::geteuid() != 0)
+            QSKIP("giving a link to another user needs the administrator");
+        testing::ScratchHome scratch;
+        testing::FakeServices fakes;
+        const QString root = scratch.path();
+        const QString secret = scratch.makeFolder(QStringLiteral("private")) + "/secret.eps";
+        testing::WriteFile(secret, SquareEps);
+        ::chmod(QFile::encodeName(root + "/private"), 0700);
+        ::chmod(QFile::encodeName(secret), 0600);
+        testing::WriteFile(root + "/public/a.eps", SquareEps);
+        ::chmod(QFile::encodeName(root + "/public/a.eps"), 0644);
+        ::chmod(QFile::encodeName(root), 0755);
+        ::chmod(QFile::encodeName(scratch.makeFolder(QStringLiteral("shared"))), 0777);
+        const auto plant = [&](const QString& target, const QString& link, uid_t owner) {
+            QVERIFY(QFile::link(target, root + link));
+            QCOMPARE(::lchown(QFile::encodeName(root + link), owner, owner), 0);
+        };
+        plant(secret, "/shared/x.eps", 4242);
+        plant(root + "/private", "/shared/dir", 4242);
+        plant(scratch.makeFolder(QStringLiteral("elsewhere")), "/shared/outlink", 4242);
+        plant(secret, "/shared/mine.eps", ::geteuid());
+        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(PELLARINE_APP_FOLDER);
+        rasterise::WriteBatchFile(rasterise::BatchText(75), files);
+        platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
+        const item::Tools tools{launcher,
+                                fakes.printers,
+                                fakes.printing,
+                                files,
+                                60000,
+                                1 << 30,
+                                [](int, const platform::Failure&) {}};
+        const QString out = scratch.makeFolder(QStringLiteral("out"));
+        const item::Outcome outcome = item::ConvertItem(
+            root + '/' + source,
+            {folder.isEmpty() ? QString() : root + '/' + folder, folder.isEmpty()}, tools);
+        reason.replace(QStringLiteral("%1"), root);
+        QVERIFY2(reason.isEmpty() ? outcome.reason.isEmpty() : outcome.reason.startsWith(reason),
+                 qPrintable(outcome.reason));
+        QCOMPARE(outcome.converted, reason.isEmpty());
+        for (const QString& place : {out, root + "/shared", root + "/elsewhere"})
+            QCOMPARE(QDir(place).entryList({"*.pdf"}, QDir::Files).size(),
+                     int(place == out && outcome.converted));
+        if (outcome.converted)
+            QTEST(int((QFileInfo(outcome.output).permissions() & QFile::ReadOther) != 0),
+                  "othersRead");
     }
 
     // A PDF that was there before the item does not pass for the one the item should make.

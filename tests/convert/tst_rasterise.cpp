@@ -21,26 +21,6 @@ using rasterise::Rasterised;
 
 namespace {
 
-// The real launcher, remembering the processes it started.
-class RecordingLauncher final : public platform::Launcher {
-public:
-    platform::PosixLauncher real{QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch")};
-    QList<qint64> started;
-
-    platform::LaunchResult start(const QString& file, const QString& parameters,
-                                 const QString& directory, const QString& verb, int showState,
-                                 qint64 memoryLimitBytes = 0) override {
-        const platform::LaunchResult r =
-            real.start(file, parameters, directory, verb, showState, memoryLimitBytes);
-        started << r.processId;
-        return r;
-    }
-    int exitStatus(qint64 pid) override { return real.exitStatus(pid); }
-    void waitForEnd(qint64 pid, int ms) override { real.waitForEnd(pid, ms); }
-    void release(qint64 pid) override { real.release(pid); }
-    void terminateTree(qint64 pid) override { real.terminateTree(pid); }
-};
-
 const QByteArray SmallEps = "%!PS-Adobe-3.0 EPSF-3.0\n"
                             "%%BoundingBox: 0 0 40 20\n"
                             "1 0 0 setrgbcolor 0 0 40 20 rectfill\n"
@@ -83,9 +63,11 @@ class TestRasterise : public QObject {
         files = rasterise::PrepareWorkingFolder(application);
         rasterise::WriteBatchFile(rasterise::BatchText(75), files);
     }
+    // Without a memory ceiling, so that a launcher standing in for Ghostscript may start the
+    // programs it needs (a ceiling keeps a command to one process).
     rasterise::Rasterisation rasterise(const QString& source, platform::Launcher& launcher,
                                        int timeLimitMs = rasterise::GhostscriptTimeLimitMs) {
-        return rasterise::RasteriseEps(source, files, launcher, Sleep, timeLimitMs);
+        return rasterise::RasteriseEps(source, files, launcher, Sleep, timeLimitMs, 0);
     }
 
 private slots:
@@ -168,7 +150,7 @@ private slots:
         const QString source =
             scratch->makeFolder(QStringLiteral("src dir")) + QStringLiteral("/plän mit blanks.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(ReadAll(rasterise::CurrentJpgPath()).startsWith("\xFF\xD8"));
@@ -184,7 +166,7 @@ private slots:
         testing::WriteFile(source,
                            "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 200 16\n"
                            "/Times-Roman 11 selectfont 2 4 moveto (Hamburgefonstiv) show\n");
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
         const QImage picture(rasterise::CurrentJpgPath());
         auto distance = [&](const QString& textBits) {
@@ -216,7 +198,7 @@ private slots:
         prepare();
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted); // a whole picture
         testing::WriteFile(source, content);
         QTEST(int(rasterise(source, launcher).result), "result");
@@ -228,7 +210,7 @@ private slots:
         prepare();
         const QString source = scratch->path() + QStringLiteral("/loop.eps");
         testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n{} loop\n");
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(rasterise(source, launcher, 1500).result, Rasterised::TimedOut);
@@ -273,7 +255,7 @@ private slots:
         prepare(application);
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher recording;
+        testing::RecordingLauncher recording;
         const rasterise::Rasterisation outcome = rasterise(source, recording);
         QCOMPARE(int(outcome.result), result);
         QCOMPARE(outcome.detail + outcome.said, detail); // the program's words, or Ghostscript's
@@ -301,7 +283,7 @@ private slots:
                   QByteArray(19, '\0') + "\xFF\xFF" + eps;
         const QString source = scratch->path() + QStringLiteral("/atend.eps");
         testing::WriteFile(source, eps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         QCOMPARE(rasterise(source, launcher).detail,
                  trailer.isEmpty() ? rasterise::NoBoxAtTheEnd : QString());
         QCOMPARE(QImage(rasterise::CurrentJpgPath()).size(), QSize(50, 30) * !trailer.isEmpty());
@@ -320,7 +302,7 @@ private slots:
         rasterise::WriteBatchFile(rasterise::BatchText(75), files);
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         const rasterise::Rasterisation outcome = rasterise(source, launcher);
         QCOMPARE(outcome.result, Rasterised::WorkingFolderFull);
         QCOMPARE(outcome.detail, rasterise::WorkingFolder());
@@ -342,7 +324,7 @@ private slots:
         QTest::newRow("change a file of the home folder in place")
             << QByteArray("{ truncate -s 1 \"$HOME/victim\" || touch -d @0 \"$HOME/victim\" || "
                           "chown \"$(id -u)\" \"$HOME/victim\" || /usr/bin/python3 -c 'import os; "
-                          "os.setxattr(os.environ[\"HOME\"] + \"/victim\", \"user.x\", b\"1\")'; "
+                          "os.setxattr(\"$HOME/victim\", \"user.x\", b\"1\")'; "
                           "} && echo reached > reached")
             << "not reached" << 0;
         QTest::newRow("read a private file")
@@ -370,20 +352,22 @@ private slots:
         QFETCH(QByteArray, attempt);
         QFETCH(QString, check);
         QFETCH(int, abi);
-        prepare(testing::ApplicationFolderWithLauncher(
-            *scratch, "if grep -q hostile current.eps; then " + attempt + "; fi; exec gs \"$@\""));
         const QString victim = scratch->home() + QStringLiteral("/victim");
         testing::WriteFile(victim, "private words");
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        qputenv("TEST_PORT", QByteArray::number(server.serverPort()));
-        qputenv("TEST_PID", QByteArray::number(QCoreApplication::applicationPid()));
         QLocalServer local;
         QVERIFY(local.listen(scratch->path() + QStringLiteral("/program.socket")));
-        qputenv("TEST_SOCKET", QFile::encodeName(local.fullServerName()));
+        // Written into the script: Ghostscript is given none of the program's environment.
+        attempt.replace("$HOME", QFile::encodeName(scratch->home()))
+            .replace("$TEST_PORT", QByteArray::number(server.serverPort()))
+            .replace("$TEST_PID", QByteArray::number(QCoreApplication::applicationPid()))
+            .replace("$TEST_SOCKET", QFile::encodeName(local.fullServerName()));
+        prepare(testing::ApplicationFolderWithLauncher(
+            *scratch, "if grep -q hostile current.eps; then " + attempt + "; fi; exec gs \"$@\""));
         const QString hostile = scratch->path() + QStringLiteral("/hostile.eps");
         testing::WriteFile(hostile, SmallEps + "% hostile\n");
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         const bool timed = QTest::currentDataTag() == QLatin1String("outlive the time limit");
         const rasterise::Rasterisation outcome = rasterise(hostile, launcher, timed ? 1500 : 60000);
 
@@ -427,11 +411,75 @@ private slots:
         const QString source = scratch->path() + QStringLiteral("/grows.eps");
         testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
                                    "/d 10 dict def { d d length 1000000 string put } loop\n");
-        RecordingLauncher launcher;
+        testing::RecordingLauncher launcher;
         const auto outcome =
             rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, 300 << 20);
         QCOMPARE(outcome.result, Rasterised::OutOfMemory);
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
+    }
+
+    // Without a control group of its own, what a drawing runs under a ceiling may start no
+    // other process, so no number of children can multiply the memory one process may take.
+    void aTreePastTheCeiling_isNeverStarted_data() {
+        QTest::addColumn<qint64>("memory"); // the ceiling; 0 for none
+        QTest::addColumn<QByteArray>("ceiling");
+        QTest::newRow("under a ceiling")
+            << qint64(300 << 20)
+            << QByteArray("# ceiling: no control group of its own, so a command may start no "
+                          "other process; each process 300 MB of address space; files up to "
+                          "2048 MB\n");
+        QTest::newRow("without one")
+            << qint64(0) << QByteArray("# ceiling: none on memory; files up to 2048 MB\n");
+    }
+    void aTreePastTheCeiling_isNeverStarted() {
+        QFETCH(qint64, memory);
+        QFETCH(QByteArray, ceiling);
+        prepare(testing::ApplicationFolderWithLauncher(
+            *scratch,
+            "for i in 1 2 3; do (echo started >> children) & done; wait; exec gs \"$@\""));
+        const QString source = scratch->path() + QStringLiteral("/a.eps");
+        testing::WriteFile(source, SmallEps);
+        testing::RecordingLauncher launcher;
+        const auto outcome = rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, memory);
+        const QByteArray log = ReadAll(rasterise::BatchLogPath());
+        if (log.contains("a control group of its own"))
+            QSKIP("the user's service manager holds the ceiling here");
+        QVERIFY2(log.contains(ceiling), log.constData());
+        const QByteArray children =
+            ReadAll(rasterise::WorkingFolder() + QStringLiteral("/children"));
+        QCOMPARE(children, memory ? QByteArray() : QByteArray("started\nstarted\nstarted\n"));
+        QCOMPARE(outcome.result == Rasterised::Converted, memory == 0);
+    }
+
+    // Whatever an earlier file left in the working folder is gone before the next one runs, and
+    // nothing a link there leads to is touched.
+    void aLeftover_isRemovedBeforeTheNextFile_data() {
+        QTest::addColumn<QString>("left");
+        QTest::newRow("a large file") << "file";
+        QTest::newRow("a folder of files") << "folder";
+        QTest::newRow("a link to a file of the user's") << "link";
+    }
+    void aLeftover_isRemovedBeforeTheNextFile() {
+        QFETCH(QString, left);
+        prepare();
+        const QString work = rasterise::WorkingFolder();
+        const QString leftover = work + QStringLiteral("/left");
+        const QString victim = scratch->home() + QStringLiteral("/victim");
+        testing::WriteFile(victim, "keep me");
+        if (left == QLatin1String("file"))
+            testing::WriteFile(leftover, QByteArray(8 << 20, 'x'));
+        else if (left == QLatin1String("folder"))
+            testing::WriteFile(leftover + QStringLiteral("/deeper/x"));
+        else
+            QVERIFY(QFile::link(victim, leftover));
+        const QString source = scratch->path() + QStringLiteral("/a.eps");
+        testing::WriteFile(source, SmallEps);
+        testing::RecordingLauncher launcher;
+        QCOMPARE(rasterise(source, launcher).result, Rasterised::Converted);
+        QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot |
+                                      QDir::System),
+                 QStringList({"current.jpg", "eps2jpg.bat", "eps2jpg.log", "gswin32c"}));
+        QCOMPARE(ReadAll(victim), QByteArray("keep me"));
     }
 
     void sourceThatIsAPipe_orMissing_failsAtOnce_withoutCopyOrRun() {

@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <unistd.h>
+
 using testing::SquareEps;
 
 namespace {
@@ -27,7 +29,7 @@ class TestRun : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::ScratchHome> home;
     std::unique_ptr<testing::FakeServices> fakes;
-    std::unique_ptr<platform::PosixLauncher> launcher;
+    std::unique_ptr<testing::RecordingLauncher> launcher;
     QStringList jobs;
     item::Destination destination;
     int timeLimitMs = 60000;
@@ -35,12 +37,17 @@ class TestRun : public QObject {
     // What the last run told: its failures as "step: description", and its closing message.
     QStringList reports;
     QString message, details;
+    std::function<void(int item)> atItem; // runs when an item's source is read
 
     std::unique_ptr<run::Conversion> make() {
         auto conversion = std::make_unique<run::Conversion>(
             run::JobSource{[this] { return int(jobs.size()); },
-                           [this](int i) { return jobs.value(i - 1); }, [] { return 75; },
-                           [this] { return destination; }},
+                           [this](int i) {
+                               if (atItem)
+                                   atItem(i);
+                               return jobs.value(i - 1);
+                           },
+                           [] { return 75; }, [this] { return destination; }},
             run::Equipment{*launcher, fakes->printers, fakes->printing,
                            QStringLiteral(PELLARINE_APP_FOLDER), timeLimitMs, 1LL << 30});
         connect(conversion.get(), &run::Conversion::failed, this,
@@ -65,8 +72,7 @@ private slots:
     void init() {
         home = std::make_unique<testing::ScratchHome>();
         fakes = std::make_unique<testing::FakeServices>();
-        launcher = std::make_unique<platform::PosixLauncher>(
-            QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
+        launcher = std::make_unique<testing::RecordingLauncher>();
         out = home->makeFolder(QStringLiteral("out folder"));
         destination = {out + QLatin1Char('/'), false};
         jobs.clear();
@@ -74,6 +80,7 @@ private slots:
         message.clear();
         details.clear();
         timeLimitMs = 60000;
+        atItem = {};
     }
     void cleanup() {
         launcher.reset();
@@ -373,6 +380,64 @@ private slots:
         QCOMPARE(detailed.size(), 81);
         QCOMPARE(detailed.last(),
                  QStringLiteral("/out/x.pdf now holds /v80/x.eps, not /v79/x.eps"));
+    }
+
+    // An output folder replaced during a run is not written into: a PDF in the making goes into
+    // the folder that was there, and the next item fails, naming it.
+    void anOutputFolderReplacedDuringTheRun_isNotWrittenInto_data() {
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<bool>("duringAFile");
+        QTest::addColumn<QString>("reason");
+        const QString replaced = QStringLiteral("The output folder %1 was replaced during the run");
+        QTest::newRow("by a link") << "link" << false << replaced;
+        QTest::newRow("by a link, while a file is converted") << "link" << true << replaced;
+        QTest::newRow("by another folder") << "folder" << false << replaced;
+        QTest::newRow("beside the sources, by another user's link")
+            << "foreign" << false
+            << "The output folder %1 cannot be used: it is reached through the link %1, which "
+               "belongs to another user (4242)";
+    }
+    void anOutputFolderReplacedDuringTheRun_isNotWrittenInto() {
+        QFETCH(QString, replacement);
+        QFETCH(bool, duringAFile);
+        QFETCH(QString, reason);
+        if (replacement == QLatin1String("foreign") && ::geteuid() != 0)
+            QSKIP("giving a link to another user needs the administrator");
+        const QString documents = home->makeFolder(QStringLiteral("Documents"));
+        testing::WriteFile(documents + QStringLiteral("/b.pdf"), "my document");
+        jobs << source(QStringLiteral("a.eps")) << source(QStringLiteral("b.eps"));
+        const bool beside = replacement == QLatin1String("foreign");
+        if (beside)
+            destination = {QString(), true};
+        const QString folder = beside ? home->path() + QStringLiteral("/src") : out;
+        bool swapped = false;
+        const auto swap = [&] {
+            if (std::exchange(swapped, true))
+                return;
+            QVERIFY(QDir().rename(folder, folder + QStringLiteral(" moved")));
+            if (replacement == QLatin1String("folder"))
+                QVERIFY(QDir().mkdir(folder));
+            else
+                QVERIFY(QFile::link(documents, folder));
+            if (beside)
+                QCOMPARE(::lchown(QFile::encodeName(folder), 4242, 4242), 0);
+        };
+        if (duringAFile)
+            launcher->onStart = swap;
+        else
+            atItem = [&](int i) {
+                if (i == 2)
+                    swap();
+            };
+        convert();
+        QVERIFY2(details.contains(QString(reason).replace(QLatin1String("%1"), folder)),
+                 qPrintable(details));
+        QCOMPARE(testing::PdfPages(folder + QStringLiteral(" moved/a.pdf")), 1);
+        QFile kept(documents + QStringLiteral("/b.pdf"));
+        QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "my document");
+        QCOMPARE(QDir(documents).entryList(QDir::Files), QStringList{"b.pdf"});
+        if (replacement == QLatin1String("folder"))
+            QVERIFY(QDir(folder).isEmpty());
     }
 
     // Drawings that try to reach past their picture change nothing, read nothing private and

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace pdfoutput;
@@ -263,6 +264,40 @@ private slots:
         QVERIFY(!QFile::exists(output));
     }
 
+    // A picture file over the largest the writer prints fails before any of it is read; one of
+    // several pieces is copied in whole and unchanged.
+    void aHugePicture_isRefused_aLargeOneCopiedWhole_data() {
+        QTest::addColumn<bool>("huge");
+        QTest::newRow("over the largest") << true;
+        QTest::newRow("of several pieces") << false;
+    }
+    void aHugePicture_isRefused_aLargeOneCopiedWhole() {
+        QFETCH(bool, huge);
+        QImage noise(1600, 1600, QImage::Format_RGB32);
+        QRandomGenerator random(7);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, random.generate());
+        const QString jpeg = scratch->path() + QStringLiteral("/big.jpg");
+        QVERIFY(noise.save(jpeg, "JPEG", 100));
+        const QByteArray bytes = ReadAll(jpeg);
+        QVERIFY(bytes.size() > 2 << 20);
+        if (huge) // a hole in the file, costing no disk
+            QVERIFY(QFile::resize(jpeg, pdfwriterkeys::LargestPictureBytes + 1));
+        const QString output = scratch->makeFolder(QStringLiteral("out")) + "/big.pdf";
+        try {
+            pdfwriter::SaveJpegAsPdf(jpeg, output);
+            QVERIFY(!huge);
+            QVERIFY(ReadAll(output).contains(bytes));
+            QCOMPARE(testing::PdfPages(output), 1);
+        } catch (const platform::Failure& failure) {
+            QVERIFY2(huge && failure.description.contains(QStringLiteral(
+                                 "is larger than 2048 MB, the most the PDF Writer prints")),
+                     qPrintable(failure.description));
+            QVERIFY(!QFile::exists(output));
+        }
+    }
+
     void jpegFacts_data() {
         QTest::addColumn<QByteArray>("jpeg");
         QTest::addColumn<bool>("valid");
@@ -314,9 +349,12 @@ private slots:
         const pdfwriter::PdfOrigin origin{QStringLiteral("a (b) \\ c) d"), QStringLiteral("Drück"),
                                           QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC)};
         const QString output = scratch->path() + QStringLiteral("/n.pdf");
-        testing::WriteFile(
-            output,
-            pdfwriter::PdfOfPages({{bytes, *pdfwriter::ReadJpegFacts(bytes), {8, 8}}}, origin));
+        QByteArray pdf;
+        pdfwriter::WritePdf(
+            {{{0, bytes.size()}, *pdfwriter::ReadJpegFacts(bytes), {8, 8}}}, origin,
+            [&](QByteArrayView part) { pdf += part; },
+            [&](const pdfwriter::PictureSpan&, const platform::WriteBytes& out) { out(bytes); });
+        testing::WriteFile(output, pdf);
         const QString info = QString::fromUtf8(
             Run(QStringLiteral("pdfinfo"), {QStringLiteral("-isodates"), output}));
         QVERIFY2(info.contains(QStringLiteral("Creator:         a (b) \\ c) d\n")),

@@ -90,6 +90,32 @@ private slots:
         QCOMPARE(r.processId, 0);
     }
 
+    // Where the user's service manager can be reached, a program under a ceiling runs in a scope
+    // of its own, bounded by that ceiling; the service manager stands in here.
+    void underACeiling_aProgramRunsInAScopeOfTheUsersServiceManager() {
+        const QString bin = scratch->makeFolder(QStringLiteral("bin"));
+        const QString work = scratch->makeFolder(QStringLiteral("w"));
+        WriteScript(bin + QStringLiteral("/systemd-run"),
+                    "echo \"$*\" >> " + QFile::encodeName(work) +
+                        "/scopes; while [ \"$1\" != -- ]; do shift; done; shift; exec \"$@\"");
+        WriteScript(work + QStringLiteral("/tool"), "echo ran > ran");
+        testing::WriteFile(scratch->runtime() + QStringLiteral("/systemd/private"));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+        const LaunchResult r = launcher.start(work + QStringLiteral("/tool"), QString(), work,
+                                              QString(), 0, Ceiling{1 << 30, 1 << 20, 32});
+        qputenv("PATH", path);
+        QCOMPARE(WaitForExit(launcher, r.processId), 0);
+        QFile scopes(work + QStringLiteral("/scopes"));
+        QVERIFY(scopes.open(QIODevice::ReadOnly));
+        QCOMPARE(scopes.readAll(),
+                 "--user --scope --quiet --collect -- true\n"
+                 "--user --scope --quiet --collect -p MemoryMax=1073741824 -p MemorySwapMax=0 "
+                 "-p TasksMax=32 -- " +
+                     QFile::encodeName(work) + "/tool\n");
+        QVERIFY(QFile::exists(work + QStringLiteral("/ran")));
+    }
+
     void terminateTree_endsTheProgramAndWhatItStarted() {
         const QString work = scratch->makeFolder(QStringLiteral("w"));
         WriteScript(work + QStringLiteral("/tree"), "sleep 30 & touch started; sleep 30");

@@ -6,8 +6,8 @@ namespace testing {
 
 platform::LaunchResult FakeLauncher::start(const QString& file, const QString& parameters,
                                            const QString& directory, const QString& verb,
-                                           int showState, qint64 memoryLimitBytes) {
-    starts.append({file, parameters, directory, verb, showState, memoryLimitBytes});
+                                           int showState, const platform::Ceiling& ceiling) {
+    starts.append({file, parameters, directory, verb, showState, ceiling});
     return {result, result > 32 ? 4242 : 0, {}};
 }
 
@@ -22,6 +22,17 @@ int FakeLauncher::exitStatus(qint64) {
     if (terminations > 0)
         return 137;
     return statusReads <= runningPolls ? platform::launch::StillActive : exitCode;
+}
+
+platform::LaunchResult RecordingLauncher::start(const QString& file, const QString& parameters,
+                                                const QString& directory, const QString& verb,
+                                                int showState, const platform::Ceiling& ceiling) {
+    if (onStart)
+        onStart();
+    const platform::LaunchResult r =
+        real.start(file, parameters, directory, verb, showState, ceiling);
+    started << r.processId;
+    return r;
 }
 
 } // namespace testing
