@@ -57,6 +57,19 @@ QString OutputPathOf(const QString& source, const Destination& destination) {
 
 QString Seconds(int ms) { return QString::number(ms / 1000.0); }
 
+// What to add to the reason of a drawing that took too long or too much memory: the time and
+// memory grow with the resolution, so a lower one may do. Nothing at the lowest.
+QString LowerResolutionToTry(int resolution) {
+    const std::optional<int> lower = rasterise::LowerResolution(resolution);
+    if (!lower)
+        return {};
+    return QStringLiteral(
+               " at %1 dpi, which may be too fine for this drawing; try %2 dpi (right-click "
+               "the \"PDF Quality\" slider to choose it)")
+        .arg(resolution)
+        .arg(*lower);
+}
+
 // Why a source that was rasterised without a picture has no PDF.
 QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
     using rasterise::Rasterised;
@@ -70,10 +83,12 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
         return QStringLiteral("the picture Ghostscript made of it was incomplete");
     case Rasterised::TimedOut:
         return QStringLiteral("stopped: Ghostscript had not finished after %1 s")
-            .arg(Seconds(tools.timeLimitMs));
+                   .arg(Seconds(tools.timeLimitMs)) +
+               LowerResolutionToTry(tools.resolution);
     case Rasterised::OutOfMemory:
         return QStringLiteral("stopped: Ghostscript needed more than %1 MB of memory")
-            .arg(tools.memoryLimitBytes >> 20);
+                   .arg(tools.memoryLimitBytes >> 20) +
+               LowerResolutionToTry(tools.resolution);
     case Rasterised::LaunchFailed:
         return QStringLiteral("the batch file could not be started: ") + r.detail;
     case Rasterised::BatchFailed:
@@ -147,7 +162,7 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
     const QString jpeg = rasterise::CurrentJpgPath();
     const bool printed = Run(steps::Print, outcome, tools, [&] {
         pdfoutput::SelectPdfWriter(tools.printers, tools.printing);
-        pdfoutput::PrintJpegToPdf(tools.printing, jpeg);
+        pdfoutput::PrintJpegToPdf(tools.printing, jpeg, paths::GetFileNamePart(source));
     });
     platform::Yield();
     platform::Yield();

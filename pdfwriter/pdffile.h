@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
-#include <QSize>
+#include <QSizeF>
 #include <QString>
 
 #include "pdfwriter/jpeg.h"
@@ -13,6 +13,7 @@ namespace pdfwriter {
 
 // What a PDF printer notes in the document about where it came from.
 struct PdfOrigin {
+    QString title;    // the document's name (none when empty)
     QString creator;  // the program that printed
     QString producer; // the printer that wrote the PDF
     QDateTime created;
@@ -22,7 +23,7 @@ struct PdfOrigin {
 struct PdfPage {
     QByteArray jpeg; // embedded unchanged
     JpegFacts facts;
-    QSize points;
+    QSizeF points;
 };
 
 // A PDF of `pages`, in their order.

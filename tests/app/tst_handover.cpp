@@ -22,7 +22,7 @@ private slots:
         app::HandOver later(scratch.runtime());
         QVERIFY(!later.serve()); // one copy serves at a time
         QList<QStringList> received;
-        serving.setReceiver([&](const QStringList& paths) { received << paths; });
+        serving.setReceiver([&](const QStringList& paths, int) { received << paths; });
         // The sender waits for the receipt, so it runs beside the serving copy's event loop.
         bool sent = false;
         std::unique_ptr<QThread> sender(QThread::create([&] {

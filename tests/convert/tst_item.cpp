@@ -94,6 +94,7 @@ private slots:
                                 files,
                                 1500,
                                 1 << 30,
+                                72,
                                 [&](int step, const platform::Failure&) { reported << step; }};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         const item::Destination destination{folder == QLatin1String("gone")
@@ -125,15 +126,12 @@ private slots:
         testing::WriteFile(source, SquareEps);
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         testing::WriteFile(out + "/a.pdf", "an older PDF");
-        platform::SystemPrinting silent({{"Marrowind PDF Writer", [](const QString&) {}}});
+        platform::SystemPrinting silent(
+            {{"Marrowind PDF Writer", [](const QString&, const QString&) {}}});
         platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
-        const item::Tools tools{launcher,
-                                fakes.printers,
-                                silent,
-                                files,
-                                60000,
-                                1 << 30,
-                                [](int, const platform::Failure&) {}};
+        const item::Tools tools{
+            launcher, fakes.printers, silent, files,
+            60000,    1 << 30,        72,     [](int, const platform::Failure&) {}};
         const item::Outcome outcome = item::ConvertItem(source, {out, false}, tools);
         QVERIFY(!outcome.converted);
         QCOMPARE(outcome.reason, QStringLiteral("the PDF Writer did not save %1/a.pdf").arg(out));
