@@ -291,7 +291,7 @@ std::optional<Rasterisation> CopySource(const QString& source, const PauseFuncti
         pause(100);
     }
     try {
-        box = boundingbox::FillInDeferredBox(eps);
+        box = boundingbox::PrepareCopy(eps);
     } catch (const platform::Failure& failure) {
         return Rasterisation{Rasterised::CopyFailed, failure.description, failure.number};
     }

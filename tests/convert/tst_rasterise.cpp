@@ -1,5 +1,6 @@
 #include "convert/rasterise.h"
 #include "fakelauncher.h"
+#include "pdfwriter/jpeg.h"
 #include "platform/failure.h"
 #include "platform/launcher.h"
 #include "scratchhome.h"
@@ -305,6 +306,50 @@ private slots:
         QCOMPARE(rasterise(source, launcher).detail,
                  trailer.isEmpty() ? rasterise::NoBoxAtTheEnd : QString());
         QCOMPARE(QImage(rasterise::CurrentJpgPath()).size(), QSize(50, 30) * !trailer.isEmpty());
+    }
+
+    // A file whose header gives a box is a drawing cropped to it, whatever its first line says;
+    // one that never shows its page gets it shown once, one that shows its pages keeps them.
+    void drawingsGiveTheirPages_withShowpageOrWithout_data() {
+        QTest::addColumn<QByteArray>("firstLine");
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<int>("showpages");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<bool>("cropped");
+        const QByteArray box = "%%BoundingBox: 10 20 60 50\n";
+        QTest::newRow("EPSF, none")
+            << QByteArray("%!PS-Adobe-3.0 EPSF-3.0") << box << 0 << 1 << true;
+        QTest::newRow("no EPSF, none") << QByteArray("%!PS-Adobe-3.0") << box << 0 << 1 << true;
+        QTest::newRow("bare, none") << QByteArray("%!") << box << 0 << 1 << true;
+        QTest::newRow("no EPSF, one") << QByteArray("%!PS-Adobe-2.0") << box << 1 << 1 << true;
+        QTest::newRow("EPSF, two")
+            << QByteArray("%!PS-Adobe-3.0 EPSF-3.0") << box << 2 << 2 << true;
+        QTest::newRow("no EPSF, two, pages told at the end")
+            << QByteArray("%!PS-Adobe-3.0") << box + "%%Pages: (atend)\n"
+            << 2 << 2 << false;
+        QTest::newRow("no box, none")
+            << QByteArray("%!PS-Adobe-3.0") << QByteArray() << 0 << 0 << false;
+    }
+    void drawingsGiveTheirPages_withShowpageOrWithout() {
+        QFETCH(QByteArray, firstLine);
+        QFETCH(QByteArray, header);
+        QFETCH(int, showpages);
+        QFETCH(int, pages);
+        QFETCH(bool, cropped);
+        prepare();
+        QByteArray eps = firstLine + "\n" + header + "%%EndComments\n";
+        for (int page = 0; page <= std::max(showpages - 1, 0); ++page)
+            eps += "0 0 1 setrgbcolor 10 20 50 30 rectfill\n" +
+                   QByteArray(showpages ? "showpage\n" : "");
+        eps += "%%Trailer\n%%Pages: " + QByteArray::number(showpages) + "\n%%EOF\n";
+        const QString source = scratch->path() + QStringLiteral("/figure.eps");
+        testing::WriteFile(source, eps);
+        RecordingLauncher launcher;
+        rasterise(source, launcher);
+        const auto pictures = pdfwriter::WholePictures(ReadAll(rasterise::CurrentJpgPath()));
+        QCOMPARE(pictures.value_or(QList<QByteArray>()).size(), pages);
+        if (pages > 0)
+            QCOMPARE(QImage::fromData(pictures->first()).size() == QSize(50, 30), cropped);
     }
 
     // A working folder on a full disk is named as full, not by Ghostscript's "/ioerror".
