@@ -2,12 +2,14 @@
 #include "convert/item.h"
 #include "convert/rasterise.h"
 #include "fakes.h"
+#include "pdfprobe.h"
 #include "platform/failure.h"
 #include "platform/launcher.h"
 #include "scratchhome.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -114,6 +116,49 @@ private slots:
         QCOMPARE(reported, reportedStep ? QList<int>{reportedStep} : QList<int>{});
         QCOMPARE(QDir(out).entryList(QDir::Files).size(), reason.isEmpty() ? 1 : 0);
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
+    }
+
+    // The page is the drawing's box at every resolution, and the PDF says what it is.
+    void thePage_isTheDrawingsBox_atEveryResolution_data() {
+        QTest::addColumn<int>("resolution");
+        for (const int resolution : rasterise::Resolutions)
+            QTest::addRow("%d dpi", resolution) << resolution;
+    }
+    void thePage_isTheDrawingsBox_atEveryResolution() {
+        QFETCH(int, resolution);
+        testing::ScratchHome scratch;
+        testing::FakeServices fakes;
+        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(PELLARINE_APP_FOLDER);
+        rasterise::WriteBatchFile(rasterise::BatchText(75, resolution), files);
+        const QString source = scratch.makeFolder(QStringLiteral("src")) + "/figure (1).eps";
+        testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 10 20 110 70\n"
+                                   "0 0 1 setrgbcolor 10 20 100 50 rectfill\n");
+        platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
+        const item::Tools tools{
+            launcher, fakes.printers, fakes.printing, files,
+            60000,    1 << 30,        resolution,     [](int, const platform::Failure&) {}};
+        const QString out = scratch.makeFolder(QStringLiteral("out"));
+        QVERIFY(item::ConvertItem(source, {out, false}, tools).converted);
+
+        const QString pdf = out + QStringLiteral("/figure (1).pdf");
+        const QStringList size = testing::PageSize(pdf).split(QStringLiteral(" x "));
+        QVERIFY2(std::abs(size.value(0).toDouble() - 100) <= 1 &&
+                     std::abs(size.value(1).toDouble() - 50) <= 1,
+                 qPrintable(size.join(QStringLiteral(" x "))));
+        const QString info = testing::PdfInfo(pdf);
+        for (const char* note : {"Title:           figure (1).eps\n",
+                                 "Producer:        Pellarine 1.", "CreationDate:    "})
+            QVERIFY2(info.contains(QLatin1String(note)), qPrintable(info));
+        QProcess check;
+        check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+        QVERIFY(check.waitForFinished(20000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+        // ... drawn at the resolution: the picture's pixels across, as pdfimages lists them.
+        check.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        QVERIFY(check.waitForFinished(20000));
+        const QList<QByteArray> image =
+            check.readAllStandardOutput().split('\n').value(2).simplified().split(' ');
+        QVERIFY(std::abs(image.value(3).toInt() - 100 * resolution / 72) <= 1);
     }
 
     // A PDF that was there before the item does not pass for the one the item should make.
