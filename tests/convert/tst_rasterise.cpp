@@ -101,17 +101,23 @@ private slots:
 
     void batchText_isExact_data() {
         QTest::addColumn<int>("quality");
+        QTest::addColumn<int>("resolution");
         QTest::addColumn<QByteArray>("text");
         const QByteArray head = "gswin32c -dSAFER -dBATCH -dNOPAUSE -sDEVICE=jpeg -dJPEGQ=";
         const QByteArray tail = " -dDOINTERPOLATE -dGraphicsAlphaBits=4 -dEPSCrop "
                                 "-sOutputFile=current.jpg current.eps\r\ndel current.eps";
-        QTest::newRow("Min. is the least quality Ghostscript honours") << 0 << head + "1" + tail;
-        QTest::newRow("100") << 100 << head + "100" + tail;
+        QTest::newRow("Min. is the least quality Ghostscript honours")
+            << 0 << 72 << head + "1" + tail;
+        QTest::newRow("100") << 100 << 72 << head + "100" + tail;
+        QTest::newRow("300 dpi") << 75 << 300
+                                 << QByteArray(head).replace("-dJPEGQ=", "-r300 -dJPEGQ=") + "75" +
+                                        tail;
     }
     void batchText_isExact() {
         QFETCH(int, quality);
+        QFETCH(int, resolution);
         QFETCH(QByteArray, text);
-        QCOMPARE(rasterise::BatchText(quality).toLatin1(), text);
+        QCOMPARE(rasterise::BatchText(quality, resolution).toLatin1(), text);
     }
 
     void workingFolder_isTempPlusPs_readAnewEachTime() {
