@@ -79,6 +79,8 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& un
     const bool understood = parser.parse(arguments);
 
     CommandLine line;
+    if (understood && parser.isSet(resolution))
+        line.resolution = rasterise::ResolutionFromText(parser.value(resolution));
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Print;
         line.text = parser.helpText();
@@ -89,8 +91,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& un
     } else if (!understood) {
         line.action = CommandLine::Action::Fail;
         line.text = parser.errorText() + QLatin1Char('\n');
-    } else if (parser.isSet(resolution) &&
-               !(line.resolution = rasterise::ResolutionFromText(parser.value(resolution)))) {
+    } else if (parser.isSet(resolution) && !line.resolution) {
         line.action = CommandLine::Action::Fail;
         line.text = QStringLiteral("The resolution must be %1 (dots per inch), not '%2'.\n")
                         .arg(rasterise::ResolutionList(), parser.value(resolution));

@@ -7,12 +7,13 @@
 //   lines smoothed; once with the shipped Ghostscript launcher and once with one that leaves
 //   text unsmoothed;
 // - the view at 300 dpi, as a zoomed viewer or a printer shows a page: the PDFs made at 72 and
-//   at 300 dpi, and those of ps2pdf, rendered at 300 dpi and compared with the drawing rendered
-//   smoothed at 300 dpi;
+//   at 300 dpi, and those of ps2pdf, rendered at 300 dpi by Ghostscript as they are (or, with
+//   --viewer, smoothed by poppler as PDF viewers show them) and compared with the drawing
+//   rendered smoothed by Ghostscript at 300 dpi;
 // - at 72, 150, 300 and 600 dpi: the time and bytes per file, how many PDFs have not exactly one
 //   page, and how many pages are not the drawing's bounding box within one point.
 // Run: python3 bench/make_drawings.py /tmp/drawings
-//      QT_QPA_PLATFORM=offscreen build/bench/bench_textquality /tmp/drawings [quality]
+//      QT_QPA_PLATFORM=offscreen build/bench/bench_textquality /tmp/drawings [quality] [--viewer]
 #include "app/form1.h"
 #include "convert/boundingbox.h"
 #include "convert/rasterise.h"
@@ -154,6 +155,16 @@ QSizeF BoxOf(const QString& prepared) {
     return {};
 }
 
+// Poppler's rendering of a PDF's first page at `dpi`, smoothed, as a viewer shows it.
+QImage View(const QString& pdf, const QString& png, int dpi) {
+    QFile::remove(png);
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(dpi),
+                       QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                       QStringLiteral("1"), QStringLiteral("-singlefile"), pdf, png.chopped(4)});
+    return QImage(png);
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2;
@@ -203,8 +214,9 @@ void ViewAt72(const QStringList& files, testing::ScratchHome& home, int quality)
                 scores);
 }
 
-// The view at 300 dpi: the PDFs made at 72 and at 300 dpi, and ps2pdf's.
-void ViewAt300(const QStringList& files, testing::ScratchHome& home, int quality) {
+// The view at 300 dpi: the PDFs made at 72 and at 300 dpi, and ps2pdf's, rendered by Ghostscript
+// as they are (as the view at 72 dpi renders them) or, with `viewer`, by poppler.
+void ViewAt300(const QStringList& files, testing::ScratchHome& home, int quality, bool viewer) {
     const QString png = home.path() + QStringLiteral("/page.png");
     const QString prepared = home.makeFolder(QStringLiteral("prepared300"));
     const QStringList outs{home.makeFolder(QStringLiteral("view72")),
@@ -223,7 +235,8 @@ void ViewAt300(const QStringList& files, testing::ScratchHome& home, int quality
             Render(copy, png, 300, QStringList{"-dEPSCrop", "-dDOINTERPOLATE"} + Smoothed);
         double s[3];
         for (int l = 0; l < 3; ++l) {
-            s[l] = Ssim(Render(outs[l] + "/" + name + ".pdf", png, 300, Smoothed), reference);
+            const QString pdf = outs[l] + "/" + name + ".pdf";
+            s[l] = Ssim(viewer ? View(pdf, png, 300) : Render(pdf, png, 300, {}), reference);
             scores[l][KindOf(file)].push_back(s[l]);
             scores[l][QStringLiteral("all")].push_back(s[l]);
         }
@@ -280,17 +293,19 @@ void Resolutions(const QStringList& files, testing::ScratchHome& home, int quali
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_textquality FOLDER-OF-EPS-FILES [QUALITY]\n");
+        std::fprintf(stderr, "usage: bench_textquality FOLDER-OF-EPS-FILES [QUALITY] [--viewer]\n");
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     QStringList files;
     for (const QString& name : folder.entryList({QStringLiteral("*.eps")}, QDir::Files))
         files << folder.absoluteFilePath(name);
-    const int quality = argc > 2 ? std::atoi(argv[2]) : -1;
+    QStringList options = QCoreApplication::arguments().mid(2);
+    const bool viewer = options.removeAll(QStringLiteral("--viewer")) > 0;
+    const int quality = options.isEmpty() ? -1 : options.first().toInt();
     testing::ScratchHome home;
     ViewAt72(files, home, quality);
-    ViewAt300(files, home, quality);
+    ViewAt300(files, home, quality, viewer);
     Resolutions(files, home, quality);
     return 0;
 }

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Writes 38 drawings as common programs make them, into the folder named as the argument: TeX
-(latex and dvips -E), groff (its PostScript with the box Ghostscript finds put into the header,
-as ps2eps does), gnuplot, matplotlib, graphviz, ImageMagick and Tk. Each file's name starts with
+(latex and dvips -E), groff (its first page made a drawing by ps2eps), gnuplot, matplotlib,
+graphviz, ImageMagick and Tk. Each file's name starts with
 its kind: text- (typeset text), plot- (plots, graphs and diagrams) or raster- (pictures).
 
 The programs are not the project's dependencies: install them for the measurement only, e.g.
-  apt-get install texlive-latex-base groff gnuplot-nox python3-matplotlib graphviz imagemagick tk
+  apt-get install texlive-latex-base groff ps2eps gnuplot-nox python3-matplotlib graphviz \
+    imagemagick tk
 and run this with Debian's python3 (which has matplotlib). Tk needs a display: it runs under
 xvfb-run."""
 
@@ -60,16 +61,15 @@ def typeset_tex(out, work):
 
 
 def groff_eps(postscript, target):
-    """groff's first page with the box Ghostscript finds in its header, as ps2eps makes it."""
+    """groff's first page made a drawing by ps2eps, as people make figures of it."""
     first = postscript.split(b"%%Page: 2 ")[0]
     if not first.rstrip().endswith(b"%%EOF"):
         first += b"%%Trailer\nend\n%%EOF\n"
-    box = subprocess.run(["gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", "-"],
-                         input=first, capture_output=True).stderr
-    line = [l for l in box.splitlines() if l.startswith(b"%%BoundingBox:")][0]
-    head, rest = first.split(b"\n", 1)
-    with open(target, "wb") as f:
-        f.write(b"%!PS-Adobe-3.0 EPSF-3.0\n" + line + b"\n" + rest)
+    source = target[:-len(".eps")] + ".ps"
+    with open(source, "wb") as f:
+        f.write(first)
+    run(["ps2eps", "-q", "-f", source])
+    os.remove(source)
 
 
 def typeset_groff(out):
