@@ -138,7 +138,8 @@ QString PreparedCopy(const QString& file, const QString& folder) {
     return copy;
 }
 
-// The width and height of the box the header of a prepared copy gives, in points.
+// The width and height of the box the header of a prepared copy gives, in points: the precise
+// one when it gives one, as Ghostscript crops to that.
 QSizeF BoxOf(const QString& prepared) {
     QFile file(prepared);
     if (!file.open(QIODevice::ReadOnly))
@@ -146,13 +147,16 @@ QSizeF BoxOf(const QString& prepared) {
     QByteArray head = file.read(8192);
     if (const qsizetype ps = head.indexOf("%!"); ps > 0) // behind a binary preview header
         head = head.mid(ps);
-    for (const QByteArray& line : head.split('\n'))
-        if (line.startsWith("%%BoundingBox:")) {
-            const QList<QByteArray> v = line.mid(14).simplified().split(' ');
-            if (v.size() == 4)
-                return {v[2].toDouble() - v[0].toDouble(), v[3].toDouble() - v[1].toDouble()};
-        }
-    return {};
+    QSizeF box;
+    for (const QByteArray& line : head.split('\n')) {
+        const bool precise = line.startsWith("%%HiResBoundingBox:");
+        const QList<QByteArray> v = line.mid(line.indexOf(':') + 1).simplified().split(' ');
+        if ((precise || (line.startsWith("%%BoundingBox:") && box.isEmpty())) && v.size() == 4)
+            box = {v[2].toDouble() - v[0].toDouble(), v[3].toDouble() - v[1].toDouble()};
+        if (precise && !box.isEmpty())
+            return box;
+    }
+    return box;
 }
 
 // Poppler's rendering of a PDF's first page at `dpi`, smoothed, as a viewer shows it.
