@@ -161,6 +161,31 @@ private slots:
         QVERIFY(std::abs(image.value(3).toInt() - 100 * resolution / 72) <= 1);
     }
 
+    // A drawing that takes too long at a fine resolution is told to try the next lower one.
+    void tooLongAtAFineResolution_namesALowerOne() {
+        testing::ScratchHome scratch;
+        testing::FakeServices fakes;
+        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(PELLARINE_APP_FOLDER);
+        rasterise::WriteBatchFile(rasterise::BatchText(75, 300), files);
+        const QString source = scratch.makeFolder(QStringLiteral("src")) + "/loop.eps";
+        testing::WriteFile(source, testing::LoopingEps);
+        platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
+        const item::Tools tools{launcher,
+                                fakes.printers,
+                                fakes.printing,
+                                files,
+                                1500,
+                                1 << 30,
+                                300,
+                                [](int, const platform::Failure&) {}};
+        const QString out = scratch.makeFolder(QStringLiteral("out"));
+        QCOMPARE(item::ConvertItem(source, {out, false}, tools).reason,
+                 QStringLiteral("stopped: Ghostscript had not finished after 1.5 s at 300 dpi, "
+                                "which may be too fine for this drawing; try 150 dpi (right-click "
+                                "the \"PDF Quality\" slider to choose it)"));
+        QVERIFY(QDir(out).isEmpty() && !QFile::exists(rasterise::CurrentJpgPath()));
+    }
+
     // A PDF that was there before the item does not pass for the one the item should make.
     void anOlderPdf_isNoProofOfThisOne() {
         testing::ScratchHome scratch;
