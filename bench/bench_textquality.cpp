@@ -144,7 +144,7 @@ QSizeF BoxOf(const QString& prepared) {
     QFile file(prepared);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QByteArray head = file.read(8192);
+    QByteArray head = file.read(8192).replace('\r', '\n');
     if (const qsizetype ps = head.indexOf("%!"); ps > 0) // behind a binary preview header
         head = head.mid(ps);
     QSizeF box;

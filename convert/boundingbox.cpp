@@ -102,12 +102,13 @@ bool GivesBox(const QByteArray& eps, bool deferredToo) {
 }
 
 // Whether a file whose first line does not say "EPSF" is one Ghostscript should take for a
-// drawing: its header gives a box and says of no more than one page (deferred to the end,
-// the trailer says). Ghostscript crops every page of a drawing to the box but places only the
-// first one in it, so a document of several pages stays one. Of the file's first bytes alone
-// (not `wholeFile`), whether it may be one, what is deferred to the end unknown.
+// drawing: its first line is a comment (also a mistyped "%%!"), its header gives a box and says of
+// no more than one page (deferred to the end, the trailer says). Ghostscript crops every page of a
+// drawing to the box but places only the first one in it, so a document of several pages stays one.
+// Of the file's first bytes alone (not `wholeFile`), whether it may be one, what is deferred to the
+// end unknown.
 bool IsUnmarkedDrawing(const QByteArray& eps, bool wholeFile) {
-    if (!eps.startsWith("%!") || SaysEpsf(eps) || !GivesBox(eps, !wholeFile))
+    if (!eps.startsWith('%') || SaysEpsf(eps) || !GivesBox(eps, !wholeFile))
         return false;
     const QByteArray key = "%%Pages:";
     const Line line = HeaderLine(eps, key);

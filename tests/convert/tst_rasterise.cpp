@@ -327,6 +327,7 @@ private slots:
             << QByteArray("%!PS-Adobe-3.0 EPSF-3.0") << box << 0 << 1 << true;
         QTest::newRow("no EPSF, none") << QByteArray("%!PS-Adobe-3.0") << box << 0 << 1 << true;
         QTest::newRow("bare, none") << QByteArray("%!") << box << 0 << 1 << true;
+        QTest::newRow("mistyped, none") << QByteArray("%%!") << box << 0 << 1 << true;
         QTest::newRow("no EPSF, one") << QByteArray("%!PS-Adobe-2.0") << box << 1 << 1 << true;
         QTest::newRow("EPSF, two")
             << QByteArray("%!PS-Adobe-3.0 EPSF-3.0") << box << 2 << 2 << true;
