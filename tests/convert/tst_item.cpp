@@ -24,6 +24,22 @@ const QByteArray SquareEps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 50 50\
 class TestItem : public QObject {
     Q_OBJECT
 
+    // Converts `content` as the source `name` into `out` through the real PDF Writer, drawn at
+    // `resolution`, Ghostscript ended after `limitMs`.
+    static item::Outcome ConvertAt(testing::ScratchHome& scratch, const QString& name,
+                                   const QByteArray& content, int resolution, int limitMs,
+                                   const QString& out) {
+        testing::FakeServices fakes;
+        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(PELLARINE_APP_FOLDER);
+        rasterise::WriteBatchFile(rasterise::BatchText(75, resolution), files);
+        const QString source = scratch.makeFolder(QStringLiteral("src")) + "/" + name;
+        testing::WriteFile(source, content);
+        platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
+        return item::ConvertItem(source, {out, false},
+                                 {launcher, fakes.printers, fakes.printing, files, limitMs, 1 << 30,
+                                  resolution, [](int, const platform::Failure&) {}});
+    }
+
 private slots:
     void everyMissingPdf_hasItsReason_data() {
         QTest::addColumn<QString>("name");
@@ -127,19 +143,12 @@ private slots:
     void thePage_isTheDrawingsBox_atEveryResolution() {
         QFETCH(int, resolution);
         testing::ScratchHome scratch;
-        testing::FakeServices fakes;
-        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(PELLARINE_APP_FOLDER);
-        rasterise::WriteBatchFile(rasterise::BatchText(75, resolution), files);
-        const QString source = scratch.makeFolder(QStringLiteral("src")) + "/figure (1).eps";
-        testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 10 20 110 70\n"
-                                   "0 0 1 setrgbcolor 10 20 100 50 rectfill\n");
-        platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
-        const item::Tools tools{
-            launcher, fakes.printers, fakes.printing, files,
-            60000,    1 << 30,        resolution,     [](int, const platform::Failure&) {}};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
-        QVERIFY(item::ConvertItem(source, {out, false}, tools).converted);
-
+        QVERIFY(ConvertAt(scratch, "figure (1).eps",
+                          "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 10 20 110 70\n"
+                          "0 0 1 setrgbcolor 10 20 100 50 rectfill\n",
+                          resolution, 60000, out)
+                    .converted);
         const QString pdf = out + QStringLiteral("/figure (1).pdf");
         const QStringList size = testing::PageSize(pdf).split(QStringLiteral(" x "));
         QVERIFY2(std::abs(size.value(0).toDouble() - 100) <= 1 &&
@@ -164,22 +173,8 @@ private slots:
     // A drawing that takes too long at a fine resolution is told to try the next lower one.
     void tooLongAtAFineResolution_namesALowerOne() {
         testing::ScratchHome scratch;
-        testing::FakeServices fakes;
-        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(PELLARINE_APP_FOLDER);
-        rasterise::WriteBatchFile(rasterise::BatchText(75, 300), files);
-        const QString source = scratch.makeFolder(QStringLiteral("src")) + "/loop.eps";
-        testing::WriteFile(source, testing::LoopingEps);
-        platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
-        const item::Tools tools{launcher,
-                                fakes.printers,
-                                fakes.printing,
-                                files,
-                                1500,
-                                1 << 30,
-                                300,
-                                [](int, const platform::Failure&) {}};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
-        QCOMPARE(item::ConvertItem(source, {out, false}, tools).reason,
+        QCOMPARE(ConvertAt(scratch, "loop.eps", testing::LoopingEps, 300, 1500, out).reason,
                  QStringLiteral("stopped: Ghostscript had not finished after 1.5 s at 300 dpi, "
                                 "which may be too fine for this drawing; try 150 dpi (right-click "
                                 "the \"PDF Quality\" slider to choose it)"));
