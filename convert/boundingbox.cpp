@@ -1,9 +1,12 @@
 #include "convert/boundingbox.h"
 
+#include "platform/eventloop.h"
+#include "platform/failure.h"
 #include "platform/filesystem.h"
 
 #include <QFile>
 #include <QList>
+#include <QSaveFile>
 #include <optional>
 
 namespace boundingbox {
@@ -172,12 +175,36 @@ Box FillIn(QByteArray& eps) {
     return found;
 }
 
+// The first line that has Ghostscript take a file for a drawing.
+const QByteArray EpsfLine = "%!PS-Adobe-3.0 EPSF-3.0";
+
 // Marks `eps` as a drawing when it is one that does not say so; answers whether it did.
 bool Mark(QByteArray& eps) {
     if (!IsUnmarkedDrawing(eps, true))
         return false;
-    eps.replace(0, LineAt(eps, 0).end, "%!PS-Adobe-3.0 EPSF-3.0");
+    eps.replace(0, LineAt(eps, 0).end, EpsfLine);
     return true;
+}
+
+// Puts EpsfLine in place of the first `lineEnd` bytes of the file at `path`, copying the rest
+// piece by piece (the window served in between), so that a drawing of any size is never held
+// whole.
+void MarkInPlace(const QString& path, qsizetype lineEnd) {
+    QFile source(path);
+    QSaveFile target(path);
+    bool written = source.open(QIODevice::ReadOnly) && source.seek(lineEnd) &&
+                   target.open(QIODevice::WriteOnly) && target.write(EpsfLine) == EpsfLine.size();
+    while (written && !source.atEnd()) {
+        const QByteArray piece = source.read(1 << 20);
+        written = !piece.isEmpty() && target.write(piece) == piece.size();
+        platform::Yield();
+    }
+    if (!written || !target.commit())
+        platform::Raise(target.error() == QFileDevice::ResourceError
+                            ? platform::errors::DiskFull
+                            : platform::errors::PathFileAccess,
+                        QStringLiteral("The copy %1 cannot be marked as a drawing: %2")
+                            .arg(platform::Native(path), target.errorString()));
 }
 
 // The first bytes of the PostScript of the file: after a binary preview header, those of its
@@ -199,9 +226,16 @@ Box PrepareCopy(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Box::AsGiven;
+    const bool preview = PreviewSection(file.peek(12)).has_value();
     const QByteArray head = PostScriptHead(file);
-    if (!head.contains("(atend)") && !IsUnmarkedDrawing(head, false))
+    const bool deferred = head.contains("(atend)");
+    if (!deferred && !IsUnmarkedDrawing(head, false))
         return Box::AsGiven;
+    if (!deferred && !preview) {
+        file.close();
+        MarkInPlace(path, LineAt(head, 0).end);
+        return Box::AsGiven;
+    }
     QByteArray eps = file.readAll();
     file.close();
     // Of a drawing with a preview only its PostScript is drawn, so that alone is kept.
