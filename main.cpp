@@ -6,6 +6,7 @@
 #include "app/look.h"
 #include "app/services.h"
 #include "common/pdfwriterkeys.h"
+#include "convert/rasterise.h"
 #include "pdfwriter/writer.h"
 #include "platform/environment.h"
 #include "platform/launcher.h"
@@ -83,7 +84,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<app::HandOver> handOver = MakeHandOver();
     // Files named while a window of this user is open go to that window.
-    if (handOver && !handOver->serve() && !line.paths.isEmpty() && handOver->send(line.paths)) {
+    if (handOver && !handOver->serve() && !line.paths.isEmpty() &&
+        handOver->send(line.paths, 5000, line.resolution.value_or(0))) {
         TellLeftOut(line.leftOut);
         return 0;
     }
@@ -108,10 +110,16 @@ int main(int argc, char** argv) {
         ::_exit(0);
     };
     Form1 window(services);
+    if (line.resolution)
+        window.ResolutionMenu_Click(*line.resolution);
     window.show();
     if (handOver)
-        handOver->setReceiver([&window](const QStringList& paths) {
+        handOver->setReceiver([&window](const QStringList& paths, int resolution) {
             window.ShowInFront();
+            // A resolution named with the files is chosen as the menu chooses it; one that is
+            // not in the menu (from a later version, say) is not.
+            if (const auto listed = rasterise::ResolutionFromText(QString::number(resolution)))
+                window.ResolutionMenu_Click(*listed);
             window.OpenFiles(paths);
         });
     QTimer::singleShot(0, &window,

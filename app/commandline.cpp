@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 
+#include "convert/rasterise.h"
 #include "platform/filesystem.h"
 
 #include <QCommandLineParser>
@@ -62,6 +63,13 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& un
                                   QStringLiteral("Displays this help."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption resolution(
+        QStringLiteral("resolution"),
+        QStringLiteral("Draws the pictures at DPI dots per inch: %1 (72 at first). The choice is "
+                       "kept, as one made in the menu of the \"PDF Quality\" slider.")
+            .arg(rasterise::ResolutionList()),
+        QStringLiteral("DPI"));
+    parser.addOption(resolution);
     parser.addPositionalArgument(QStringLiteral("files"),
                                  QStringLiteral("EPS files and folders to add to the job list."),
                                  QStringLiteral("[file|folder...]"));
@@ -71,6 +79,8 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& un
     const bool understood = parser.parse(arguments);
 
     CommandLine line;
+    if (understood && parser.isSet(resolution))
+        line.resolution = rasterise::ResolutionFromText(parser.value(resolution));
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Print;
         line.text = parser.helpText();
@@ -81,6 +91,10 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& un
     } else if (!understood) {
         line.action = CommandLine::Action::Fail;
         line.text = parser.errorText() + QLatin1Char('\n');
+    } else if (parser.isSet(resolution) && !line.resolution) {
+        line.action = CommandLine::Action::Fail;
+        line.text = QStringLiteral("The resolution must be %1 (dots per inch), not '%2'.\n")
+                        .arg(rasterise::ResolutionList(), parser.value(resolution));
     } else {
         for (const QString& given : parser.positionalArguments()) {
             if (given.isEmpty())

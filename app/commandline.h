@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace app {
 
@@ -20,6 +21,8 @@ struct CommandLine {
     // The files and folders named that exist but whose names are not valid UTF-8, so that no
     // path the program makes can name them: made absolute, undecodable bytes shown as "?".
     QStringList leftOut;
+    // The resolution chosen with --resolution, in dots per inch; nothing when none was.
+    std::optional<int> resolution;
 };
 
 // Reads the arguments (the first is the program itself), before Qt has taken its own options

@@ -21,7 +21,8 @@
 Form1::Form1(app::Services services_, QWidget* parent)
     : QWidget(parent), ghostscriptTimeLimitMs(rasterise::GhostscriptTimeLimitMs),
       ghostscriptMemoryLimitBytes(rasterise::GhostscriptMemoryLimitBytes()),
-      applicationTitle(apptitle::ProductName), services(std::move(services_)) {
+      Resolution(rasterise::DefaultResolution), applicationTitle(apptitle::ProductName),
+      services(std::move(services_)) {
     buildLayout();
     connectHandlers();
     Form_Load();
@@ -40,6 +41,11 @@ void Form1::connectHandlers() {
     });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(Slider1, &QSlider::valueChanged, this, [this] { Slider1_Change(); });
+    for (QWidget* panel : {static_cast<QWidget*>(Slider1), static_cast<QWidget*>(Frame3)}) {
+        panel->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(panel, &QWidget::customContextMenuRequested, this,
+                [this, panel](const QPoint& at) { Slider1_ContextMenu(panel->mapToGlobal(at)); });
+    }
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
     connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });

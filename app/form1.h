@@ -16,6 +16,7 @@ class QKeyEvent;
 class QLabel;
 class QMimeData;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -58,6 +59,11 @@ public:
     void Option2_Click();
     void Text1_Change();
     void Slider1_Change();
+    // The right mouse button or the menu key on the quality slider or its frame: the menu of
+    // resolutions at that point of the screen.
+    void Slider1_ContextMenu(const QPoint& globalPosition);
+    // A resolution chosen in that menu, or named on the command line: kept at once.
+    void ResolutionMenu_Click(int resolution);
     void PushButton1_Click();
     void PushButton2_Click();
     void PushButton3_Click();
@@ -105,6 +111,8 @@ public:
     QLineEdit* Text1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QLabel* Creator = nullptr;
+    // The resolutions the pictures can be drawn at, the current one checked.
+    QMenu* ResolutionMenu = nullptr;
     platform::SkinFramework SkinFramework1;
 
     // The run's "a conversion is in progress" flag: from a press that starts a run until its
@@ -114,6 +122,8 @@ public:
     // may take.
     int ghostscriptTimeLimitMs;
     qint64 ghostscriptMemoryLimitBytes;
+    // The resolution the run has Ghostscript draw at, in dots per inch.
+    int Resolution;
 
     // The caption of the message boxes that name none of their own.
     QString applicationTitle;
@@ -137,6 +147,7 @@ private:
     void buildButtonsAndBar();
     void buildSaveOptions();
     void finishLayout();
+    void buildResolutionMenu();
     // Draws the window at the design's size where it fits the available area of its screen with
     // its frame, and as much smaller as it must otherwise; with `centre`, centres it there.
     void fitToScreen(bool centre);
@@ -154,6 +165,9 @@ private:
     void setOption(QRadioButton* option, bool selected);
     // The quality frame's caption: "PDF Quality: " and the slider value with "%".
     void showQuality();
+    // The current resolution checked in its menu, and told in the slider's tool tip and to
+    // screen readers.
+    void showResolution();
     // Stores a setting for a handler that has no error report of its own: a failure is told
     // to the user once (until a write succeeds again) instead of on every keystroke.
     void storeSetting(const QString& key, const QString& value);

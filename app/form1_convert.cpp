@@ -50,7 +50,8 @@ run::JobSource Form1::jobSource() {
         [this] { return Slider1->value(); },
         [this] {
             return item::Destination{Text1->text(), Option2->isChecked() && !Option1->isChecked()};
-        }};
+        },
+        [this] { return Resolution; }};
 }
 
 void Form1::followRun(run::Conversion& conversion) {

@@ -69,6 +69,8 @@ void Form1::buildLayout() {
     buildButtonsAndBar();
     buildSaveOptions();
     finishLayout();
+    // After the controls: a menu is a window of its own, with none of their event routing.
+    buildResolutionMenu();
 }
 
 void Form1::buildQualityPanel() {

@@ -1,16 +1,19 @@
-// The output options panel and the Help button.
+// The output options panel, its menu of resolutions, and the Help button.
 #include "app/form1.h"
 
 #include "app/settings.h"
 #include "common/apptitle.h"
 #include "common/errorreport.h"
+#include "convert/rasterise.h"
 #include "help/help.h"
 #include "platform/dialogs.h"
 #include "platform/failure.h"
 
+#include <QActionGroup>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
@@ -51,6 +54,47 @@ void Form1::showWhenIdle(const QString& text) {
 void Form1::showQuality() {
     Frame3->setTitle(QStringLiteral("PDF Quality: ") + QString::number(Slider1->value()) +
                      QLatin1Char('%'));
+}
+
+void Form1::buildResolutionMenu() {
+    ResolutionMenu = new QMenu(this);
+    ResolutionMenu->setAccessibleName(QStringLiteral("Resolution"));
+    auto* choices = new QActionGroup(ResolutionMenu);
+    for (const int resolution : rasterise::Resolutions) {
+        QAction* choice = ResolutionMenu->addAction(QStringLiteral("%1 dpi").arg(resolution) +
+                                                    (resolution == rasterise::DefaultResolution
+                                                         ? QStringLiteral(" (default)")
+                                                         : QString()));
+        choice->setCheckable(true);
+        choice->setData(resolution);
+        choices->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                [this, resolution] { ResolutionMenu_Click(resolution); });
+    }
+    showResolution();
+}
+
+void Form1::showResolution() {
+    for (QAction* choice : ResolutionMenu->actions())
+        choice->setChecked(choice->data().toInt() == Resolution);
+    const QString tip = QStringLiteral("Resolution: %1 dpi. Right-click here, or press the menu "
+                                       "key, to choose %2 dpi: the higher, the sharper the PDF, "
+                                       "and the larger and slower to make.")
+                            .arg(Resolution)
+                            .arg(rasterise::ResolutionList());
+    Slider1->setToolTip(tip);
+    Slider1->setAccessibleDescription(tip);
+}
+
+void Form1::Slider1_ContextMenu(const QPoint& globalPosition) {
+    showResolution();
+    ResolutionMenu->popup(globalPosition);
+}
+
+void Form1::ResolutionMenu_Click(int resolution) {
+    Resolution = resolution;
+    showResolution();
+    storeSetting(settings::Resolution, QString::number(resolution));
 }
 
 void Form1::Option1_Click() {

@@ -7,6 +7,7 @@
 #include "common/apptitle.h"
 #include "common/errorreport.h"
 #include "convert/pdfoutput.h"
+#include "convert/rasterise.h"
 #include "platform/cursorfile.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
@@ -66,6 +67,12 @@ void Form1::Form_Load() {
         // A stored quality outside 0..100 is clamped into the slider's range.
         Slider1->setValue(static_cast<int>(std::clamp<long long>(
             settings::RoundHalfEven(stored), Slider1->minimum(), Slider1->maximum())));
+    });
+    g.run(138, [&] {
+        // A resolution that is not one of the menu's is the default.
+        Resolution = rasterise::ResolutionFromText(settings::ReadSetting(settings::Resolution, {}))
+                         .value_or(rasterise::DefaultResolution);
+        showResolution();
     });
     g.run(140, [&] { showQuality(); });
     g.run(142, [&] {

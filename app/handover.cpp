@@ -59,7 +59,7 @@ bool HandOver::serve() {
     return false;
 }
 
-bool HandOver::send(const QStringList& paths, int timeoutMs) {
+bool HandOver::send(const QStringList& paths, int timeoutMs, int resolution) {
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     // The serving copy may be starting up; keep knocking until the time is up.
@@ -74,6 +74,9 @@ bool HandOver::send(const QStringList& paths, int timeoutMs) {
     QByteArray message;
     QDataStream pack(&message, QIODevice::WriteOnly);
     pack << paths;
+    // After the paths, so that a copy that knows only paths reads them as before.
+    if (resolution)
+        pack << qint32(resolution);
     QDataStream out(&socket);
     out << message;
     while (socket.bytesToWrite() > 0)
@@ -86,11 +89,11 @@ bool HandOver::send(const QStringList& paths, int timeoutMs) {
     return socket.getChar(&answer) && answer == Receipt;
 }
 
-void HandOver::setReceiver(std::function<void(const QStringList&)> newReceiver) {
+void HandOver::setReceiver(Receiver newReceiver) {
     receiver = std::move(newReceiver);
-    const QList<QStringList> earlier = std::exchange(waiting, {});
-    for (const QStringList& paths : earlier)
-        deliver(paths);
+    const QList<std::pair<QStringList, int>> earlier = std::exchange(waiting, {});
+    for (const auto& [paths, resolution] : earlier)
+        deliver(paths, resolution);
 }
 
 void HandOver::acceptConnections() {
@@ -125,12 +128,15 @@ void HandOver::acceptConnections() {
                 return; // the rest is still on its way
             }
             QStringList paths;
+            qint32 resolution = 0;
             QDataStream unpack(message);
             unpack >> paths;
+            if (!unpack.atEnd())
+                unpack >> resolution;
             socket->putChar(Receipt);
             socket->flush();
             socket->disconnectFromServer();
-            deliver(paths);
+            deliver(paths, resolution);
         };
         QObject::connect(socket, &QLocalSocket::readyRead, socket, read);
         if (socket->bytesAvailable() > 0)
@@ -138,14 +144,15 @@ void HandOver::acceptConnections() {
     }
 }
 
-void HandOver::deliver(const QStringList& paths) {
+void HandOver::deliver(const QStringList& paths, int resolution) {
     if (!receiver) {
-        waiting.append(paths);
+        waiting.append({paths, resolution});
         return;
     }
     // From the event loop, not from inside the socket's handler: the receiver may run long
     // and show dialogs.
-    QTimer::singleShot(0, &server, [receiver = receiver, paths] { receiver(paths); });
+    QTimer::singleShot(0, &server,
+                       [receiver = receiver, paths, resolution] { receiver(paths, resolution); });
 }
 
 } // namespace app

@@ -26,24 +26,26 @@ public:
     // so it takes over once the serving copy has ended.
     bool serve();
 
-    // Hands `paths` to the serving copy; true once that copy has confirmed receipt within
-    // `timeoutMs`. False when no copy serves or it does not answer in time.
-    bool send(const QStringList& paths, int timeoutMs = 5000);
+    // Hands `paths`, and the resolution chosen with them (0 for none), to the serving copy;
+    // true once that copy has confirmed receipt within `timeoutMs`. False when no copy serves
+    // or it does not answer in time.
+    bool send(const QStringList& paths, int timeoutMs = 5000, int resolution = 0);
 
-    // Where received paths go, one call per start that handed them over, from the event loop.
-    // Paths that arrived before a receiver was set are passed on once one is.
-    void setReceiver(std::function<void(const QStringList&)> receiver);
+    // Where received paths and resolutions go, one call per start that handed them over, from
+    // the event loop. What arrived before a receiver was set is passed on once one is.
+    using Receiver = std::function<void(const QStringList& paths, int resolution)>;
+    void setReceiver(Receiver receiver);
 
 private:
     void acceptConnections();
-    void deliver(const QStringList& paths);
+    void deliver(const QStringList& paths, int resolution);
 
     QString socketPath;
     QLockFile lock;
     QLocalServer server;
     QTimer retry;
-    std::function<void(const QStringList&)> receiver;
-    QList<QStringList> waiting;
+    Receiver receiver;
+    QList<std::pair<QStringList, int>> waiting;
     int served = 0; // connections being served now
 };
 

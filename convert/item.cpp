@@ -102,6 +102,19 @@ QString GhostscriptFailure(const rasterise::Rasterisation& r) {
     return QStringLiteral("Ghostscript could not convert it") + GhostscriptSaid(r);
 }
 
+// What to add to the reason of a drawing that took too long or too much memory: the time and
+// memory grow with the resolution, so a lower one may do. Nothing at the lowest.
+QString LowerResolutionToTry(int resolution) {
+    const std::optional<int> lower = rasterise::LowerResolution(resolution);
+    if (!lower)
+        return {};
+    return QStringLiteral(
+               " at %1 dpi, which may be too fine for this drawing; try %2 dpi (right-click "
+               "the \"PDF Quality\" slider to choose it)")
+        .arg(resolution)
+        .arg(*lower);
+}
+
 // Why a source that was rasterised without a picture has no PDF.
 QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
     using rasterise::Rasterised;
@@ -115,10 +128,12 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
         return QStringLiteral("the picture Ghostscript made of it was incomplete");
     case Rasterised::TimedOut:
         return QStringLiteral("stopped: Ghostscript had not finished after %1 s")
-            .arg(Seconds(tools.timeLimitMs));
+                   .arg(Seconds(tools.timeLimitMs)) +
+               LowerResolutionToTry(tools.resolution);
     case Rasterised::OutOfMemory:
         return QStringLiteral("stopped: Ghostscript needed more than %1 MB of memory")
-            .arg(tools.memoryLimitBytes >> 20);
+                   .arg(tools.memoryLimitBytes >> 20) +
+               LowerResolutionToTry(tools.resolution);
     case Rasterised::LaunchFailed:
         return QStringLiteral("the batch file could not be started: ") + r.detail;
     case Rasterised::BatchFailed:
@@ -209,7 +224,7 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
         pdfoutput::SelectPdfWriter(tools.printers, tools.printing);
         // The PDF Writer writes into the folder held here, not into whatever has its path now.
         const platform::FolderLoan lent(folderPath, folder);
-        pdfoutput::PrintJpegToPdf(tools.printing, jpeg);
+        pdfoutput::PrintJpegToPdf(tools.printing, jpeg, paths::GetFileNamePart(source));
     });
     platform::Yield();
     platform::Yield();

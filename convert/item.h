@@ -35,6 +35,7 @@ struct Tools {
     const rasterise::RunFiles& runFiles;
     int timeLimitMs;
     qint64 memoryLimitBytes;
+    int resolution; // dots per inch, as the batch file names it
     // Told of a failure the user should see at once, with the step it failed in.
     std::function<void(int step, const platform::Failure&)> report;
 };

@@ -40,8 +40,8 @@ bool SelectPdfWriter(platform::Printers& printers, platform::Printing& printing)
     return true;
 }
 
-void PrintJpegToPdf(platform::Printing& printing, const QString& jpegPath) {
-    printing.printJpegStretched(jpegPath);
+void PrintJpegToPdf(platform::Printing& printing, const QString& jpegPath, const QString& title) {
+    printing.printJpegStretched(jpegPath, title);
 }
 
 QString PdfWriterMissingText() {

@@ -24,8 +24,9 @@ void SetPdfWriterOutput(const QString& outputPath);
 bool SelectPdfWriter(platform::Printers& printers, platform::Printing& printing);
 
 // Prints the JPEG on the current printer, stretched over the whole printable page, as a
-// one-page document.
-void PrintJpegToPdf(platform::Printing& printing, const QString& jpegPath);
+// one-page document titled `title`.
+void PrintJpegToPdf(platform::Printing& printing, const QString& jpegPath,
+                    const QString& title = {});
 
 // The message shown when the PDF Writer is missing.
 QString PdfWriterMissingText();

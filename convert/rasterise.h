@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -57,9 +58,24 @@ QString CurrentEpsPath(); // current.eps
 QString CurrentJpgPath(); // current.jpg
 QString BatchLogPath();   // eps2jpg.log, kept by the batch interpreter
 
-// The two lines of eps2jpg.bat for a JPEG quality in percent, joined by CR LF. Ghostscript
-// takes a quality of 0 for its default (75), so the lowest quality written is 1.
-QString BatchText(int quality);
+// The resolutions a drawing can be drawn at, in dots per inch, lowest first. The lowest is
+// Ghostscript's own for its jpeg device, so at it the batch line names none.
+inline constexpr std::array<int, 4> Resolutions{72, 150, 300, 600};
+inline constexpr int DefaultResolution = Resolutions.front();
+
+// A listed resolution written in decimal, blanks around it allowed; nothing for any other text.
+std::optional<int> ResolutionFromText(const QString& text);
+
+// The listed resolutions as words: "72, 150, 300 or 600".
+QString ResolutionList();
+
+// The listed resolution below `resolution`; nothing when there is none.
+std::optional<int> LowerResolution(int resolution);
+
+// The two lines of eps2jpg.bat for a JPEG quality in percent and a resolution in dots per inch,
+// joined by CR LF. Ghostscript takes a quality of 0 for its default (75), so the lowest quality
+// written is 1. A resolution other than the default is the switch -r after the device's.
+QString BatchText(int quality, int resolution = DefaultResolution);
 
 // The files of the working folder that run something: the batch file and what the `ps` folder
 // brought (the Ghostscript launcher), by path, as the run wrote them. They are written

@@ -105,7 +105,10 @@ QString Conversion::prepare() {
     if (abandoned)
         return {};
     QString batchText;
-    g.run(110, [&] { batchText = rasterise::BatchText(jobs.quality()); });
+    g.run(110, [&] {
+        resolution = jobs.resolution();
+        batchText = rasterise::BatchText(jobs.quality(), resolution);
+    });
     step(112, [&] {
         if (!rasterise::GhostscriptFound())
             platform::Raise(platform::errors::FileNotFound, rasterise::NoGhostscript);
@@ -134,6 +137,7 @@ void Conversion::convertItems(const QString& notPrepared) {
         runFiles,
         equipment.timeLimitMs,
         equipment.memoryLimitBytes,
+        resolution,
         [this](int step, const platform::Failure& failure) { reportItemFailure(step, failure); }};
     // The loop's bound is the count at the start: rows added meanwhile wait for the next run.
     const int n = jobs.count();

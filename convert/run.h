@@ -21,12 +21,14 @@ namespace run {
 struct RunLock;
 
 // What a run reads of the window that started it, at the moments it reads it: the job list
-// (1-based), the quality once before the first item, and the output options at each item's turn.
+// (1-based), the quality and the resolution (dots per inch) once before the first item, and the
+// output options at each item's turn.
 struct JobSource {
     std::function<int()> count;
     std::function<QString(int index)> text;
     std::function<int()> quality;
     std::function<item::Destination()> destination;
+    std::function<int()> resolution;
 };
 
 // What a run works with outside the program.
@@ -93,6 +95,7 @@ private:
     Equipment equipment;
     std::unique_ptr<RunLock> lock;
     rasterise::RunFiles runFiles;
+    int resolution = rasterise::DefaultResolution;
     bool stopRequested = false;
     bool abandoned = false;
     QSet<QString> shownCauses;

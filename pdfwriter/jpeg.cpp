@@ -23,10 +23,25 @@ namespace {
 // What one marker segment of a JPEG says, as far as embedding it in a PDF goes.
 enum class Segment { Other, Adobe, Frame, Unusable, ImageData };
 
+// The density of a JFIF header (APP0): its unit (1 dots per inch, 2 per centimetre, 0 none)
+// and the dots across and down.
+void ReadDensity(const QByteArray& jpeg, qsizetype segment, JpegFacts& facts) {
+    const int unit = static_cast<unsigned char>(jpeg[segment + 7]);
+    const double perInch = unit == 1 ? 1.0 : unit == 2 ? 2.54 : 0.0;
+    const int x = Be16(jpeg, segment + 8), y = Be16(jpeg, segment + 10);
+    if (perInch > 0 && x > 0 && y > 0) {
+        facts.dpiX = x * perInch;
+        facts.dpiY = y * perInch;
+    }
+}
+
 Segment Classify(const QByteArray& jpeg, int marker, qsizetype segment, int length,
                  JpegFacts& facts) {
     if (marker == 0xEE && length >= 14 && jpeg.mid(segment, 5) == "Adobe")
         return Segment::Adobe;
+    if (marker == 0xE0 && length >= 16 && jpeg.mid(segment, 5) == QByteArray("JFIF", 5) &&
+        facts.dpiX == 0)
+        ReadDensity(jpeg, segment, facts);
     if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
         if (length < 8 || static_cast<unsigned char>(jpeg[segment]) != 8)
             return Segment::Unusable; // only 8-bit samples go into a PDF unchanged

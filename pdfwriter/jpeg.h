@@ -14,6 +14,10 @@ struct JpegFacts {
     int height = 0;
     int components = 0;        // 1 gray, 3 RGB, 4 CMYK
     bool invertedCmyk = false; // Adobe's CMYK, stored inverted
+    // The pixel density its JFIF header gives, in dots per inch across and down; 0 when it
+    // gives none (no JFIF header, or one that gives only the pixels' aspect ratio).
+    double dpiX = 0;
+    double dpiY = 0;
 };
 
 // The facts of a baseline or progressive JPEG with 8-bit samples; nothing for anything else.

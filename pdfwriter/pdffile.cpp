@@ -34,6 +34,16 @@ QByteArray PdfDate(const QDateTime& when) {
     return "(D:" + when.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + zone + ')';
 }
 
+// A length in points: whole points as integers, others to a hundredth of a point.
+QByteArray PdfNumber(double points) {
+    QByteArray number = QByteArray::number(points, 'f', 2);
+    while (number.endsWith('0'))
+        number.chop(1);
+    if (number.endsWith('.'))
+        number.chop(1);
+    return number;
+}
+
 } // namespace
 
 namespace {
@@ -63,8 +73,8 @@ struct PdfStream {
 int PageObject(qsizetype page) { return int(3 * page + 3); }
 
 void AddPage(PdfStream& pdf, int number, const PdfPage& page, const PictureCopy& copy) {
-    const QByteArray w = QByteArray::number(page.points.width());
-    const QByteArray h = QByteArray::number(page.points.height());
+    const QByteArray w = PdfNumber(page.points.width());
+    const QByteArray h = PdfNumber(page.points.height());
     const QByteArray image = QByteArray::number(number + 1);
     const QByteArray contents = QByteArray::number(number + 2);
     const QByteArray content = "q " + w + " 0 0 " + h + " 0 0 cm /Im0 Do Q\n";
@@ -103,7 +113,8 @@ void WritePdf(const QList<PdfPage>& pages, const PdfOrigin& origin, const platfo
     for (qsizetype i = 0; i < pages.size(); ++i)
         AddPage(pdf, PageObject(i), pages[i], copy);
     const int info = PageObject(pages.size());
-    pdf.object(info, "<< /Creator " + PdfText(origin.creator) + " /Producer " +
+    const QByteArray title = origin.title.isEmpty() ? "" : "/Title " + PdfText(origin.title) + " ";
+    pdf.object(info, "<< " + title + "/Creator " + PdfText(origin.creator) + " /Producer " +
                          PdfText(origin.producer) + " /CreationDate " + PdfDate(origin.created) +
                          " >>");
 

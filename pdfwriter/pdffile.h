@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
-#include <QSize>
+#include <QSizeF>
 #include <QString>
 
 #include "pdfwriter/jpeg.h"
@@ -16,6 +16,7 @@ namespace pdfwriter {
 
 // What a PDF printer notes in the document about where it came from.
 struct PdfOrigin {
+    QString title;    // the document's name (none when empty)
     QString creator;  // the program that printed
     QString producer; // the printer that wrote the PDF
     QDateTime created;
@@ -25,7 +26,7 @@ struct PdfOrigin {
 struct PdfPage {
     PictureSpan picture; // where its JPEG lies in the picture file; embedded unchanged
     JpegFacts facts;
-    QSize points;
+    QSizeF points;
 };
 
 // Puts the bytes of a picture into the PDF through `out`, in pieces.

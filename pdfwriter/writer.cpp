@@ -1,5 +1,6 @@
 #include "pdfwriter/writer.h"
 
+#include "common/apptitle.h"
 #include "common/paths.h"
 #include "common/pdfwriterkeys.h"
 #include "pdfwriter/pdffile.h"
@@ -68,13 +69,15 @@ std::optional<QString> Value(const QString& name) {
 
 } // namespace
 
-QSize PaperPoints(const JpegFacts& facts) {
+QSizeF PaperPoints(const JpegFacts& facts) {
     const QString paper = Value(PaperValue()).value_or(QString()).trimmed();
     if (paper.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
         return QPageSize(QPageSize::A4).sizePoints();
     if (paper.compare(QLatin1String("Letter"), Qt::CaseInsensitive) == 0)
         return QPageSize(QPageSize::Letter).sizePoints();
-    return {facts.width, facts.height};
+    if (facts.dpiX > 0 && facts.dpiY > 0)
+        return {facts.width * 72.0 / facts.dpiX, facts.height * 72.0 / facts.dpiY};
+    return {double(facts.width), double(facts.height)};
 }
 
 namespace {
@@ -101,8 +104,9 @@ QList<PdfPage> PagesOf(QFile& picture) {
 
 } // namespace
 
-void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
-    const PdfOrigin origin{QCoreApplication::applicationName(), pdfwriterkeys::PrinterName(),
+void SaveJpegAsPdf(const QString& jpegPath, const QString& target, const QString& title) {
+    const PdfOrigin origin{title, QCoreApplication::applicationName(),
+                           apptitle::ProductName + QStringLiteral(" " PELLARINE_VERSION),
                            QDateTime::currentDateTime()};
     QFile picture(jpegPath);
     OpenPicture(picture);
@@ -125,7 +129,7 @@ void SaveJpegAsPdf(const QString& jpegPath, const QString& target) {
     }
 }
 
-void PrintOnPdfWriter(platform::Dialogs& dialogs, const QString& jpegPath) {
+void PrintOnPdfWriter(platform::Dialogs& dialogs, const QString& jpegPath, const QString& title) {
     const QString target = Value(pdfwriterkeys::OutputFileValue()).value_or(QString());
     const bool ask =
         Value(pdfwriterkeys::BypassSaveAsValue()) != QStringLiteral("1") || target.isEmpty();
@@ -135,12 +139,14 @@ void PrintOnPdfWriter(platform::Dialogs& dialogs, const QString& jpegPath) {
                                                 : target)
             : target;
     if (!chosen.isEmpty())
-        SaveJpegAsPdf(jpegPath, chosen);
+        SaveJpegAsPdf(jpegPath, chosen, title);
 }
 
 platform::VirtualPrinter AsPrinter(platform::Dialogs& dialogs) {
     return {pdfwriterkeys::PrinterName(),
-            [&dialogs](const QString& jpegPath) { PrintOnPdfWriter(dialogs, jpegPath); }};
+            [&dialogs](const QString& jpegPath, const QString& title) {
+                PrintOnPdfWriter(dialogs, jpegPath, title);
+            }};
 }
 
 } // namespace pdfwriter

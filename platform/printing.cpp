@@ -17,7 +17,8 @@ using errors::InvalidPicture;
 using errors::PrinterError;
 
 // Prints a picture on a printer of the system: stretched over the printable area.
-void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath) {
+void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath,
+                          const QString& documentName) {
     if (printerName.isEmpty())
         Raise(PrinterError, QStringLiteral("There is no printer to print on."));
     const QImage picture(jpegPath);
@@ -25,6 +26,7 @@ void PrintOnSystemPrinter(const QString& printerName, const QString& jpegPath) {
         Raise(InvalidPicture,
               QStringLiteral("The picture %1 cannot be loaded.").arg(Native(jpegPath)));
     QPrinter printer(QPrinterInfo::printerInfo(printerName));
+    printer.setDocName(documentName);
     QPainter painter;
     if (!painter.begin(&printer))
         Raise(PrinterError, QStringLiteral("The printer %1 cannot be used.").arg(printerName));
@@ -54,14 +56,14 @@ QString SystemPrinting::currentPrinter() {
 
 void SystemPrinting::setCurrentPrinter(const QString& name) { current = name; }
 
-void SystemPrinting::printJpegStretched(const QString& jpegPath) {
+void SystemPrinting::printJpegStretched(const QString& jpegPath, const QString& documentName) {
     const QString printer = currentPrinter();
     for (const VirtualPrinter& own : std::as_const(virtualPrinters))
         if (own.name == printer) {
-            own.print(jpegPath);
+            own.print(jpegPath, documentName);
             return;
         }
-    PrintOnSystemPrinter(printer, jpegPath);
+    PrintOnSystemPrinter(printer, jpegPath, documentName);
 }
 
 } // namespace platform

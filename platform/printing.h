@@ -25,16 +25,16 @@ public:
     virtual void setCurrentPrinter(const QString& name) = 0;
 
     // Loads the JPEG, draws it stretched over the whole printable area of the current
-    // printer's page and ends the document, which submits the one-page job. Raises a failure
-    // when the picture cannot be loaded or the printer fails.
-    virtual void printJpegStretched(const QString& jpegPath) = 0;
+    // printer's page and ends the document, named `documentName`, which submits the one-page
+    // job. Raises a failure when the picture cannot be loaded or the printer fails.
+    virtual void printJpegStretched(const QString& jpegPath, const QString& documentName) = 0;
 };
 
 // A printer installed on this machine that is not the system's print service's but a program
-// of its own: its device name, and what printing a JPEG on it does.
+// of its own: its device name, and what printing a JPEG on it as a document of a name does.
 struct VirtualPrinter {
     QString name;
-    std::function<void(const QString& jpegPath)> print;
+    std::function<void(const QString& jpegPath, const QString& documentName)> print;
 };
 
 // The system's printers (Qt Print Support), and after them the virtual ones.
@@ -54,7 +54,7 @@ public:
 
     QString currentPrinter() override;
     void setCurrentPrinter(const QString& name) override;
-    void printJpegStretched(const QString& jpegPath) override;
+    void printJpegStretched(const QString& jpegPath, const QString& documentName) override;
 
 private:
     QList<VirtualPrinter> virtualPrinters;

@@ -23,14 +23,19 @@ private slots:
         app::HandOver later(scratch.runtime());
         QVERIFY(!later.serve()); // one copy serves at a time
         QList<QStringList> received;
-        serving.setReceiver([&](const QStringList& paths) { received << paths; });
+        int resolution = 0;
+        serving.setReceiver([&](const QStringList& paths, int chosen) {
+            received << paths;
+            resolution = chosen;
+        });
         // The sender waits for the receipt, so it runs beside the serving copy's event loop.
         bool sent = false;
         std::unique_ptr<QThread> sender(QThread::create([&] {
-            sent = later.send({"/a b.eps", "/c.eps"}, 10000);
+            sent = later.send({"/a b.eps", "/c.eps"}, 10000, 300);
         }));
         sender->start();
         QTRY_COMPARE(received, (QList<QStringList>{{"/a b.eps", "/c.eps"}}));
+        QCOMPARE(resolution, 300);
         QTRY_VERIFY(sender->isFinished());
         QVERIFY(sent);
     }
@@ -64,7 +69,7 @@ private slots:
         app::HandOver serving(scratch.runtime());
         QVERIFY(serving.serve());
         QList<QStringList> received;
-        serving.setReceiver([&](const QStringList& paths) { received << paths; });
+        serving.setReceiver([&](const QStringList& paths, int) { received << paths; });
         std::vector<std::unique_ptr<QLocalSocket>> idle(17);
         for (auto& socket : idle) {
             socket = std::make_unique<QLocalSocket>();

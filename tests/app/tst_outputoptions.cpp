@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -65,6 +66,44 @@ private slots:
         // ... and the next start restores it.
         f->form.reset();
         QCOMPARE(f->create().Slider1->value(), value);
+    }
+
+    // A stored resolution that is not one of the menu's reads as 72 and is left as it is; a
+    // choice in the menu is kept at once, told in the slider's tip, and comes back at the next
+    // start.
+    void resolution_readsAsStored_orAs72_data() {
+        QTest::addColumn<QString>("stored"); // "-" for none
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("none") << "-" << 72;
+        QTest::newRow("empty") << "" << 72;
+        QTest::newRow("words") << "fine" << 72;
+        QTest::newRow("with its unit") << "300dpi" << 72;
+        QTest::newRow("not listed") << "299" << 72;
+        QTest::newRow("above the list") << "1200" << 72;
+        QTest::newRow("negative") << "-300" << 72;
+        QTest::newRow("exponent") << "3e2" << 72;
+        QTest::newRow("blanks around") << " 150 " << 150;
+        QTest::newRow("listed") << "600" << 600;
+    }
+    void resolution_readsAsStored_orAs72() {
+        QFETCH(QString, stored);
+        QFETCH(int, resolution);
+        if (stored != QLatin1String("-"))
+            StoreSetting(settings::Resolution, stored);
+        Form1& form = f->create();
+        QCOMPARE(form.Resolution, resolution);
+        const QString tip = form.Slider1->toolTip();
+        QVERIFY2(tip.startsWith(QStringLiteral("Resolution: %1 dpi. Right-click").arg(resolution)),
+                 qPrintable(tip));
+        QCOMPARE(form.Slider1->accessibleDescription(), tip);
+        QCOMPARE(StoredSetting(settings::Resolution).value_or("-"), stored);
+
+        form.ResolutionMenu->actions().at(2)->trigger();
+        QCOMPARE(StoredSetting(settings::Resolution), QStringLiteral("300"));
+        f->form.reset();
+        QCOMPARE(f->create().Resolution, 300);
+        QVERIFY(f->form->ResolutionMenu->actions().at(2)->isChecked());
+        QVERIFY(f->form->Slider1->toolTip().startsWith(QStringLiteral("Resolution: 300 dpi.")));
     }
 
     void browse_setsTheFolderWithOneTrailingSeparator_data() {

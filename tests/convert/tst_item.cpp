@@ -2,12 +2,14 @@
 #include "convert/item.h"
 #include "convert/rasterise.h"
 #include "fakes.h"
+#include "pdfprobe.h"
 #include "platform/failure.h"
 #include "platform/launcher.h"
 #include "scratchhome.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -28,6 +30,22 @@ const QByteArray SquarePdf =
 
 class TestItem : public QObject {
     Q_OBJECT
+
+    // Converts `content` as the source `name` into `out` through the real PDF Writer, drawn at
+    // `resolution`, Ghostscript ended after `limitMs`.
+    static item::Outcome ConvertAt(testing::ScratchHome& scratch, const QString& name,
+                                   const QByteArray& content, int resolution, int limitMs,
+                                   const QString& out) {
+        testing::FakeServices fakes;
+        rasterise::RunFiles files = rasterise::PrepareWorkingFolder(PELLARINE_APP_FOLDER);
+        rasterise::WriteBatchFile(rasterise::BatchText(75, resolution), files);
+        const QString source = scratch.makeFolder(QStringLiteral("src")) + "/" + name;
+        testing::WriteFile(source, content);
+        platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
+        return item::ConvertItem(source, {out, false},
+                                 {launcher, fakes.printers, fakes.printing, files, limitMs, 1 << 30,
+                                  resolution, [](int, const platform::Failure&) {}});
+    }
 
 private slots:
     void everyMissingPdf_hasItsReason_data() {
@@ -136,6 +154,7 @@ private slots:
                                 files,
                                 1500,
                                 1 << 30,
+                                72,
                                 [&](int step, const platform::Failure&) { reported << step; }};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         const item::Destination destination{folder == QLatin1String("gone")
@@ -221,6 +240,7 @@ private slots:
                                 files,
                                 60000,
                                 1 << 30,
+                                72,
                                 [](int, const platform::Failure&) {}};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         const item::Outcome outcome = item::ConvertItem(
@@ -238,6 +258,53 @@ private slots:
                   "othersRead");
     }
 
+    // The page is the drawing's box at every resolution, and the PDF says what it is.
+    void thePage_isTheDrawingsBox_atEveryResolution_data() {
+        QTest::addColumn<int>("resolution");
+        for (const int resolution : rasterise::Resolutions)
+            QTest::addRow("%d dpi", resolution) << resolution;
+    }
+    void thePage_isTheDrawingsBox_atEveryResolution() {
+        QFETCH(int, resolution);
+        testing::ScratchHome scratch;
+        const QString out = scratch.makeFolder(QStringLiteral("out"));
+        QVERIFY(ConvertAt(scratch, "figure (1).eps",
+                          "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 10 20 110 70\n"
+                          "0 0 1 setrgbcolor 10 20 100 50 rectfill\n",
+                          resolution, 60000, out)
+                    .converted);
+        const QString pdf = out + QStringLiteral("/figure (1).pdf");
+        const QStringList size = testing::PageSize(pdf).split(QStringLiteral(" x "));
+        QVERIFY2(std::abs(size.value(0).toDouble() - 100) <= 1 &&
+                     std::abs(size.value(1).toDouble() - 50) <= 1,
+                 qPrintable(size.join(QStringLiteral(" x "))));
+        const QString info = testing::PdfInfo(pdf);
+        for (const char* note : {"Title:           figure (1).eps\n",
+                                 "Producer:        Pellarine 1.", "CreationDate:    "})
+            QVERIFY2(info.contains(QLatin1String(note)), qPrintable(info));
+        QProcess check;
+        check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+        QVERIFY(check.waitForFinished(20000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+        // ... drawn at the resolution: the picture's pixels across, as pdfimages lists them.
+        check.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        QVERIFY(check.waitForFinished(20000));
+        const QList<QByteArray> image =
+            check.readAllStandardOutput().split('\n').value(2).simplified().split(' ');
+        QVERIFY(std::abs(image.value(3).toInt() - 100 * resolution / 72) <= 1);
+    }
+
+    // A drawing that takes too long at a fine resolution is told to try the next lower one.
+    void tooLongAtAFineResolution_namesALowerOne() {
+        testing::ScratchHome scratch;
+        const QString out = scratch.makeFolder(QStringLiteral("out"));
+        QCOMPARE(ConvertAt(scratch, "loop.eps", testing::LoopingEps, 300, 1500, out).reason,
+                 QStringLiteral("stopped: Ghostscript had not finished after 1.5 s at 300 dpi, "
+                                "which may be too fine for this drawing; try 150 dpi (right-click "
+                                "the \"PDF Quality\" slider to choose it)"));
+        QVERIFY(QDir(out).isEmpty() && !QFile::exists(rasterise::CurrentJpgPath()));
+    }
+
     // A PDF that was there before the item does not pass for the one the item should make.
     void anOlderPdf_isNoProofOfThisOne() {
         testing::ScratchHome scratch;
@@ -248,15 +315,12 @@ private slots:
         testing::WriteFile(source, SquareEps);
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         testing::WriteFile(out + "/a.pdf", "an older PDF");
-        platform::SystemPrinting silent({{"Marrowind PDF Writer", [](const QString&) {}}});
+        platform::SystemPrinting silent(
+            {{"Marrowind PDF Writer", [](const QString&, const QString&) {}}});
         platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
-        const item::Tools tools{launcher,
-                                fakes.printers,
-                                silent,
-                                files,
-                                60000,
-                                1 << 30,
-                                [](int, const platform::Failure&) {}};
+        const item::Tools tools{
+            launcher, fakes.printers, silent, files,
+            60000,    1 << 30,        72,     [](int, const platform::Failure&) {}};
         const item::Outcome outcome = item::ConvertItem(source, {out, false}, tools);
         QVERIFY(!outcome.converted);
         QCOMPARE(outcome.reason, QStringLiteral("the PDF Writer did not save %1/a.pdf").arg(out));

@@ -1,5 +1,6 @@
 #include "convert/rasterise.h"
 #include "fakelauncher.h"
+#include "pdfwriter/jpeg.h"
 #include "platform/failure.h"
 #include "platform/launcher.h"
 #include "scratchhome.h"
@@ -82,17 +83,23 @@ private slots:
 
     void batchText_isExact_data() {
         QTest::addColumn<int>("quality");
+        QTest::addColumn<int>("resolution");
         QTest::addColumn<QByteArray>("text");
         const QByteArray head = "gswin32c -dSAFER -dBATCH -dNOPAUSE -sDEVICE=jpeg -dJPEGQ=";
         const QByteArray tail = " -dDOINTERPOLATE -dGraphicsAlphaBits=4 -dEPSCrop "
                                 "-sOutputFile=current.jpg current.eps\r\ndel current.eps";
-        QTest::newRow("Min. is the least quality Ghostscript honours") << 0 << head + "1" + tail;
-        QTest::newRow("100") << 100 << head + "100" + tail;
+        QTest::newRow("Min. is the least quality Ghostscript honours")
+            << 0 << 72 << head + "1" + tail;
+        QTest::newRow("100") << 100 << 72 << head + "100" + tail;
+        QTest::newRow("300 dpi") << 75 << 300
+                                 << QByteArray(head).replace("-dJPEGQ=", "-r300 -dJPEGQ=") + "75" +
+                                        tail;
     }
     void batchText_isExact() {
         QFETCH(int, quality);
+        QFETCH(int, resolution);
         QFETCH(QByteArray, text);
-        QCOMPARE(rasterise::BatchText(quality).toLatin1(), text);
+        QCOMPARE(rasterise::BatchText(quality, resolution).toLatin1(), text);
     }
 
     void workingFolder_isTempPlusPs_readAnewEachTime() {
@@ -287,6 +294,57 @@ private slots:
         QCOMPARE(rasterise(source, launcher).detail,
                  trailer.isEmpty() ? rasterise::NoBoxAtTheEnd : QString());
         QCOMPARE(QImage(rasterise::CurrentJpgPath()).size(), QSize(50, 30) * !trailer.isEmpty());
+    }
+
+    // A file whose header gives a box is a drawing cropped to it, whatever its first line says;
+    // one that never shows its page gets it shown once, one that shows its pages keeps them.
+    void drawingsGiveTheirPages_withShowpageOrWithout_data() {
+        QTest::addColumn<QByteArray>("firstLine");
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<int>("showpages");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<bool>("cropped");
+        const QByteArray box = "%%BoundingBox: 10 20 60 50\n";
+        QTest::newRow("EPSF, none")
+            << QByteArray("%!PS-Adobe-3.0 EPSF-3.0") << box << 0 << 1 << true;
+        QTest::newRow("no EPSF, none") << QByteArray("%!PS-Adobe-3.0") << box << 0 << 1 << true;
+        QTest::newRow("bare, none") << QByteArray("%!") << box << 0 << 1 << true;
+        QTest::newRow("mistyped, none") << QByteArray("%%!") << box << 0 << 1 << true;
+        QTest::newRow("no EPSF, one") << QByteArray("%!PS-Adobe-2.0") << box << 1 << 1 << true;
+        QTest::newRow("EPSF, two")
+            << QByteArray("%!PS-Adobe-3.0 EPSF-3.0") << box << 2 << 2 << true;
+        QTest::newRow("no EPSF, two, pages told at the end")
+            << QByteArray("%!PS-Adobe-3.0") << box + "%%Pages: (atend)\n"
+            << 2 << 2 << false;
+        QTest::newRow("no box, none")
+            << QByteArray("%!PS-Adobe-3.0") << QByteArray() << 0 << 0 << false;
+    }
+    void drawingsGiveTheirPages_withShowpageOrWithout() {
+        QFETCH(QByteArray, firstLine);
+        QFETCH(QByteArray, header);
+        QFETCH(int, showpages);
+        QFETCH(int, pages);
+        QFETCH(bool, cropped);
+        prepare();
+        QByteArray eps = firstLine + "\n" + header + "%%EndComments\n";
+        for (int page = 0; page <= std::max(showpages - 1, 0); ++page)
+            eps += "0 0 1 setrgbcolor 10 20 50 30 rectfill\n" +
+                   QByteArray(showpages ? "showpage\n" : "");
+        eps += "%%Trailer\n%%Pages: " + QByteArray::number(showpages) + "\n%%EOF\n";
+        const QString source = scratch->path() + QStringLiteral("/figure.eps");
+        testing::WriteFile(source, eps);
+        testing::RecordingLauncher launcher;
+        rasterise(source, launcher);
+        QFile jpeg(rasterise::CurrentJpgPath());
+        const auto pictures = jpeg.open(QIODevice::ReadOnly)
+                                  ? pdfwriter::WholePictures(jpeg)
+                                  : std::optional<QList<pdfwriter::PictureSpan>>();
+        QCOMPARE(pictures.value_or(QList<pdfwriter::PictureSpan>()).size(), pages);
+        if (pages > 0) {
+            jpeg.seek(pictures->first().offset);
+            QCOMPARE(QImage::fromData(jpeg.read(pictures->first().length)).size() == QSize(50, 30),
+                     cropped);
+        }
     }
 
     // A working folder on a full disk is named as full, not by Ghostscript's "/ioerror".

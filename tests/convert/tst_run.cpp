@@ -47,7 +47,7 @@ class TestRun : public QObject {
                                    atItem(i);
                                return jobs.value(i - 1);
                            },
-                           [] { return 75; }, [this] { return destination; }},
+                           [] { return 75; }, [this] { return destination; }, [] { return 72; }},
             run::Equipment{*launcher, fakes->printers, fakes->printing,
                            QStringLiteral(PELLARINE_APP_FOLDER), timeLimitMs, 1LL << 30});
         connect(conversion.get(), &run::Conversion::failed, this,

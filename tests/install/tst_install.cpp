@@ -137,6 +137,8 @@ private slots:
         QTest::newRow("help") << "--help" << 0 << "Usage: ";
         QTest::newRow("version") << "--version" << 0 << "pellarine 1.0\n";
         QTest::newRow("unknown") << "--no-such-option" << 2 << "Unknown option 'no-such-option'.";
+        QTest::newRow("resolution not listed")
+            << "--resolution=299" << 2 << "The resolution must be 72, 150, 300 or 600";
     }
     void optionsAreToldWithoutADisplay() {
         QFETCH(QString, option);

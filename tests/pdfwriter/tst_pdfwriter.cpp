@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "scratchhome.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -34,7 +35,8 @@ QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A green picture with a red block in its top-left and a blue one in its bottom-right corner.
+// A green picture with a red block in its top-left and a blue one in its bottom-right corner,
+// its JFIF header giving no density (Qt writes the screen's).
 QString WriteJpeg(const QString& path, QSize size, QImage::Format format = QImage::Format_RGB32) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::green);
@@ -44,8 +46,13 @@ QString WriteJpeg(const QString& path, QSize size, QImage::Format format = QImag
                      Qt::blue);
     painter.end();
     image.convertTo(format);
-    if (!image.save(path, "JPEG", 90))
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "JPEG", 90) ||
+        jpeg.mid(6, 5) != QByteArray("JFIF", 5))
         qFatal("cannot write the test picture");
+    jpeg.replace(13, 5, QByteArray("\0\0\1\0\1", 5)); // no unit: an aspect ratio of 1:1
+    testing::WriteFile(path, jpeg);
     return path;
 }
 
@@ -124,8 +131,8 @@ private slots:
                                    .arg(page.height())
                                    .toLatin1()),
                  info.constData());
-        QVERIFY2(info.contains("Producer: Marrowind PDF Writer") &&
-                     info.contains("CreationDate:") && info.contains("Creator:"),
+        QVERIFY2(info.contains("Producer: Pellarine 1.") && info.contains("CreationDate:") &&
+                     info.contains("Creator:"),
                  info.constData());
         const QList<QByteArray> images =
             Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output}).split('\n');
@@ -346,7 +353,8 @@ private slots:
     void documentNotes_readBackExactly() {
         const QString jpeg = WriteJpeg(scratch->path() + QStringLiteral("/n.jpg"), {8, 8});
         const QByteArray bytes = ReadAll(jpeg);
-        const pdfwriter::PdfOrigin origin{QStringLiteral("a (b) \\ c) d"), QStringLiteral("Drück"),
+        const pdfwriter::PdfOrigin origin{QStringLiteral("Plän (2).eps"),
+                                          QStringLiteral("a (b) \\ c) d"), QStringLiteral("Drück"),
                                           QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC)};
         const QString output = scratch->path() + QStringLiteral("/n.pdf");
         QByteArray pdf;
@@ -360,6 +368,8 @@ private slots:
         QVERIFY2(info.contains(QStringLiteral("Creator:         a (b) \\ c) d\n")),
                  qPrintable(info));
         QVERIFY2(info.contains(QStringLiteral("Producer:        Drück\n")), qPrintable(info));
+        QVERIFY2(info.contains(QStringLiteral("Title:           Plän (2).eps\n")),
+                 qPrintable(info));
         QVERIFY2(info.contains(QStringLiteral("CreationDate:    2026-01-02T03:04:05Z")),
                  qPrintable(info));
     }
