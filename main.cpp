@@ -6,7 +6,6 @@
 #include "app/look.h"
 #include "app/services.h"
 #include "common/pdfwriterkeys.h"
-#include "convert/rasterise.h"
 #include "pdfwriter/writer.h"
 #include "platform/environment.h"
 #include "platform/launcher.h"
@@ -14,6 +13,7 @@
 #include "platform/privatefolder.h"
 #include "platform/qtservices.h"
 #include "platform/sessionbus.h"
+#include "rasterise/rasterise.h"
 
 #include <QApplication>
 #include <QStyleFactory>

@@ -1,7 +1,7 @@
 #include "app/commandline.h"
 
-#include "convert/rasterise.h"
 #include "platform/filesystem.h"
+#include "rasterise/rasterise.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

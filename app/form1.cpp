@@ -3,8 +3,8 @@
 #include "app/joblist.h"
 #include "app/layout.h"
 #include "common/apptitle.h"
-#include "convert/rasterise.h"
 #include "convert/run.h"
+#include "rasterise/rasterise.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

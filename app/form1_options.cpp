@@ -4,10 +4,10 @@
 #include "app/settings.h"
 #include "common/apptitle.h"
 #include "common/errorreport.h"
-#include "convert/rasterise.h"
 #include "help/help.h"
 #include "platform/dialogs.h"
 #include "platform/failure.h"
+#include "rasterise/rasterise.h"
 
 #include <QActionGroup>
 #include <QGroupBox>

@@ -7,13 +7,13 @@
 #include "common/apptitle.h"
 #include "common/errorreport.h"
 #include "convert/pdfoutput.h"
-#include "convert/rasterise.h"
 #include "platform/cursorfile.h"
 #include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/random.h"
 #include "platform/shell.h"
+#include "rasterise/rasterise.h"
 
 #include <QGroupBox>
 #include <QHeaderView>

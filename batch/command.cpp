@@ -1,10 +1,11 @@
 #include "batch/command.h"
 
 #include "batch/commandwords.h"
-#include "batch/environment.h"
 #include "batch/processes.h"
 #include "batch/signals.h"
-#include "common/batchlog.h"
+#include "rasterise/environment.h"
+#include "rasterise/logformat.h"
+#include "rasterise/tempfolder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -170,7 +171,7 @@ struct ChildTrouble {
     ::dup2(output, 2);
     ::signal(SIGPIPE, SIG_DFL);
     ChildTrouble told;
-    if (!ConfineSelf(context.confinement, ruleset))
+    if (!confine::ConfineSelf(context.confinement, ruleset))
         told.confining = 1;
     else
         ::execve(program, argv, envp);
@@ -199,7 +200,7 @@ void TellTrouble(int trouble, const std::string& command, OutputLog& printed) {
 // the command's temporary folder goes too.
 [[noreturn]] void EndNow(OutputLog& printed, const std::string& temporary) {
     EndEverythingBelow();
-    RemoveTree(temporary);
+    confine::RemoveTree(temporary);
     printed.finish();
     ::_exit(128 + signals::EndRequested());
 }
@@ -244,13 +245,13 @@ int Follow(pid_t child, int output, OutputLog& printed, const std::string& tempo
 int Start(std::vector<std::string> words, const std::string& program, const Context& context,
           const std::string& temporary) {
     std::string error;
-    const int ruleset = MakeRuleset(context.confinement, context.folder, temporary, error);
+    const int ruleset = confine::MakeRuleset(context.confinement, context.folder, temporary, error);
     if (ruleset == -2) {
         std::fprintf(context.log, "%s'%s' cannot be run: it cannot be confined: %s\n",
                      marks::OutputMark, words[0].c_str(), error.c_str());
         return 126;
     }
-    std::vector<std::string> environment = CommandEnvironment(temporary);
+    std::vector<std::string> environment = confine::CommandEnvironment(temporary);
     std::vector<char*> argv = Pointers(words);
     std::vector<char*> envp = Pointers(environment);
     int output[2];
@@ -299,14 +300,14 @@ int Run(std::vector<std::string> words, const Context& context) {
         words.insert(words.begin(), interpreter.begin(), interpreter.end());
         program = interpreter.front();
     }
-    const std::string temporary = MakeTemporaryFolder(context.folder);
+    const std::string temporary = confine::MakeTemporaryFolder(context.folder);
     if (temporary.empty()) {
         std::fprintf(context.log, "%s'%s' cannot be run: no temporary folder can be made: %s\n",
                      marks::OutputMark, program.c_str(), std::strerror(errno));
         return 126;
     }
     const int status = Start(std::move(words), program, context, temporary);
-    RemoveTree(temporary);
+    confine::RemoveTree(temporary);
     return status;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/confine.h"
+#include "rasterise/confine.h"
 
 #include <cstdio>
 #include <string>
@@ -11,7 +11,7 @@ namespace batch {
 struct Context {
     std::FILE* log;
     std::string folder; // the batch file's folder, where its commands run and write
-    Confinement confinement;
+    confine::Confinement confinement;
 };
 
 // Runs one line of a batch file and notes it in the log: the command, what it printed and its

@@ -23,11 +23,12 @@
 //     # that the memory ceiling ended a process of it, when it did
 //
 // What a command prints is bounded: its first and last lines are kept, the middle left out.
-#include "batch/ceiling.h"
 #include "batch/command.h"
 #include "batch/processes.h"
 #include "batch/signals.h"
-#include "common/batchlog.h"
+#include "rasterise/ceiling.h"
+#include "rasterise/logformat.h"
+#include "rasterise/tempfolder.h"
 
 #include <cerrno>
 #include <climits>
@@ -89,14 +90,14 @@ int main(int argc, char** argv) {
         return batchlog::NoLogStatus;
     }
 
-    batch::Confinement confinement = batch::ProbeConfinement();
-    const batch::Ceiling ceiling = batch::ProbeCeiling(!confinement.filter.empty());
+    confine::Confinement confinement = confine::ProbeConfinement();
+    const confine::Ceiling ceiling = confine::ProbeCeiling(!confinement.filter.empty());
     if (ceiling.oneProcess)
-        confinement.oneProcess = batch::OneProcessProgram();
+        confinement.oneProcess = confine::OneProcessProgram();
     const batch::Context context{log, folder, confinement};
     std::fprintf(log, "%s%s\n", batchlog::NoteMark, context.confinement.describe().c_str());
     std::fprintf(log, "%s%s\n", batchlog::NoteMark, ceiling.describe().c_str());
-    batch::RemoveLeftOverTemporaryFolders(folder);
+    confine::RemoveLeftOverTemporaryFolders(folder);
     // Read whole before anything runs, so that no command can add lines to its own run.
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);)

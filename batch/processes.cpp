@@ -9,7 +9,6 @@
 #include <vector>
 
 #include <dirent.h>
-#include <ftw.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,8 +17,6 @@
 namespace batch {
 
 namespace {
-
-constexpr const char* TemporaryPrefix = ".gs-temp-";
 
 // The parent of a process as /proc tells it; 0 when it cannot be read.
 pid_t ParentOf(const char* pid) {
@@ -59,14 +56,6 @@ std::vector<pid_t> ProcessesBelow(pid_t root) {
     return below;
 }
 
-int RemoveEntry(const char* path, const struct stat*, int type, FTW*) {
-    if (type == FTW_DP || type == FTW_D)
-        ::rmdir(path);
-    else
-        ::unlink(path);
-    return 0;
-}
-
 } // namespace
 
 void BecomeReaperOfDescendants() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
@@ -91,31 +80,6 @@ void EndEverythingBelow() {
         while (::waitpid(-1, &status, 0) < 0 && errno == EINTR) {
         }
     }
-}
-
-std::string MakeTemporaryFolder(const std::string& parent) {
-    std::string pattern = parent + "/" + TemporaryPrefix + "XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        return {};
-    return pattern;
-}
-
-void RemoveTree(const std::string& folder) {
-    if (!folder.empty())
-        ::nftw(folder.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
-}
-
-void RemoveLeftOverTemporaryFolders(const std::string& parent) {
-    DIR* folder = ::opendir(parent.c_str());
-    if (!folder)
-        return;
-    std::vector<std::string> left;
-    while (const dirent* entry = ::readdir(folder))
-        if (std::strncmp(entry->d_name, TemporaryPrefix, std::strlen(TemporaryPrefix)) == 0)
-            left.push_back(parent + "/" + entry->d_name);
-    ::closedir(folder);
-    for (const std::string& path : left)
-        RemoveTree(path);
 }
 
 } // namespace batch

@@ -3,10 +3,10 @@
 // went without serving events during the run.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_conversion [copies]
 #include "app/form1.h"
-#include "convert/rasterise.h"
 #include "fakes.h"
 #include "gapmeter.h"
 #include "platform/launcher.h"
+#include "rasterise/rasterise.h"
 #include "scratchhome.h"
 
 #include <QApplication>

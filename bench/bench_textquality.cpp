@@ -15,11 +15,11 @@
 // Run: python3 bench/make_drawings.py /tmp/drawings
 //      QT_QPA_PLATFORM=offscreen build/bench/bench_textquality /tmp/drawings [quality] [--viewer]
 #include "app/form1.h"
-#include "convert/boundingbox.h"
-#include "convert/rasterise.h"
 #include "fakes.h"
 #include "pdfprobe.h"
 #include "platform/launcher.h"
+#include "rasterise/boundingbox.h"
+#include "rasterise/rasterise.h"
 #include "scratchhome.h"
 
 #include <QApplication>

@@ -48,12 +48,8 @@ bool FolderExists(const QString& path) {
 void DeleteFileQuiet(const QString& path) {
     platform::Yield();
     try {
-        platform::RemoveFile(path);
+        DeleteFileForced(path);
     } catch (const platform::Failure&) {
-        try {
-            DeleteFileForced(path);
-        } catch (const platform::Failure&) {
-        }
     }
 }
 

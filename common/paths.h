@@ -27,16 +27,12 @@ QString GetFileNamePart(const QString& path, Flavour flavour = Native);
 // path and becomes exactly two; on POSIX it is the root and becomes one.
 QString FixPathSeparators(const QString& path, Flavour flavour = Native);
 
-// FixPathSeparators for Windows paths, whose separator is the backslash.
-inline QString FixPathBackslashes(const QString& path) {
-    return FixPathSeparators(path, Flavour::Windows);
-}
-
 // True when the path names an existing folder (with or without a trailing separator). Never
 // fails; anything that cannot be examined gives false.
 bool FolderExists(const QString& path);
 
-// Yields to the window once, then deletes the file if it can; never fails.
+// Yields to the window once, then deletes the file if it can (as DeleteFileForced does: here an
+// ordinary deletion removes a read-only file too); never fails.
 void DeleteFileQuiet(const QString& path);
 
 // Deletes the file, also when the file itself is read-only. Raises a failure when it cannot

@@ -4,11 +4,11 @@
 #include "common/pdfwriterkeys.h"
 #include "common/wording.h"
 #include "convert/pdfoutput.h"
-#include "convert/rasterise.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/pathwalk.h"
+#include "rasterise/rasterise.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -128,11 +128,11 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
         return QStringLiteral("the picture Ghostscript made of it was incomplete");
     case Rasterised::TimedOut:
         return QStringLiteral("stopped: Ghostscript had not finished after %1 s")
-                   .arg(Seconds(tools.timeLimitMs)) +
+                   .arg(Seconds(tools.equipment.timeLimitMs)) +
                LowerResolutionToTry(tools.resolution);
     case Rasterised::OutOfMemory:
         return QStringLiteral("stopped: Ghostscript needed more than %1 MB of memory")
-                   .arg(tools.memoryLimitBytes >> 20) +
+                   .arg(tools.equipment.memoryLimitBytes >> 20) +
                LowerResolutionToTry(tools.resolution);
     case Rasterised::LaunchFailed:
         return QStringLiteral("the batch file could not be started: ") + r.detail;
@@ -167,9 +167,37 @@ bool Run(int step, Outcome& outcome, const Tools& tools, const std::function<voi
     return false;
 }
 
-} // namespace
-
-namespace {
+// Prints the picture on the PDF Writer into the output folder held in `folder`, and waits for
+// the PDF; `outcome` is converted when it came.
+void PrintAndWait(const QString& source, const Destination& destination,
+                  const rasterise::Rasterisation& result, const platform::Descriptor& folder,
+                  const Tools& tools, Outcome& outcome) {
+    const QString folderPath = QFileInfo(outcome.output).absolutePath();
+    const QString name = QFileInfo(outcome.output).fileName();
+    const auto before = platform::FileIdentityIn(folder, name);
+    const QString jpeg = rasterise::CurrentJpgPath();
+    const bool printed = Run(steps::Print, outcome, tools, [&] {
+        // Beside the source means in the folder that held it when it was read.
+        if (destination.besideSource && result.sourceFolder &&
+            *result.sourceFolder != platform::IdentityOf(folder))
+            RaiseReplaced(folderPath);
+        pdfoutput::SelectPdfWriter(tools.equipment.printers, tools.equipment.printing);
+        // The PDF Writer writes into the folder held here, not into whatever has its path now.
+        const platform::FolderLoan lent(folderPath, folder);
+        pdfoutput::PrintJpegToPdf(tools.equipment.printing, jpeg, paths::GetFileNamePart(source));
+    });
+    platform::Yield();
+    platform::Yield();
+    paths::DeleteFileQuiet(jpeg);
+    if (!printed)
+        return;
+    if (!WaitForNewFile(folder, name, before)) {
+        outcome.reason =
+            QStringLiteral("the PDF Writer did not save %1").arg(Native(outcome.output));
+        return;
+    }
+    outcome.converted = true;
+}
 
 Outcome ConvertSteps(const QString& source, const Destination& destination, const Tools& tools) {
     Outcome outcome;
@@ -194,9 +222,9 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
 
     rasterise::Rasterisation result;
     if (!Run(steps::Rasterise, outcome, tools, [&] {
-            result =
-                rasterise::RasteriseEps(source, tools.runFiles, tools.launcher, platform::Pause,
-                                        tools.timeLimitMs, tools.memoryLimitBytes);
+            result = rasterise::RasteriseEps(source, tools.runFiles, tools.equipment.launcher,
+                                             platform::Pause, tools.equipment.timeLimitMs,
+                                             tools.equipment.memoryLimitBytes);
         }))
         return outcome;
     // A source that cannot be read is told at once, as it names a file to look at.
@@ -206,37 +234,13 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
                      platform::Failure(result.failure,
                                        QStringLiteral("The file %1 cannot be copied: %2")
                                            .arg(Native(source), result.detail),
-                                       {}, QFileInfo(source).absolutePath()));
+                                       QFileInfo(source).absolutePath()));
     if (result.result != rasterise::Rasterised::Converted) {
         outcome.reason = ReasonFor(result, tools);
         return outcome;
     }
 
-    const QString folderPath = QFileInfo(outcome.output).absolutePath();
-    const QString name = QFileInfo(outcome.output).fileName();
-    const auto before = platform::FileIdentityIn(folder, name);
-    const QString jpeg = rasterise::CurrentJpgPath();
-    const bool printed = Run(steps::Print, outcome, tools, [&] {
-        // Beside the source means in the folder that held it when it was read.
-        if (destination.besideSource && result.sourceFolder &&
-            *result.sourceFolder != platform::IdentityOf(folder))
-            RaiseReplaced(folderPath);
-        pdfoutput::SelectPdfWriter(tools.printers, tools.printing);
-        // The PDF Writer writes into the folder held here, not into whatever has its path now.
-        const platform::FolderLoan lent(folderPath, folder);
-        pdfoutput::PrintJpegToPdf(tools.printing, jpeg, paths::GetFileNamePart(source));
-    });
-    platform::Yield();
-    platform::Yield();
-    paths::DeleteFileQuiet(jpeg);
-    if (!printed)
-        return outcome;
-    if (!WaitForNewFile(folder, name, before)) {
-        outcome.reason =
-            QStringLiteral("the PDF Writer did not save %1").arg(Native(outcome.output));
-        return outcome;
-    }
-    outcome.converted = true;
+    PrintAndWait(source, destination, result, folder, tools, outcome);
     return outcome;
 }
 

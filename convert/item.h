@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/rasterise.h"
+#include "rasterise/rasterise.h"
 
 #include <QString>
 #include <functional>
@@ -26,15 +26,21 @@ struct Destination {
     std::optional<platform::FolderIdentity> folderAtStart = {};
 };
 
-// What an item needs from outside.
-struct Tools {
+// What converting works with outside the program, and the limits Ghostscript works under.
+struct Equipment {
     platform::Launcher& launcher;
     platform::Printers& printers;
     platform::Printing& printing;
+    QString applicationFolder; // holds the ps folder copied into the working folder
+    int timeLimitMs;           // for Ghostscript on one file
+    qint64 memoryLimitBytes;   // for Ghostscript on one file
+};
+
+// What an item needs: the equipment and what the run readied for it.
+struct Tools {
+    const Equipment& equipment;
     // The working folder's batch file and launcher, as the run wrote them.
     const rasterise::RunFiles& runFiles;
-    int timeLimitMs;
-    qint64 memoryLimitBytes;
     int resolution; // dots per inch, as the batch file names it
     // Told of a failure the user should see at once, with the step it failed in.
     std::function<void(int step, const platform::Failure&)> report;

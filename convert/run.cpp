@@ -2,13 +2,13 @@
 
 #include "common/errorreport.h"
 #include "common/paths.h"
-#include "convert/rasterise.h"
 #include "convert/runlock.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/filewrite.h"
 #include "platform/pathwalk.h"
+#include "rasterise/rasterise.h"
 
 #include <QDir>
 
@@ -131,13 +131,7 @@ void Conversion::reportItemFailure(int step, const platform::Failure& failure) {
 
 void Conversion::convertItems(const QString& notPrepared) {
     const item::Tools tools{
-        equipment.launcher,
-        equipment.printers,
-        equipment.printing,
-        runFiles,
-        equipment.timeLimitMs,
-        equipment.memoryLimitBytes,
-        resolution,
+        equipment, runFiles, resolution,
         [this](int step, const platform::Failure& failure) { reportItemFailure(step, failure); }};
     // The loop's bound is the count at the start: rows added meanwhile wait for the next run.
     const int n = jobs.count();

@@ -31,15 +31,7 @@ struct JobSource {
     std::function<int()> resolution;
 };
 
-// What a run works with outside the program.
-struct Equipment {
-    platform::Launcher& launcher;
-    platform::Printers& printers;
-    platform::Printing& printing;
-    QString applicationFolder; // holds the ps folder copied into the working folder
-    int timeLimitMs;           // for Ghostscript on one file
-    qint64 memoryLimitBytes;   // for Ghostscript on one file
-};
+using item::Equipment;
 
 // A conversion run: checks that there is work and a folder for it, waits its turn among the
 // runs of this user, prepares the working folder and converts the job list item by item, serving

@@ -1,11 +1,11 @@
 #include "convert/runlock.h"
 
 #include "common/pdfwriterkeys.h"
-#include "convert/rasterise.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/folderlock.h"
 #include "platform/registry.h"
+#include "rasterise/rasterise.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -78,7 +78,7 @@ void AddPage(PdfStream& pdf, int number, const PdfPage& page, const PictureCopy&
     const QByteArray image = QByteArray::number(number + 1);
     const QByteArray contents = QByteArray::number(number + 2);
     const QByteArray content = "q " + w + " 0 0 " + h + " 0 0 cm /Im0 Do Q\n";
-    const JpegFacts& facts = page.facts;
+    const jpeg::JpegFacts& facts = page.facts;
     const char* colourSpace = facts.components == 1   ? "/DeviceGray"
                               : facts.components == 3 ? "/DeviceRGB"
                                                       : "/DeviceCMYK";

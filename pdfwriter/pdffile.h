@@ -6,7 +6,7 @@
 #include <QSizeF>
 #include <QString>
 
-#include "pdfwriter/jpeg.h"
+#include "common/jpeg.h"
 #include "platform/filewrite.h"
 
 #include <functional>
@@ -24,14 +24,14 @@ struct PdfOrigin {
 
 // One page of the PDF: its size in points, covered by its JPEG stretched in width and height.
 struct PdfPage {
-    PictureSpan picture; // where its JPEG lies in the picture file; embedded unchanged
-    JpegFacts facts;
+    jpeg::PictureSpan picture; // where its JPEG lies in the picture file; embedded unchanged
+    jpeg::JpegFacts facts;
     QSizeF points;
 };
 
 // Puts the bytes of a picture into the PDF through `out`, in pieces.
 using PictureCopy =
-    std::function<void(const PictureSpan& picture, const platform::WriteBytes& out)>;
+    std::function<void(const jpeg::PictureSpan& picture, const platform::WriteBytes& out)>;
 
 // Writes a PDF of `pages`, in their order, through `out`, each picture brought in by `copy`: the
 // PDF is never whole in memory, nor is any picture.

@@ -47,7 +47,7 @@ void OpenPicture(QFile& picture) {
 constexpr qint64 LongestHead = 1 << 20;
 
 // Copies a picture from the picture file into the PDF, a piece at a time.
-void CopyPicture(QFile& picture, const PictureSpan& span, const platform::WriteBytes& out) {
+void CopyPicture(QFile& picture, const jpeg::PictureSpan& span, const platform::WriteBytes& out) {
     constexpr qint64 Piece = 1 << 20;
     QByteArray buffer(Piece, Qt::Uninitialized);
     if (!picture.seek(span.offset))
@@ -69,7 +69,7 @@ std::optional<QString> Value(const QString& name) {
 
 } // namespace
 
-QSizeF PaperPoints(const JpegFacts& facts) {
+QSizeF PaperPoints(const jpeg::JpegFacts& facts) {
     const QString paper = Value(PaperValue()).value_or(QString()).trimmed();
     if (paper.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
         return QPageSize(QPageSize::A4).sizePoints();
@@ -84,12 +84,12 @@ namespace {
 
 // The pages of the open picture file: one for each picture in it, in order.
 QList<PdfPage> PagesOf(QFile& picture) {
-    const std::optional<QList<PictureSpan>> pictures = WholePictures(picture);
+    const std::optional<QList<jpeg::PictureSpan>> pictures = jpeg::WholePictures(picture);
     QList<PdfPage> pages;
-    for (const PictureSpan& span : pictures.value_or(QList<PictureSpan>())) {
+    for (const jpeg::PictureSpan& span : pictures.value_or(QList<jpeg::PictureSpan>())) {
         picture.seek(span.offset);
-        const std::optional<JpegFacts> facts =
-            ReadJpegFacts(picture.read(std::min(span.length, LongestHead)));
+        const std::optional<jpeg::JpegFacts> facts =
+            jpeg::ReadJpegFacts(picture.read(std::min(span.length, LongestHead)));
         if (!facts)
             break;
         pages.append({span, *facts, PaperPoints(*facts)});
@@ -118,7 +118,7 @@ void SaveJpegAsPdf(const QString& jpegPath, const QString& target, const QString
             platform::OpenFolder(where.absolutePath()), where.fileName(),
             platform::ReadersOf(jpegPath), [&](const platform::WriteBytes& write) {
                 WritePdf(pages, origin, write,
-                         [&](const PictureSpan& span, const platform::WriteBytes& out) {
+                         [&](const jpeg::PictureSpan& span, const platform::WriteBytes& out) {
                              CopyPicture(picture, span, out);
                          });
             });

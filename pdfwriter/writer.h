@@ -3,7 +3,7 @@
 #include <QSizeF>
 #include <QString>
 
-#include "pdfwriter/jpeg.h"
+#include "common/jpeg.h"
 
 namespace platform {
 class Dialogs;
@@ -22,7 +22,7 @@ inline QString PaperValue() { return QStringLiteral("Paper"); }
 // by default the picture itself at its own density (pixels x 72 / dots per inch), so the page
 // is the drawing's size and shape whatever resolution it was drawn at; one point per pixel for
 // a picture that gives no density.
-QSizeF PaperPoints(const JpegFacts& facts);
+QSizeF PaperPoints(const jpeg::JpegFacts& facts);
 
 // The PDF Writer's job: the JPEG file at `jpegPath` as a PDF at `target`, one page for each
 // picture the file holds one after another (as Ghostscript writes a drawing of many pages), each

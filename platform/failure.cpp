@@ -4,16 +4,16 @@
 
 namespace platform {
 
-Failure::Failure(int number_, QString description_, QString source_, QString about_)
-    : number(number_), description(std::move(description_)), source(std::move(source_)),
-      about(std::move(about_)), utf8(description.toUtf8()) {}
+Failure::Failure(int number_, QString description_, QString about_)
+    : number(number_), description(std::move(description_)), about(std::move(about_)),
+      utf8(description.toUtf8()) {}
 
-void Raise(int number, const QString& description, const QString& source) {
-    throw Failure(number, description.isEmpty() ? DescriptionOf(number) : description, source);
+void Raise(int number, const QString& description) {
+    throw Failure(number, description.isEmpty() ? DescriptionOf(number) : description);
 }
 
 void RaiseAbout(const QString& about, int number, const QString& description) {
-    throw Failure(number, description.isEmpty() ? DescriptionOf(number) : description, {}, about);
+    throw Failure(number, description.isEmpty() ? DescriptionOf(number) : description, about);
 }
 
 std::optional<Failure> Caught(const std::function<void()>& statement) {

@@ -12,12 +12,11 @@ namespace platform {
 // `number` follows the classic run-time error numbers (53 file not found, 70 permission
 // denied, 76 path not found, ...); `description` is the text the user reads.
 struct Failure : std::exception {
-    Failure(int number, QString description, QString source = {}, QString about = {});
+    Failure(int number, QString description, QString about = {});
     const char* what() const noexcept override { return utf8.constData(); }
 
     int number;
     QString description;
-    QString source;
     // The folder or file the failure is about, when it is about one: two failures with the same
     // number about the same place have the same cause.
     QString about;
@@ -26,7 +25,7 @@ private:
     QByteArray utf8;
 };
 
-[[noreturn]] void Raise(int number, const QString& description, const QString& source = {});
+[[noreturn]] void Raise(int number, const QString& description);
 
 // Raises a failure about a folder or file (see Failure::about).
 [[noreturn]] void RaiseAbout(const QString& about, int number, const QString& description);

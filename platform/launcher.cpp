@@ -40,13 +40,8 @@ QString Resolve(const QString& file, const QString& directory) {
     const QString local = QDir(base).filePath(file);
     if (QFileInfo::exists(local) || file.contains(QLatin1Char('/')))
         return local;
-    const QStringList path = qEnvironmentVariable("PATH").split(QLatin1Char(':'));
-    for (const QString& folder : path) {
-        const QFileInfo candidate(QDir(folder.isEmpty() ? QStringLiteral(".") : folder), file);
-        if (candidate.isFile() && candidate.isExecutable())
-            return candidate.absoluteFilePath();
-    }
-    return local;
+    const QString found = QStandardPaths::findExecutable(file);
+    return found.isEmpty() ? local : found;
 }
 
 // The shell's code for a program that QProcess could not start. The file was there and
@@ -268,10 +263,6 @@ QStringList UserScope(const Ceiling& ceiling) {
         command << QStringLiteral("-p") << QStringLiteral("MemorySwapMax=0");
     property(QStringLiteral("TasksMax"), ceiling.tasks);
     return command << QStringLiteral("--");
-}
-
-bool ProcessGroupExists(qint64 groupId) {
-    return groupId > 0 && ::kill(-static_cast<pid_t>(groupId), 0) == 0;
 }
 
 } // namespace platform

@@ -110,7 +110,4 @@ private:
 // has no service manager that makes one here; asked once, when first needed.
 QStringList UserScope(const Ceiling& ceiling);
 
-// True while any process of the process group `groupId` exists (zombies included).
-bool ProcessGroupExists(qint64 groupId);
-
 } // namespace platform

@@ -2,11 +2,11 @@
 // closing during a run, and copies of the program converting at once. The run itself is
 // tested without the window (tests/convert/tst_run.cpp).
 #include "app/joblist.h"
-#include "convert/rasterise.h"
 #include "convert/run.h"
 #include "formfixture.h"
 #include "pdfprobe.h"
 #include "platform/launcher.h"
+#include "rasterise/rasterise.h"
 
 #include <QCoreApplication>
 #include <QDir>

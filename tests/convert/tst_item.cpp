@@ -1,10 +1,10 @@
 // Converting one item without the window: every source that gives no PDF says why.
 #include "convert/item.h"
-#include "convert/rasterise.h"
 #include "fakes.h"
 #include "pdfprobe.h"
 #include "platform/failure.h"
 #include "platform/launcher.h"
+#include "rasterise/rasterise.h"
 #include "scratchhome.h"
 
 #include <QDir>
@@ -42,9 +42,11 @@ class TestItem : public QObject {
         const QString source = scratch.makeFolder(QStringLiteral("src")) + "/" + name;
         testing::WriteFile(source, content);
         platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
-        return item::ConvertItem(source, {out, false},
-                                 {launcher, fakes.printers, fakes.printing, files, limitMs, 1 << 30,
-                                  resolution, [](int, const platform::Failure&) {}});
+        const item::Equipment equipment{launcher, fakes.printers, fakes.printing,
+                                        {},       limitMs,        1 << 30};
+        return item::ConvertItem(
+            source, {out, false},
+            {equipment, files, resolution, [](int, const platform::Failure&) {}});
     }
 
 private slots:
@@ -148,13 +150,9 @@ private slots:
                 ? scratch.path() + QStringLiteral("/pellarine-batch")
                 : QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
         QList<int> reported;
-        const item::Tools tools{launcher,
-                                fakes.printers,
-                                fakes.printing,
-                                files,
-                                1500,
-                                1 << 30,
-                                72,
+        const item::Equipment equipment{launcher, fakes.printers, fakes.printing,
+                                        {},       1500,           1 << 30};
+        const item::Tools tools{equipment, files, 72,
                                 [&](int step, const platform::Failure&) { reported << step; }};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         const item::Destination destination{folder == QLatin1String("gone")
@@ -234,14 +232,9 @@ private slots:
         rasterise::RunFiles files = rasterise::PrepareWorkingFolder(PELLARINE_APP_FOLDER);
         rasterise::WriteBatchFile(rasterise::BatchText(75), files);
         platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
-        const item::Tools tools{launcher,
-                                fakes.printers,
-                                fakes.printing,
-                                files,
-                                60000,
-                                1 << 30,
-                                72,
-                                [](int, const platform::Failure&) {}};
+        const item::Equipment equipment{launcher, fakes.printers, fakes.printing,
+                                        {},       60000,          1 << 30};
+        const item::Tools tools{equipment, files, 72, [](int, const platform::Failure&) {}};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         const item::Outcome outcome = item::ConvertItem(
             root + '/' + source,
@@ -318,9 +311,8 @@ private slots:
         platform::SystemPrinting silent(
             {{"Marrowind PDF Writer", [](const QString&, const QString&) {}}});
         platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
-        const item::Tools tools{
-            launcher, fakes.printers, silent, files,
-            60000,    1 << 30,        72,     [](int, const platform::Failure&) {}};
+        const item::Equipment equipment{launcher, fakes.printers, silent, {}, 60000, 1 << 30};
+        const item::Tools tools{equipment, files, 72, [](int, const platform::Failure&) {}};
         const item::Outcome outcome = item::ConvertItem(source, {out, false}, tools);
         QVERIFY(!outcome.converted);
         QCOMPARE(outcome.reason, QStringLiteral("the PDF Writer did not save %1/a.pdf").arg(out));

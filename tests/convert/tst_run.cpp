@@ -1,11 +1,11 @@
 // The conversion run without the window: real Ghostscript through the real batch interpreter,
 // the PDF Writer stand-in, real PDF files checked with poppler; the run followed by its signals.
-#include "convert/rasterise.h"
 #include "convert/run.h"
 #include "convert/runlock.h"
 #include "fakes.h"
 #include "pdfprobe.h"
 #include "platform/launcher.h"
+#include "rasterise/rasterise.h"
 #include "scratchhome.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The run's per-user lock, held across copies of the program.
-#include "convert/rasterise.h"
 #include "convert/runlock.h"
 #include "platform/folderlock.h"
+#include "rasterise/rasterise.h"
 #include "scratchhome.h"
 
 #include <QDir>

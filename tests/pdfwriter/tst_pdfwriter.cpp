@@ -339,7 +339,7 @@ private slots:
     void jpegFacts() {
         QFETCH(QByteArray, jpeg);
         QFETCH(bool, valid);
-        const std::optional<pdfwriter::JpegFacts> facts = pdfwriter::ReadJpegFacts(jpeg);
+        const std::optional<jpeg::JpegFacts> facts = jpeg::ReadJpegFacts(jpeg);
         QCOMPARE(facts.has_value(), valid);
         if (!valid)
             return;
@@ -359,9 +359,9 @@ private slots:
         const QString output = scratch->path() + QStringLiteral("/n.pdf");
         QByteArray pdf;
         pdfwriter::WritePdf(
-            {{{0, bytes.size()}, *pdfwriter::ReadJpegFacts(bytes), {8, 8}}}, origin,
+            {{{0, bytes.size()}, *jpeg::ReadJpegFacts(bytes), {8, 8}}}, origin,
             [&](QByteArrayView part) { pdf += part; },
-            [&](const pdfwriter::PictureSpan&, const platform::WriteBytes& out) { out(bytes); });
+            [&](const jpeg::PictureSpan&, const platform::WriteBytes& out) { out(bytes); });
         testing::WriteFile(output, pdf);
         const QString info = QString::fromUtf8(
             Run(QStringLiteral("pdfinfo"), {QStringLiteral("-isodates"), output}));

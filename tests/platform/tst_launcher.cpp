@@ -1,3 +1,4 @@
+#include "fakelauncher.h"
 #include "platform/failure.h"
 #include "platform/launcher.h"
 #include "platform/privatefolder.h"
@@ -124,10 +125,10 @@ private slots:
         QVERIFY(r.code > 32);
         QTRY_VERIFY(QFile::exists(work + QStringLiteral("/started")));
         QCOMPARE(launcher.exitStatus(r.processId), launch::StillActive);
-        QVERIFY(ProcessGroupExists(r.processId));
+        QVERIFY(testing::ProcessGroupExists(r.processId));
         launcher.terminateTree(r.processId);
         QVERIFY(launcher.exitStatus(r.processId) != launch::StillActive);
-        QTRY_VERIFY_WITH_TIMEOUT(!ProcessGroupExists(r.processId), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!testing::ProcessGroupExists(r.processId), 3000);
     }
 
     void waitForEnd_returnsWhenTheProgramEnds_notAtItsLimit() {

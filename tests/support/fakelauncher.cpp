@@ -1,8 +1,14 @@
 #include "fakelauncher.h"
 
+#include <csignal>
+
 #include <QThread>
 
 namespace testing {
+
+bool ProcessGroupExists(qint64 groupId) {
+    return groupId > 0 && ::kill(-static_cast<pid_t>(groupId), 0) == 0;
+}
 
 platform::LaunchResult FakeLauncher::start(const QString& file, const QString& parameters,
                                            const QString& directory, const QString& verb,

@@ -8,6 +8,9 @@
 
 namespace testing {
 
+// True while any process of the process group `groupId` exists (zombies included).
+bool ProcessGroupExists(qint64 groupId);
+
 // A launcher that starts nothing: records every start and plays a scripted process.
 class FakeLauncher final : public platform::Launcher {
 public:

@@ -1,6 +1,6 @@
-#include "batch/confine.h"
+#include "rasterise/confine.h"
 
-#include "batch/ceiling.h"
+#include "rasterise/ceiling.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -20,7 +20,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace batch {
+namespace confine {
 
 namespace {
 
@@ -352,4 +352,4 @@ bool ConfineSelf(const Confinement& confinement, int ruleset) {
     return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &oneProcess) == 0;
 }
 
-} // namespace batch
+} // namespace confine

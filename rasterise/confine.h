@@ -13,7 +13,7 @@
 // path, use the user's keys, connect or bind TCP ports, reach abstract sockets or signal
 // processes outside its confinement. Each of these is used as far as the running kernel offers
 // it (Linux Landlock and a seccomp system-call filter).
-namespace batch {
+namespace confine {
 
 struct Confinement {
     int landlockAbi = 0; // 0 when the kernel has no Landlock
@@ -47,4 +47,4 @@ std::vector<sock_filter> OneProcessProgram();
 // the kernel offers could not be put in force, and then the command must not run.
 bool ConfineSelf(const Confinement& confinement, int ruleset);
 
-} // namespace batch
+} // namespace confine

@@ -1,8 +1,8 @@
-#include "batch/environment.h"
+#include "rasterise/environment.h"
 
 extern char** environ;
 
-namespace batch {
+namespace confine {
 
 namespace {
 
@@ -26,4 +26,4 @@ std::vector<std::string> CommandEnvironment(const std::string& temporary) {
     return variables;
 }
 
-} // namespace batch
+} // namespace confine

@@ -1,4 +1,4 @@
-#include "convert/boundingbox.h"
+#include "rasterise/boundingbox.h"
 
 #include "platform/eventloop.h"
 #include "platform/failure.h"

@@ -1,8 +1,8 @@
-#include "convert/rasterise.h"
+#include "common/jpeg.h"
 #include "fakelauncher.h"
-#include "pdfwriter/jpeg.h"
 #include "platform/failure.h"
 #include "platform/launcher.h"
+#include "rasterise/rasterise.h"
 #include "scratchhome.h"
 
 #include <QDir>
@@ -162,7 +162,7 @@ private slots:
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(ReadAll(rasterise::CurrentJpgPath()).startsWith("\xFF\xD8"));
         QCOMPARE(launcher.started.size(), 1);
-        QVERIFY(!platform::ProcessGroupExists(launcher.started[0]));
+        QVERIFY(!testing::ProcessGroupExists(launcher.started[0]));
     }
 
     // Through the shipped launcher type is smoothed as lines are: the picture of a line of small
@@ -225,7 +225,7 @@ private slots:
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
         QCOMPARE(launcher.started.size(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(!platform::ProcessGroupExists(launcher.started[0]), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!testing::ProcessGroupExists(launcher.started[0]), 3000);
     }
 
     // Only a complete picture from a Ghostscript that ended well counts; the working folder's
@@ -337,9 +337,9 @@ private slots:
         rasterise(source, launcher);
         QFile jpeg(rasterise::CurrentJpgPath());
         const auto pictures = jpeg.open(QIODevice::ReadOnly)
-                                  ? pdfwriter::WholePictures(jpeg)
-                                  : std::optional<QList<pdfwriter::PictureSpan>>();
-        QCOMPARE(pictures.value_or(QList<pdfwriter::PictureSpan>()).size(), pages);
+                                  ? jpeg::WholePictures(jpeg)
+                                  : std::optional<QList<jpeg::PictureSpan>>();
+        QCOMPARE(pictures.value_or(QList<jpeg::PictureSpan>()).size(), pages);
         if (pages > 0) {
             jpeg.seek(pictures->first().offset);
             QCOMPARE(QImage::fromData(jpeg.read(pictures->first().length)).size() == QSize(50, 30),

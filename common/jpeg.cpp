@@ -1,4 +1,4 @@
-#include "pdfwriter/jpeg.h"
+#include "common/jpeg.h"
 
 #include <QFile>
 
@@ -8,7 +8,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-namespace pdfwriter {
+namespace jpeg {
 
 namespace {
 
@@ -228,4 +228,4 @@ std::optional<QList<PictureSpan>> WholePictures(QFile& file) {
     return pictures;
 }
 
-} // namespace pdfwriter
+} // namespace jpeg

@@ -1,4 +1,4 @@
-#include "convert/filekind.h"
+#include "rasterise/filekind.h"
 
 #include <QFile>
 #include <QStringDecoder>

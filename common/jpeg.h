@@ -7,7 +7,7 @@
 class QFile;
 
 // What the PDF Writer reads of a JPEG to embed it unchanged.
-namespace pdfwriter {
+namespace jpeg {
 
 struct JpegFacts {
     int width = 0;
@@ -36,4 +36,4 @@ struct PictureSpan {
 // whole, and a picture that would need more than a little memory to decode is refused.
 std::optional<QList<PictureSpan>> WholePictures(QFile& file);
 
-} // namespace pdfwriter
+} // namespace jpeg

@@ -10,7 +10,7 @@
 // is one process, and that process's ceiling is the tree's. Without either, nothing bounds the
 // memory. Either way every process may write
 // files only up to the size set by whoever started the interpreter.
-namespace batch {
+namespace confine {
 
 struct Ceiling {
     std::string group;              // the control group of its own, empty when there is none
@@ -29,4 +29,4 @@ struct Ceiling {
 // `canFilter` (the system-call filter can be installed).
 Ceiling ProbeCeiling(bool canFilter);
 
-} // namespace batch
+} // namespace confine

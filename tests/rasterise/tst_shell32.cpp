@@ -1,5 +1,5 @@
-#include "convert/shell32.h"
 #include "fakelauncher.h"
+#include "rasterise/shell32.h"
 
 #include <QTest>
 
@@ -94,7 +94,6 @@ private slots:
         QVERIFY(r.error.has_value());
         QCOMPARE(r.error->number, number);
         QCOMPARE(r.error->description, message);
-        QCOMPARE(r.error->source, QStringLiteral("tst_shell32.GShell"));
     }
 
     void resultAbove32_isSuccess() {

@@ -1,4 +1,4 @@
-#include "batch/ceiling.h"
+#include "rasterise/ceiling.h"
 
 #include <fstream>
 #include <string>
@@ -7,7 +7,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-namespace batch {
+namespace confine {
 
 namespace {
 
@@ -99,4 +99,4 @@ std::string Ceiling::describe() const {
     return text;
 }
 
-} // namespace batch
+} // namespace confine

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace batch {
+namespace confine {
 
 // The environment a command of a batch file gets: what it needs to run and nothing else of the
 // user's session (no tokens, no session bus, no display): PATH, the locale (LANG, LANGUAGE and
@@ -11,4 +11,4 @@ namespace batch {
 // naming `temporary`, its own temporary folder.
 std::vector<std::string> CommandEnvironment(const std::string& temporary);
 
-} // namespace batch
+} // namespace confine

@@ -1,20 +1,13 @@
-#include "convert/shell32.h"
+#include "rasterise/shell32.h"
 
 #include "platform/eventloop.h"
 #include "platform/launcher.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 
 namespace Shell32 {
 
 namespace {
-
-QString SourceText() {
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() +
-           QStringLiteral(".GShell");
-}
 
 // Failure codes are offset by hex 80040418 when the run-time has no number of its own for them.
 int ObjectError(int code) { return static_cast<int>(0x80040418u) + code; }
@@ -75,7 +68,7 @@ ShellLaunchError LaunchErrorFor(int code) {
             "An error occurred occurred whilst trying to open or print the selected file.");
         break;
     }
-    return ShellLaunchError(number, message, SourceText());
+    return ShellLaunchError(number, message);
 }
 
 ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, int showState,

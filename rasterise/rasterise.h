@@ -1,0 +1,80 @@
+#pragma once
+
+#include "platform/eventloop.h"
+#include "platform/filesystem.h"
+#include "rasterise/limits.h"
+#include "rasterise/switches.h"
+#include "rasterise/workingfolder.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace platform {
+class Launcher;
+}
+
+// Rasterising one EPS file to a JPEG with Ghostscript, through a generated batch file run in
+// the private working folder. The batch file deletes its input when done; that deletion is how
+// the wait learns that Ghostscript has finished.
+namespace rasterise {
+
+// Pauses the given number of milliseconds, keeping the window alive (platform::Pause).
+using PauseFunction = std::function<void(int ms)>;
+
+// Why a drawing whose header defers its bounding box to its end, where none is given, fails.
+inline const QString NoBoxAtTheEnd =
+    QStringLiteral("its header says its bounding box comes at its end (\"(atend)\"), but none is "
+                   "given there; saving it again from the program that made it may mend it");
+
+enum class Rasterised {
+    Converted,         // current.jpg exists and is a complete picture
+    NoImage,           // Ghostscript ended well but made no image
+    GhostscriptError,  // Ghostscript failed (not an EPS, or a damaged one)
+    NotStarted,        // Ghostscript could not be started (launcher missing or broken)
+    Incomplete,        // the picture was cut off (a full disk, a killed program)
+    TimedOut,          // Ghostscript did not finish in time and was ended
+    OutOfMemory,       // Ghostscript ran out of the memory it may take
+    NotAFile,          // the source is a pipe, a device, a socket or a folder: never copied
+    CopyFailed,        // the source could not be copied into the working folder
+    LaunchFailed,      // the batch file could not be started
+    BatchFailed,       // the batch file ended before its last line
+    ChangedRunFiles,   // the drawing changed the batch file or the launcher: written again
+    WorkingFolderFull, // the picture could not be written: the working folder's disk is full
+    NotADrawing,       // the source is something else (a picture, an archive, text, nothing)
+    PictureTooLarge,   // the picture grew past the largest the PDF Writer prints, and was ended
+};
+
+// The outcome of rasterising one source, with what Ghostscript or the system said about it.
+struct Rasterisation {
+    Rasterised result = Rasterised::NoImage;
+    QString detail;  // the program's own words: what the system said, how Ghostscript ended
+    int failure = 0; // NotAFile, CopyFailed: the failure number, for the report
+    // The line Ghostscript printed about its failure, as printed: its words or the drawing's,
+    // never to be shown but quoted.
+    QString said = {};
+    // The folder that held the source's name when it was read.
+    std::optional<platform::FolderIdentity> sourceFolder = {};
+};
+
+// Clears the working folder of all but `runFiles`, opens `source` once (refusing a link of
+// another user's on its way, see platform::OpenSourceFile) and copies it to current.eps, runs
+// eps2jpg.bat hidden in the working folder (Ghostscript and whatever it starts bounded together
+// by `timeLimitMs` and `memoryLimitBytes`, and every file it writes by the largest picture the
+// PDF Writer prints) and waits until current.eps is gone. A copy that is no drawing by its first
+// bytes (an empty file, a picture, an archive) never goes to Ghostscript; one without a
+// PostScript header that Ghostscript fails on is named for what it is too (NotADrawing). A JPEG
+// that exists afterwards belongs to this source; one that is incomplete, or that Ghostscript made
+// while failing, is removed; a complete one is made no more readable than the source. A source that
+// is not a regular file is never read, so a pipe or device cannot block. `runFiles` are checked,
+// and written again where changed, before and after Ghostscript runs: a change made while it ran
+// fails the item, naming the files. Raises a failure only when the working folder is not private, a
+// changed file cannot be written again or the picture cannot be made as private as the source.
+// After any outcome but Converted neither current.eps nor current.jpg is left.
+Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
+                           platform::Launcher& launcher,
+                           const PauseFunction& pause = platform::Pause,
+                           int timeLimitMs = GhostscriptTimeLimitMs,
+                           qint64 memoryLimitBytes = GhostscriptMemoryLimitBytes());
+
+} // namespace rasterise
