@@ -1,11 +1,11 @@
 // Start-up: dressing the window and restoring the user's choices.
 #include "app/form1.h"
 
+#include "app/errorbox.h"
 #include "app/joblist.h"
 #include "app/layout.h"
 #include "app/settings.h"
 #include "common/apptitle.h"
-#include "common/errorreport.h"
 #include "convert/pdfoutput.h"
 #include "convert/rasterise.h"
 #include "platform/cursorfile.h"
@@ -31,7 +31,8 @@ const QString HomePage = QStringLiteral("https://www.marrowind.example/");
 }
 
 void Form1::Form_Load() {
-    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::FormLoad);
+    errorreport::Guarded g(
+        errorreport::Showing(*services.dialogs, this, errorreport::labels::FormLoad));
     const QString appFolder = services.applicationFolder;
 
     g.run(100, [&] { ApplySkin(); });
@@ -122,10 +123,7 @@ void Form1::ApplySkin() {
                        static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Label2),
                        static_cast<QWidget*>(Label3)})
         paint(w);
-    SkinFramework1.LoadSkin(skinFile, QString());
-    SkinFramework1.Options = SkinFramework1.Options | 1;
-    SkinFramework1.ApplyOptions = true;
-    SkinFramework1.AutoApplyNewWindows = true;
+    SkinFramework1.LoadSkin(skinFile);
     SkinFramework1.ApplyWindow(this);
 }
 
