@@ -24,6 +24,10 @@ class QSlider;
 class QTreeView;
 class JobListModel;
 
+namespace errorreport {
+class Guarded;
+}
+
 namespace intake {
 struct Window;
 }
@@ -163,6 +167,8 @@ private:
     void fitToScreen(bool centre);
     void connectHandlers();
     void ApplySkin();
+    // The steps of start-up that restore the user's choices from the settings store.
+    void restoreChoices(errorreport::Guarded& g);
     void OpenHomePageAtRandom();
     void SetApplicationTitle();
     // What the run reads of the window, and the window's following of the run.

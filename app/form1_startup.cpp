@@ -57,6 +57,16 @@ void Form1::Form_Load() {
         ListView1->setAccessibleName(QStringLiteral("EPS File(s)")); // named by its column
     });
     g.run(134, [&] { ListView1->header()->resizeSection(0, layout::Px(7000, layoutScale)); });
+    restoreChoices(g);
+    g.run(152, [&] {
+        pdfoutput::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this,
+                                           applicationTitle);
+    });
+}
+
+// The user's choices as the settings store holds them: the output folder, the quality, the
+// resolution and the output option, with the folder panel enabled to match.
+void Form1::restoreChoices(errorreport::Guarded& g) {
     g.run(136, [&] {
         // The desktop, or the home folder for a user who has no desktop folder.
         const QString desktop = platform::GetDesktopFolder();
@@ -88,10 +98,6 @@ void Form1::Form_Load() {
         g.run(148, [&] { Frame4->setEnabled(true); });
     else
         g.run(150, [&] { Frame4->setEnabled(false); });
-    g.run(152, [&] {
-        pdfoutput::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this,
-                                           applicationTitle);
-    });
 }
 
 // Selects or clears one of the two options. Clearing goes around the group's exclusivity, so
