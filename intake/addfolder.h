@@ -22,7 +22,7 @@ using SubFolderCollection = QStringList;
 // The names (not paths) of the files in `folder` that match the wildcard `pattern`
 // (case-insensitive, "*" any run, "?" one character), hidden files included, in the order a file
 // manager shows them (letter case aside, runs of digits as numbers: a2 before a10); only names
-// of files that can be examined (platform::FileExists) are kept, and none whose bytes are not
+// of regular files (links followed) that can be examined are kept, and none whose bytes are not
 // valid UTF-8.
 QStringList GetFilesInFolder(const QString& folder, const QString& pattern);
 
