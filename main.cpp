@@ -1,11 +1,11 @@
 // The program: reads its command line, hands its files to a window of this user that is open
 // already, or makes the real services and opens the main window with them.
-#include "app/commandline.h"
 #include "app/form1.h"
-#include "app/handover.h"
 #include "app/look.h"
 #include "app/services.h"
 #include "common/pdfwriterkeys.h"
+#include "intake/commandline.h"
+#include "intake/handover.h"
 #include "pdfwriter/writer.h"
 #include "platform/environment.h"
 #include "platform/launcher.h"
@@ -28,9 +28,13 @@ namespace {
 // shells show the window with the entry's icon and name.
 const QString DesktopId = QStringLiteral("example.marrowind.Pellarine");
 
+// The resolutions --resolution offers: those of the slider's menu.
+const commandline::Resolutions Resolutions{rasterise::ResolutionList(),
+                                           rasterise::ResolutionFromText};
+
 // Prints the text for --help, --version or a mistake on the command line; the exit status.
-int Finish(const app::CommandLine& line) {
-    const bool asked = line.action == app::CommandLine::Action::Print;
+int Finish(const commandline::CommandLine& line) {
+    const bool asked = line.action == commandline::CommandLine::Action::Print;
     const QByteArray text = line.text.toLocal8Bit();
     std::fwrite(text.constData(), 1, size_t(text.size()), asked ? stdout : stderr);
     return asked ? 0 : 2;
@@ -38,9 +42,9 @@ int Finish(const app::CommandLine& line) {
 
 // The hand-over of files between starts; without a private folder for its lock and socket,
 // every start simply opens its own window, and says why.
-std::unique_ptr<app::HandOver> MakeHandOver() {
+std::unique_ptr<handover::HandOver> MakeHandOver() {
     try {
-        return std::make_unique<app::HandOver>(platform::PrivateUserFolder());
+        return std::make_unique<handover::HandOver>(platform::PrivateUserFolder());
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "pellarine: files cannot be handed to an open window: %s\n",
                      failure.what());
@@ -57,6 +61,27 @@ void TellLeftOut(const QStringList& leftOut) {
                      path.toLocal8Bit().constData());
 }
 
+// The design's look on every desktop: Fusion draws from the palette alone, and the design's
+// palette leaves no role to the desktop's theme. Another style (-style, QT_STYLE_OVERRIDE) could
+// bring its theme's colours back, so none is taken.
+void UseTheDesignsLook() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(look::DesignPalette()); // message boxes and prompts too
+    QGuiApplication::setDesktopFileName(DesktopId);
+}
+
+// Files handed over by a later start go to `window`, which comes to the front.
+void ReceiveInto(handover::HandOver& handOver, Form1& window) {
+    handOver.setReceiver([&window](const QStringList& paths, int resolution) {
+        window.ShowInFront();
+        // A resolution named with the files is chosen as the menu chooses it; one that is not
+        // in the menu (from a later version, say) is not.
+        if (const auto listed = rasterise::ResolutionFromText(QString::number(resolution)))
+            window.ResolutionMenu_Click(*listed);
+        window.OpenFiles(paths);
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -66,23 +91,20 @@ int main(int argc, char** argv) {
     // Qt reads arguments as text, which loses the bytes of a name that is not valid UTF-8; such
     // names are found here, while the bytes are at hand.
     QStringList undecodable;
-    if (app::ParseCommandLine(app::RawArguments(argc, argv, &undecodable)).action !=
-        app::CommandLine::Action::Run) {
+    if (commandline::ParseCommandLine(commandline::RawArguments(argc, argv, &undecodable),
+                                      Resolutions)
+            .action != commandline::CommandLine::Action::Run) {
         QCoreApplication core(argc, argv); // names the program in the usage line
-        return Finish(app::ParseCommandLine(QCoreApplication::arguments()));
+        return Finish(commandline::ParseCommandLine(QCoreApplication::arguments(), Resolutions));
     }
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
-    // The design's look on every desktop: Fusion draws from the palette alone, and the design's
-    // palette leaves no role to the desktop's theme. Another style (-style, QT_STYLE_OVERRIDE)
-    // could bring its theme's colours back, so none is taken.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(look::DesignPalette()); // message boxes and prompts too
-    QGuiApplication::setDesktopFileName(DesktopId);
-    const app::CommandLine line = app::ParseCommandLine(QCoreApplication::arguments(), undecodable);
-    if (line.action != app::CommandLine::Action::Run)
+    UseTheDesignsLook();
+    const commandline::CommandLine line =
+        commandline::ParseCommandLine(QCoreApplication::arguments(), Resolutions, undecodable);
+    if (line.action != commandline::CommandLine::Action::Run)
         return Finish(line);
 
-    std::unique_ptr<app::HandOver> handOver = MakeHandOver();
+    std::unique_ptr<handover::HandOver> handOver = MakeHandOver();
     // Files named while a window of this user is open go to that window.
     if (handOver && !handOver->serve() && !line.paths.isEmpty() &&
         handOver->send(line.paths, 5000, line.resolution.value_or(0))) {
@@ -114,14 +136,7 @@ int main(int argc, char** argv) {
         window.ResolutionMenu_Click(*line.resolution);
     window.show();
     if (handOver)
-        handOver->setReceiver([&window](const QStringList& paths, int resolution) {
-            window.ShowInFront();
-            // A resolution named with the files is chosen as the menu chooses it; one that is
-            // not in the menu (from a later version, say) is not.
-            if (const auto listed = rasterise::ResolutionFromText(QString::number(resolution)))
-                window.ResolutionMenu_Click(*listed);
-            window.OpenFiles(paths);
-        });
+        ReceiveInto(*handOver, window);
     QTimer::singleShot(0, &window,
                        [&window, &line] { window.OpenFiles(line.paths, line.leftOut); });
     return application.exec();

@@ -24,10 +24,22 @@ class QSlider;
 class QTreeView;
 class JobListModel;
 
+namespace errorreport {
+class Guarded;
+}
+
+namespace intake {
+struct Window;
+}
+
 namespace run {
 class Conversion;
 struct JobSource;
 } // namespace run
+
+namespace testing {
+struct Controls;
+}
 
 // The main window. It owns the controls under their layout names and holds the handlers; the
 // work behind the handlers lives in plain functions of app/, intake/, convert/ and help/.
@@ -50,7 +62,6 @@ public:
     bool IsInList(const QString& path) const;
     int ItemCount() const;
     QString ItemText(int index) const;
-    JobListModel& jobs() { return *jobList; }
 
     // Handlers.
     void Form_Load();
@@ -91,6 +102,22 @@ public:
     // Shows the window in front of the others, restored when it was minimised.
     void ShowInFront();
 
+signals:
+    // A run has been made and is about to start; it lives until the press that made it ends.
+    void conversionStarted(run::Conversion* conversion);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    // Tests reach the controls they drive, and the state they check, through this.
+    friend struct testing::Controls;
+
     // The controls, by their layout names.
     QPushButton* PushButton1 = nullptr; // "Add EPS File(s)"
     QPushButton* PushButton2 = nullptr; // "Start Converting To PDF"
@@ -128,19 +155,6 @@ public:
     // The caption of the message boxes that name none of their own.
     QString applicationTitle;
 
-signals:
-    // A run has been made and is about to start; it lives until the press that made it ends.
-    void conversionStarted(run::Conversion* conversion);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-
-private:
     void buildLayout();
     void buildQualityPanel();
     void buildJobList();
@@ -153,6 +167,8 @@ private:
     void fitToScreen(bool centre);
     void connectHandlers();
     void ApplySkin();
+    // The steps of start-up that restore the user's choices from the settings store.
+    void restoreChoices(errorreport::Guarded& g);
     void OpenHomePageAtRandom();
     void SetApplicationTitle();
     // What the run reads of the window, and the window's following of the run.
@@ -180,8 +196,8 @@ private:
     void showBarText(const QString& text);
     // A drag entering, moving over or dropped on the job list.
     void listDragAndDrop(QDropEvent& event);
-    // Adds what a drop brought and names what it could not use.
-    void takeDrop(const QStringList& paths, QStringList unusable, QStringList leftOut);
+    // What the ways into the job list use of the window, made afresh for each of them.
+    intake::Window intakeWindow();
     // Scrolls the job list, when it held `countBefore` rows and more were added since, so that
     // the first of them is seen.
     void showAddedRows(int countBefore);

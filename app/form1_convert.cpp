@@ -2,7 +2,7 @@
 // the pointer and its messages, and asks whether to stop when Escape is pressed.
 #include "app/form1.h"
 
-#include "common/errorreport.h"
+#include "app/errorbox.h"
 #include "common/paths.h"
 #include "convert/run.h"
 #include "convert/runlock.h"
@@ -81,7 +81,8 @@ void Form1::followRun(run::Conversion& conversion) {
 
 // The busy pointer, the bar's share and its "Processing: " text for item `index` of `count`.
 void Form1::showItem(int index, int count, const QString& source) {
-    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton2);
+    errorreport::Guarded g(
+        errorreport::Showing(*services.dialogs, this, errorreport::labels::PushButton2));
     setPointer(Pointer::Hourglass);
     g.run(120,
           [&] { ProgressBar1->setValue(static_cast<int>(std::lround(100.0 * index / count))); });

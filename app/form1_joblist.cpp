@@ -1,8 +1,8 @@
 // The job list: appending, removing, clearing and reordering rows by dragging.
 #include "app/form1.h"
 
+#include "app/errorbox.h"
 #include "app/joblist.h"
-#include "common/errorreport.h"
 #include "platform/cursorfile.h"
 
 #include <QItemSelectionModel>
@@ -40,7 +40,8 @@ void Form1::ListView1_RemoveSelected() {
 }
 
 void Form1::PushButton6_Click() {
-    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton6);
+    errorreport::Guarded g(
+        errorreport::Showing(*services.dialogs, this, errorreport::labels::PushButton6));
     g.run(100, [&] {
         if (!listLocked())
             jobList->clear();

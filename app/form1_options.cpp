@@ -1,6 +1,7 @@
 // The output options panel, its menu of resolutions, and the Help button.
 #include "app/form1.h"
 
+#include "app/errorbox.h"
 #include "app/settings.h"
 #include "common/apptitle.h"
 #include "common/errorreport.h"
@@ -114,7 +115,8 @@ void Form1::Slider1_Change() {
 }
 
 void Form1::PushButton4_Click() {
-    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton4);
+    errorreport::Guarded g(
+        errorreport::Showing(*services.dialogs, this, errorreport::labels::PushButton4));
     QString folder;
     g.run(100, [&] {
         const QString start = settings::ReadSetting(settings::LastFolder, QString());
@@ -131,7 +133,8 @@ void Form1::PushButton4_Click() {
 }
 
 void Form1::PushButton5_Click() {
-    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::PushButton5);
+    errorreport::Guarded g(
+        errorreport::Showing(*services.dialogs, this, errorreport::labels::PushButton5));
     g.run(100, [&] {
         services.dialogs->addressBox(this, help::HelpText(), applicationTitle,
                                      {help::EpsViewerAddress, help::ContactAddress});

@@ -1,11 +1,11 @@
 // Start-up: dressing the window and restoring the user's choices.
 #include "app/form1.h"
 
+#include "app/errorbox.h"
 #include "app/joblist.h"
 #include "app/layout.h"
 #include "app/settings.h"
 #include "common/apptitle.h"
-#include "common/errorreport.h"
 #include "convert/pdfoutput.h"
 #include "platform/cursorfile.h"
 #include "platform/environment.h"
@@ -31,7 +31,8 @@ const QString HomePage = QStringLiteral("https://www.marrowind.example/");
 }
 
 void Form1::Form_Load() {
-    errorreport::Guarded g(*services.dialogs, this, errorreport::labels::FormLoad);
+    errorreport::Guarded g(
+        errorreport::Showing(*services.dialogs, this, errorreport::labels::FormLoad));
     const QString appFolder = services.applicationFolder;
 
     g.run(100, [&] { ApplySkin(); });
@@ -56,6 +57,16 @@ void Form1::Form_Load() {
         ListView1->setAccessibleName(QStringLiteral("EPS File(s)")); // named by its column
     });
     g.run(134, [&] { ListView1->header()->resizeSection(0, layout::Px(7000, layoutScale)); });
+    restoreChoices(g);
+    g.run(152, [&] {
+        pdfoutput::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this,
+                                           applicationTitle);
+    });
+}
+
+// The user's choices as the settings store holds them: the output folder, the quality, the
+// resolution and the output option, with the folder panel enabled to match.
+void Form1::restoreChoices(errorreport::Guarded& g) {
     g.run(136, [&] {
         // The desktop, or the home folder for a user who has no desktop folder.
         const QString desktop = platform::GetDesktopFolder();
@@ -87,10 +98,6 @@ void Form1::Form_Load() {
         g.run(148, [&] { Frame4->setEnabled(true); });
     else
         g.run(150, [&] { Frame4->setEnabled(false); });
-    g.run(152, [&] {
-        pdfoutput::CheckPdfWriterInstalled(*services.printers, *services.dialogs, this,
-                                           applicationTitle);
-    });
 }
 
 // Selects or clears one of the two options. Clearing goes around the group's exclusivity, so
@@ -122,10 +129,7 @@ void Form1::ApplySkin() {
                        static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Label2),
                        static_cast<QWidget*>(Label3)})
         paint(w);
-    SkinFramework1.LoadSkin(skinFile, QString());
-    SkinFramework1.Options = SkinFramework1.Options | 1;
-    SkinFramework1.ApplyOptions = true;
-    SkinFramework1.AutoApplyNewWindows = true;
+    SkinFramework1.LoadSkin(skinFile);
     SkinFramework1.ApplyWindow(this);
 }
 

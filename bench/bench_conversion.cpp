@@ -4,6 +4,7 @@
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_conversion [copies]
 #include "app/form1.h"
 #include "fakes.h"
+#include "formfixture.h"
 #include "gapmeter.h"
 #include "platform/launcher.h"
 #include "rasterise/rasterise.h"
@@ -17,6 +18,8 @@
 #include <QProcess>
 #include <QTimer>
 #include <cstdio>
+
+using testing::ControlsOf;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -54,7 +57,7 @@ int main(int argc, char** argv) {
     services.launcher = &launcher;
     Form1 form(services);
     form.show();
-    form.Text1->setText(out + QLatin1Char('/'));
+    ControlsOf(form).Text1->setText(out + QLatin1Char('/'));
     for (const QString& file : files)
         form.AddToList(file);
     QApplication::processEvents(); // the first paint of the window is not part of the run

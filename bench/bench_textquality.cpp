@@ -16,6 +16,7 @@
 //      QT_QPA_PLATFORM=offscreen build/bench/bench_textquality /tmp/drawings [quality] [--viewer]
 #include "app/form1.h"
 #include "fakes.h"
+#include "formfixture.h"
 #include "pdfprobe.h"
 #include "platform/launcher.h"
 #include "rasterise/boundingbox.h"
@@ -35,6 +36,8 @@
 #include <cmath>
 #include <cstdio>
 #include <vector>
+
+using testing::ControlsOf;
 
 namespace {
 
@@ -112,9 +115,9 @@ qint64 Convert(const QStringList& files, const QString& application, const QStri
     services.launcher = &launcher;
     services.applicationFolder = application;
     Form1 form(services);
-    form.Text1->setText(out + QLatin1Char('/'));
+    ControlsOf(form).Text1->setText(out + QLatin1Char('/'));
     if (quality >= 0)
-        form.Slider1->setValue(quality);
+        ControlsOf(form).Slider1->setValue(quality);
     form.ResolutionMenu_Click(resolution);
     for (const QString& file : files)
         form.AddToList(file);

@@ -1,6 +1,8 @@
 #include "intake/adddialog.h"
 
 #include "common/paths.h"
+#include "intake/window.h"
+#include "platform/dialogs.h"
 #include "platform/failure.h"
 
 namespace adddialog {
@@ -49,6 +51,37 @@ QStringList PathsFromResult(const QString& resultText) {
     for (qsizetype i = 1; i < parts.size(); ++i)
         result << paths::FixPathSeparators(parts[0] + paths::Separator() + parts[i]);
     return result;
+}
+
+void AddChosenFiles(const intake::Window& window, const errorreport::Report& report) {
+    errorreport::Guarded g(report);
+    QString fileName;
+    bool tooMany = false;
+    g.run(112, [&] {
+        const QStringList chosen = window.dialogs.openFiles(window.owner, Title, Filter);
+        try {
+            fileName = ResultText(chosen);
+        } catch (const platform::Failure& failure) {
+            if (failure.number != BufferTooSmall)
+                throw;
+            tooMany = true;
+        }
+    });
+    if (tooMany) {
+        window.dialogs.messageBox(
+            window.owner,
+            QStringLiteral("You've selected too many files to add.\r\rPlease try adding via the "
+                           "\"Add All\" button."),
+            window.title, platform::Buttons::Ok, platform::Icon::None);
+        return;
+    }
+    if (g.holdsOrFails(114, [&] { return fileName.isEmpty(); }))
+        return;
+    QStringList paths;
+    g.run(116, [&] { paths = PathsFromResult(fileName); });
+    for (const QString& path : paths)
+        g.run(paths.size() == 1 ? 122 : 140, [&] { window.append(path); });
+    window.showAdded();
 }
 
 } // namespace adddialog

@@ -1,7 +1,13 @@
 #pragma once
 
+#include "common/errorreport.h"
+
 #include <QString>
 #include <QStringList>
+
+namespace intake {
+struct Window;
+}
 
 // The "Add EPS File(s)" dialog: its settings and the text it hands back.
 namespace adddialog {
@@ -24,5 +30,10 @@ QString ResultText(const QStringList& chosenFiles);
 // The paths to append for a result text, in the dialog's order: a single path unchanged, or
 // folder + separator + name for each name, with doubled separators collapsed.
 QStringList PathsFromResult(const QString& resultText);
+
+// "Add EPS File(s)": shows the dialog and appends what it returns, in its order, to the window's
+// job list. Failures are told through `report`, the press's error report, which goes on after
+// each. A selection too large for the buffer appends nothing and sends the user to "Add All".
+void AddChosenFiles(const intake::Window& window, const errorreport::Report& report);
 
 } // namespace adddialog

@@ -1,7 +1,7 @@
 #include "intake/addfolder.h"
 
-#include "common/errorreport.h"
 #include "common/paths.h"
+#include "intake/namelist.h"
 #include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -49,9 +49,6 @@ bool TooLong(const QString& text) {
 } // namespace
 
 namespace {
-
-// How many left-out names a message names before it only counts the rest.
-constexpr qsizetype NamedLeftOut = 10;
 
 // The collator of a file manager: letter case aside, runs of digits compared as numbers. The C
 // locale has no rules of its own (Qt then compares code units, numbers and case included), so
@@ -216,9 +213,9 @@ void TakeOver(SubFolderCollection& folders, const SubFolderCollection& next, qsi
 }
 
 // Collects one level and, when recursive, all below it; returns how many folders it appended.
-qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
-                  QWidget* owner, Walk& walk) {
-    errorreport::Guarded g(dialogs, owner, errorreport::labels::GetSubDirectories2016);
+qsizetype Collect(SubFolderCollection& folders, bool recursive, const errorreport::Report& report,
+                  Walk& walk) {
+    errorreport::Guarded g(report);
     SubFolderCollection next;
     // Entries may be dropped on the way, so the level is rebuilt from what it held.
     const SubFolderCollection current = std::exchange(folders, {});
@@ -234,7 +231,7 @@ qsizetype Collect(SubFolderCollection& folders, bool recursive, platform::Dialog
     // The deeper levels are appended to `next` itself.
     qsizetype deeper = 0;
     if (recursive && !next.isEmpty())
-        g.run(150, [&] { deeper = Collect(next, true, dialogs, owner, walk); });
+        g.run(150, [&] { deeper = Collect(next, true, report, walk); });
     const qsizetype before = folders.size();
     TakeOver(folders, next, deeper, g);
     return folders.size() - before;
@@ -251,8 +248,6 @@ QStringList GetFilesInFolder(const QString& folder, const QString& pattern) {
     return kept;
 }
 
-bool FileExists(const QString& path) { return platform::FileExists(path); }
-
 bool HasBadChars(const QString& name) {
     for (qsizetype i = 0; i < name.size(); ++i) {
         const QChar c = name[i];
@@ -267,10 +262,10 @@ bool HasBadChars(const QString& name) {
     return false;
 }
 
-void GetSubDirectories2016(SubFolderCollection& folders, bool recursive, platform::Dialogs& dialogs,
-                           QWidget* owner, QStringList* leftOut) {
+void GetSubDirectories2016(SubFolderCollection& folders, bool recursive,
+                           const errorreport::Report& report, QStringList* leftOut) {
     Walk walk;
-    Collect(folders, recursive, dialogs, owner, walk);
+    Collect(folders, recursive, report, walk);
     if (leftOut)
         *leftOut += walk.leftOut;
 }
@@ -302,34 +297,40 @@ QStringList FilesOfFolder(const QString& entry, const platform::Wildcard& patter
     return found;
 }
 
-void AppendFilesOfTree(const QString& folder, const QString& pattern, platform::Dialogs& dialogs,
-                       QWidget* owner, const std::function<void(const QString&)>& append,
-                       QStringList* leftOut) {
-    SubFolderCollection folders = NewCollection(folder);
-    GetSubDirectories2016(folders, true, dialogs, owner, leftOut);
+void AppendFilesOfTree(const QString& folder, const QString& pattern,
+                       const errorreport::Report& report,
+                       const std::function<void(const QString&)>& append, QStringList* leftOut,
+                       errorreport::Guarded* guarded) {
+    const auto step = [guarded](int number, const std::function<void()>& statement) {
+        if (guarded)
+            guarded->run(number, statement);
+        else
+            statement();
+    };
+    SubFolderCollection folders;
+    step(114, [&] { folders = NewCollection(folder); });
+    step(116, [&] { GetSubDirectories2016(folders, true, report, leftOut); });
+    // A tree of thousands of folders must not freeze the window.
     platform::YieldClock clock;
     const platform::Wildcard wildcard(pattern);
     for (const QString& entry : std::as_const(folders)) {
-        for (const QString& path : FilesOfFolder(entry, wildcard, clock, leftOut))
-            append(path);
+        step(122, [&] {
+            for (const QString& path : FilesOfFolder(entry, wildcard, clock, leftOut))
+                append(path);
+        });
         clock.tick();
     }
 }
 
 QString LeftOutMessage(const QStringList& leftOut) {
-    if (leftOut.isEmpty())
-        return {};
-    QString text =
-        leftOut.size() == 1
-            ? QStringLiteral("This file or folder was left out, because its name is not valid in "
-                             "the system's encoding:")
-            : QStringLiteral("These files or folders were left out, because their names are not "
-                             "valid in the system's encoding:");
-    for (const QString& path : leftOut.mid(0, NamedLeftOut))
-        text += QStringLiteral("\r\n") + platform::Native(path);
-    if (leftOut.size() > NamedLeftOut)
-        text += QStringLiteral("\r\n... and %1 more.").arg(leftOut.size() - NamedLeftOut);
-    return text;
+    QStringList shown;
+    for (const QString& path : leftOut)
+        shown << platform::Native(path);
+    return namelist::Message(QStringLiteral("This file or folder was left out, because its name "
+                                            "is not valid in the system's encoding:"),
+                             QStringLiteral("These files or folders were left out, because their "
+                                            "names are not valid in the system's encoding:"),
+                             shown);
 }
 
 } // namespace AddFolder

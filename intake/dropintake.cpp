@@ -1,7 +1,11 @@
 #include "intake/dropintake.h"
 
 #include "intake/addfolder.h"
+#include "intake/namelist.h"
+#include "intake/window.h"
+#include "platform/dialogs.h"
 #include "platform/environment.h"
+#include "platform/failure.h"
 #include "platform/filesystem.h"
 
 #include <QMimeData>
@@ -10,9 +14,6 @@
 namespace dropintake {
 
 namespace {
-
-// How many unusable entries a message names before it only counts the rest.
-constexpr qsizetype NamedEntries = 10;
 
 // The local path an address names, or the empty text when it names none here.
 QString LocalPath(QUrl url) {
@@ -58,7 +59,7 @@ QStringList DroppedPaths(const QMimeData& data, QStringList* unusable, QStringLi
     return dropped;
 }
 
-QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
+QStringList DropPaths(const QStringList& dropped, const errorreport::Report& scanReport,
                       const std::function<void(const QString&)>& append,
                       const QString& folderPattern, QStringList* leftOut) {
     QStringList skipped;
@@ -67,7 +68,7 @@ QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QW
         if (!value)
             skipped.append(path); // gone, or cannot be examined: nothing to convert
         else if (*value & platform::attributes::Directory)
-            AddFolder::AppendFilesOfTree(path, folderPattern, dialogs, owner, append, leftOut);
+            AddFolder::AppendFilesOfTree(path, folderPattern, scanReport, append, leftOut);
         else
             append(path);
     }
@@ -75,15 +76,27 @@ QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QW
 }
 
 QString UnusableMessage(const QStringList& entries) {
-    if (entries.isEmpty())
-        return {};
-    QString text = entries.size() == 1 ? QStringLiteral("This dropped item could not be added:")
-                                       : QStringLiteral("These dropped items could not be added:");
-    for (const QString& entry : entries.mid(0, NamedEntries))
-        text += QStringLiteral("\r\n") + entry;
-    if (entries.size() > NamedEntries)
-        text += QStringLiteral("\r\n... and %1 more.").arg(entries.size() - NamedEntries);
-    return text;
+    return namelist::Message(QStringLiteral("This dropped item could not be added:"),
+                             QStringLiteral("These dropped items could not be added:"), entries);
+}
+
+void TakeDrop(const intake::Window& window, const QStringList& paths, QStringList unusable,
+              QStringList leftOut) {
+    const std::optional<platform::Failure> failure = platform::Caught([&] {
+        unusable +=
+            DropPaths(paths, window.scanReport, window.append, QStringLiteral("*.*"), &leftOut);
+    });
+    window.showAdded();
+    QString message = UnusableMessage(unusable);
+    if (!leftOut.isEmpty())
+        message += (message.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) +
+                   AddFolder::LeftOutMessage(leftOut);
+    if (failure)
+        message += (message.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) +
+                   QStringLiteral("Not everything dropped could be added: ") + failure->description;
+    if (!message.isEmpty())
+        window.dialogs.messageBox(window.owner, message, window.title, platform::Buttons::Ok,
+                                  platform::Icon::None);
 }
 
 } // namespace dropintake

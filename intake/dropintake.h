@@ -1,14 +1,15 @@
 #pragma once
 
+#include "common/errorreport.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class QMimeData;
-class QWidget;
 
-namespace platform {
-class Dialogs;
+namespace intake {
+struct Window;
 }
 
 // Files and folders dropped on the job list.
@@ -31,7 +32,8 @@ QStringList DroppedPaths(const QMimeData& data, QStringList* unusable = nullptr,
 // (no test of extension, attributes or a leading "~"). A path that has vanished or cannot be
 // examined is skipped, and the rest goes on; the skipped paths are returned. What the folder
 // scans leave out for names that are not valid UTF-8 is appended to `leftOut`, when given.
-QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QWidget* owner,
+// `scanReport` tells the failures of the sub-folder collection.
+QStringList DropPaths(const QStringList& dropped, const errorreport::Report& scanReport,
                       const std::function<void(const QString&)>& append,
                       const QString& folderPattern = QStringLiteral("*.*"),
                       QStringList* leftOut = nullptr);
@@ -39,5 +41,13 @@ QStringList DropPaths(const QStringList& dropped, platform::Dialogs& dialogs, QW
 // The message that names the dropped entries that could not be used; empty when there are none.
 // A long list is cut short.
 QString UnusableMessage(const QStringList& entries);
+
+// Adds what a drop brought (the paths DroppedPaths found) to the window's job list, shows the
+// first row added, and names in one message what it could not use: the entries that name no
+// local file, the paths that vanished, the names that are not valid UTF-8. A drop has no error
+// report of its own: what stops it is told in the same message, after the files found so far
+// were listed.
+void TakeDrop(const intake::Window& window, const QStringList& paths, QStringList unusable,
+              QStringList leftOut);
 
 } // namespace dropintake

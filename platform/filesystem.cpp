@@ -104,14 +104,6 @@ std::optional<int> FileAttributes(const QString& path) {
     return value | AttributesOf(st, LastName(path));
 }
 
-bool FileExists(const QString& path) {
-    const auto bytes = Encode(path);
-    if (!bytes || bytes->isEmpty())
-        return false;
-    struct stat st;
-    return ::stat(bytes->constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 QList<FolderEntry> ListFolder(const QString& folder, const Wildcard& pattern,
                               const std::function<void()>& onEach, QList<FolderEntry>* leftOut) {
     QList<FolderEntry> entries;

@@ -30,10 +30,6 @@ QString Native(const QString& path);
 // nothing when the path cannot be examined (missing, empty, no access, dangling link).
 std::optional<int> FileAttributes(const QString& path);
 
-// True when the path names an existing regular file (links followed) that can be examined.
-// Folders, missing paths and any failure give false; it never raises.
-bool FileExists(const QString& path);
-
 // A wildcard pattern of a folder listing, matched whatever the letter case: "*" any run of
 // characters, "?" exactly one, every other character itself. A pattern ending in ".*" also
 // matches names without any dot, so "*.*" matches every name.
@@ -51,7 +47,9 @@ private:
 // One name of a folder listing, with its type as the folder reports it (links followed).
 struct FolderEntry {
     QString name;
-    bool regularFile = false; // what FileExists would say of it when the folder was read
+    // Whether it was a regular file (links followed) that could be examined when the folder
+    // was read.
+    bool regularFile = false;
 };
 
 // The entries of `folder` whose names match the wildcard `pattern`, in the file system's own

@@ -7,7 +7,7 @@
 
 namespace platform {
 
-void SkinFramework::LoadSkin(const QString& path, const QString& /*iniFileName*/) {
+void SkinFramework::LoadSkin(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         Raise(errors::PathFileAccess, {});

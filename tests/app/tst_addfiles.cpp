@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using testing::ControlsOf;
+
 class TestAddFiles : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::FormFixture> f;
@@ -36,7 +38,7 @@ private slots:
         QFETCH(QStringList, chosen);
         QFETCH(QStringList, expected);
         f->fakes.dialogs.fileSelections.enqueue(chosen);
-        QTest::mouseClick(f->form->PushButton1, Qt::LeftButton);
+        QTest::mouseClick(ControlsOf(*f->form).PushButton1, Qt::LeftButton);
         QCOMPARE(listed(), expected);
         const auto& shown = f->fakes.dialogs.shown.first();
         QCOMPARE(shown.text,

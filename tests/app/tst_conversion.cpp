@@ -22,6 +22,7 @@
 
 #include <csignal>
 
+using testing::ControlsOf;
 using testing::SquareEps;
 
 namespace {
@@ -46,9 +47,10 @@ class TestConversion : public QObject {
     std::unique_ptr<testing::FormFixture> f;
     std::unique_ptr<platform::PosixLauncher> launcher;
     Form1* form = nullptr;
+    testing::Controls ui() const { return ControlsOf(*form); }
     QString out;
 
-    void press() { QTest::mouseClick(form->PushButton2, Qt::LeftButton); }
+    void press() { QTest::mouseClick(ui().PushButton2, Qt::LeftButton); }
     QString closing() const { return f->fakes.dialogs.messages().last(); }
     QString source(const QString& name) {
         const QString path = f->home.path() + QLatin1Char('/') + name;
@@ -59,7 +61,7 @@ class TestConversion : public QObject {
     void onEachItem(const std::function<void(int index, const QString& bar)>& whileConverting) {
         connect(form, &Form1::conversionStarted, this, [=, this](run::Conversion* conversion) {
             connect(conversion, &run::Conversion::itemStarted, this,
-                    [=, this](int index) { whileConverting(index, form->ProgressBar1->text()); });
+                    [=, this](int index) { whileConverting(index, ui().ProgressBar1->text()); });
         });
     }
 
@@ -73,7 +75,7 @@ private slots:
         f->form = std::make_unique<Form1>(services);
         form = f->form.get();
         out = f->home.makeFolder(QStringLiteral("out folder"));
-        form->Text1->setText(out + QLatin1Char('/'));
+        ui().Text1->setText(out + QLatin1Char('/'));
     }
     void cleanup() {
         f.reset();
@@ -90,8 +92,8 @@ private slots:
         QList<Form1::Pointer> pointers;
         onEachItem([&](int, const QString& bar) {
             bars << QString(bar).remove(QChar(0x2060)); // the invisible joiners after "%"
-            QCOMPARE(form->ProgressBar1->accessibleName(), bars.last());
-            shares << form->ProgressBar1->value();
+            QCOMPARE(ui().ProgressBar1->accessibleName(), bars.last());
+            shares << ui().ProgressBar1->value();
             pointers << form->pointer();
         });
         press();
@@ -99,10 +101,10 @@ private slots:
         QCOMPARE(shares, (QList<int>{50, 100}));
         QCOMPARE(pointers, (QList<Form1::Pointer>(2, Form1::Pointer::Hourglass)));
         QCOMPARE(closing(), QStringLiteral("Done."));
-        QCOMPARE(form->ProgressBar1->value(), 0);
-        QCOMPARE(form->ProgressBar1->format(), QStringLiteral("Progress Bar"));
+        QCOMPARE(ui().ProgressBar1->value(), 0);
+        QCOMPARE(ui().ProgressBar1->format(), QStringLiteral("Progress Bar"));
         QCOMPARE(form->pointer(), Form1::Pointer::Default);
-        QVERIFY(!form->Converting);
+        QVERIFY(!ui().Converting);
         QCOMPARE(form->ItemCount(), 2); // the list is left as it was
         const auto& box = f->fakes.dialogs.shown.last();
         QCOMPARE(box.caption, QStringLiteral("Pellarine"));
@@ -117,10 +119,10 @@ private slots:
         form->AddToList(source(QStringLiteral("a.eps")));
         form->AddToList(source(QStringLiteral("b.eps")));
         QStringList tips;
-        onEachItem([&](int, const QString&) { tips << form->ProgressBar1->toolTip(); });
+        onEachItem([&](int, const QString&) { tips << ui().ProgressBar1->toolTip(); });
         press();
         QCOMPARE(tips, QStringList(2, "Press Escape to stop converting after the current file."));
-        QCOMPARE(form->ProgressBar1->toolTip(), QString());
+        QCOMPARE(ui().ProgressBar1->toolTip(), QString());
         QCOMPARE(f->fakes.desktop.progress, (QList<double>{0.5, 1.0, -1}));
         QCOMPARE(f->fakes.desktop.notes, QStringList{"Pellarine: Done: all 2 files converted."});
         form->show();
@@ -154,7 +156,7 @@ private slots:
             press();                       // ignored: a run is in progress
             form->OpenFiles({handedOver}); // listed at once, the item's pointer kept
             QCOMPARE(form->pointer(), Form1::Pointer::Hourglass);
-            form->ListView1->setCurrentIndex(form->jobs().index(0));
+            ui().ListView1->setCurrentIndex(ui().jobs.index(0));
             form->ListView1_RemoveSelected();
             form->PushButton6_Click();
             duringRun = form->ItemCount();
@@ -173,7 +175,7 @@ private slots:
         f->fakes.dialogs.answers.enqueue(platform::Answer::Yes);
         onEachItem([&](int index, const QString&) {
             if (index == 1)
-                QTest::keyClick(form->ListView1, Qt::Key_Escape);
+                QTest::keyClick(ui().ListView1, Qt::Key_Escape);
         });
         press();
         const QStringList messages = f->fakes.dialogs.messages();
@@ -183,8 +185,8 @@ private slots:
         QCOMPARE(f->fakes.dialogs.shown[0].caption, QStringLiteral("Pellarine"));
         QVERIFY(messages[1].startsWith(QStringLiteral("Done.\r\n\r\n2 of 3 files produced no")));
         QCOMPARE(testing::PdfPages(out + QStringLiteral("/s0.pdf")), 1);
-        QVERIFY(!form->Converting);
-        QTest::keyClick(form->ListView1, Qt::Key_Escape); // no run: no question
+        QVERIFY(!ui().Converting);
+        QTest::keyClick(ui().ListView1, Qt::Key_Escape); // no run: no question
         QCOMPARE(f->fakes.dialogs.messages().size(), 2);
     }
 

@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using testing::ControlsOf;
 using testing::StoredSetting;
 using testing::WriteFile;
 
@@ -36,7 +37,7 @@ class TestIntakeButtons : public QObject {
     // answers the action the drop was taken with, IgnoreAction when refused.
     Qt::DropAction drop(QMimeData* data, QWidget* target = nullptr,
                         Qt::DropActions offered = Qt::CopyAction, Qt::KeyboardModifiers keys = {}) {
-        target = target ? target : f->form->ListView1->viewport();
+        target = target ? target : ControlsOf(*f->form).ListView1->viewport();
         const QPoint at = target->rect().center();
         QDragEnterEvent enter(at, offered, data, Qt::LeftButton, keys);
         QCoreApplication::sendEvent(target, &enter);
@@ -70,7 +71,7 @@ private slots:
         // The first event the scan serves sees the busy pointer.
         Form1::Pointer during = Form1::Pointer::Default;
         QTimer::singleShot(0, f->form.get(), [&] { during = f->form->pointer(); });
-        QTest::mouseClick(f->form->PushButton3, Qt::LeftButton);
+        QTest::mouseClick(ControlsOf(*f->form).PushButton3, Qt::LeftButton);
         QCOMPARE(during, Form1::Pointer::Hourglass);
 
         QStringList got = listed();
@@ -129,7 +130,7 @@ private slots:
         QCOMPARE(f->form->ItemCount(), samples.size());
 
         const QString removed = f->form->ItemText(1);
-        f->form->jobs().removeAt(0);
+        ControlsOf(*f->form).jobs.removeAt(0);
         f->form->AddToList(removed.toUpper()); // a differently cased path is no match
         f->fakes.dialogs.answers.enqueue(platform::Answer::Yes);
         f->form->PushButton7_Click();
@@ -168,7 +169,7 @@ private slots:
                       QUrl::fromLocalFile(root + "/gone.eps"), QUrl("file://far.example/x"),
                       named});
         // Offered as copy or move, with the move proposed (Shift), dropped on the header.
-        QCOMPARE(drop(&data, f->form->ListView1->header()->viewport(),
+        QCOMPARE(drop(&data, ControlsOf(*f->form).ListView1->header()->viewport(),
                       Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier),
                  Qt::CopyAction);
         QCOMPARE(f->form->ItemCount(), 0); // the scan waits until the drop event is over

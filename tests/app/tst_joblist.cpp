@@ -8,23 +8,26 @@
 #include <QTest>
 #include <QTreeView>
 
+using testing::ControlsOf;
+
 class TestJobList : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::FormFixture> f;
     Form1* form = nullptr;
+    testing::Controls ui() const { return ControlsOf(*form); }
 
     QStringList texts() const { return testing::ListedPaths(*form); }
     void fill(const QStringList& paths) {
         for (const QString& p : paths)
             form->AddToList(p);
-        form->jobs().flush(); // the rows reach the view at once
+        ui().jobs.flush(); // the rows reach the view at once
     }
     void select(int row) {
-        form->ListView1->selectionModel()->setCurrentIndex(form->jobs().index(row - 1),
-                                                           QItemSelectionModel::ClearAndSelect);
+        ui().ListView1->selectionModel()->setCurrentIndex(ui().jobs.index(row - 1),
+                                                          QItemSelectionModel::ClearAndSelect);
     }
     QPoint rowCentre(int row) const {
-        return form->ListView1->visualRect(form->jobs().index(row - 1)).center();
+        return ui().ListView1->visualRect(ui().jobs.index(row - 1)).center();
     }
 
 private slots:
@@ -39,61 +42,61 @@ private slots:
     void deleteAndDoubleClick_removeTheSelectedRow() {
         fill({"/a.eps", "/b.eps", "/c.eps"});
         select(2);
-        QTest::keyClick(form->ListView1, Qt::Key_Backspace);
+        QTest::keyClick(ui().ListView1, Qt::Key_Backspace);
         QCOMPARE(form->ItemCount(), 3); // other keys never remove
-        QTest::keyClick(form->ListView1, Qt::Key_Delete, Qt::ShiftModifier);
+        QTest::keyClick(ui().ListView1, Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(texts(), (QStringList{"/a.eps", "/c.eps"}));
-        QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, rowCentre(2));
-        QTest::mouseDClick(form->ListView1->viewport(), Qt::LeftButton, {}, rowCentre(2));
+        QTest::mouseClick(ui().ListView1->viewport(), Qt::LeftButton, {}, rowCentre(2));
+        QTest::mouseDClick(ui().ListView1->viewport(), Qt::LeftButton, {}, rowCentre(2));
         QCOMPARE(texts(), (QStringList{"/a.eps"}));
     }
 
     void doubleClickOnEmptySpace_removesTheSelectedRow_andTheHintIsTheListTip() {
         fill({"/a.eps", "/b.eps"});
         select(2);
-        const QPoint below = form->ListView1->viewport()->rect().bottomLeft() + QPoint(5, -5);
-        QVERIFY(!form->ListView1->indexAt(below).isValid());
-        QTest::mouseDClick(form->ListView1->viewport(), Qt::LeftButton, {}, below);
+        const QPoint below = ui().ListView1->viewport()->rect().bottomLeft() + QPoint(5, -5);
+        QVERIFY(!ui().ListView1->indexAt(below).isValid());
+        QTest::mouseDClick(ui().ListView1->viewport(), Qt::LeftButton, {}, below);
         QCOMPARE(texts(), (QStringList{"/a.eps"}));
-        QVERIFY(!form->jobs().data(form->jobs().index(0), Qt::ToolTipRole).isValid());
-        QCOMPARE(form->ListView1->toolTip(),
+        QVERIFY(!ui().jobs.data(ui().jobs.index(0), Qt::ToolTipRole).isValid());
+        QCOMPARE(ui().ListView1->toolTip(),
                  QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | "
                                 "line to right and out of window to reveal full names."));
     }
 
     void removal_doesNothingWhenEmptyBusyOrNothingSelected() {
-        QTest::keyClick(form->ListView1, Qt::Key_Delete); // empty list
+        QTest::keyClick(ui().ListView1, Qt::Key_Delete); // empty list
         form->ListView1_RemoveSelected();
         QCOMPARE(form->ItemCount(), 0);
 
         fill({"/a.eps", "/b.eps"});
-        form->ListView1->selectionModel()->clearSelection();
+        ui().ListView1->selectionModel()->clearSelection();
         form->ListView1_RemoveSelected();
         QCOMPARE(form->ItemCount(), 2);
 
         select(1);
         form->setPointer(Form1::Pointer::Hourglass);
         form->ListView1_RemoveSelected();
-        QTest::mouseClick(form->PushButton6, Qt::LeftButton);
+        QTest::mouseClick(ui().PushButton6, Qt::LeftButton);
         QCOMPARE(form->ItemCount(), 2);
 
         form->setPointer(Form1::Pointer::Default);
-        form->Converting = true; // a run holds the list until its closing message is gone
+        ui().Converting = true; // a run holds the list until its closing message is gone
         form->ListView1_RemoveSelected();
         form->PushButton6_Click();
         QCOMPARE(form->ItemCount(), 2);
 
-        form->Converting = false;
+        ui().Converting = false;
         form->ListView1_RemoveSelected();
         QCOMPARE(texts(), (QStringList{"/b.eps"}));
-        QTest::mouseClick(form->PushButton6, Qt::LeftButton);
+        QTest::mouseClick(ui().PushButton6, Qt::LeftButton);
         QCOMPARE(form->ItemCount(), 0);
         QVERIFY(f->fakes.dialogs.shown.isEmpty());
     }
 
     void dragging_swapsTheDraggedPathWithTheRowUnderThePointer() {
         fill({"A", "B", "C", "D"});
-        QWidget* list = form->ListView1->viewport();
+        QWidget* list = ui().ListView1->viewport();
         QTest::mousePress(list, Qt::LeftButton, {}, rowCentre(1));
         QTest::mouseMove(list, rowCentre(4)); // one move straight onto row 4
         QCOMPARE(texts(), (QStringList{"D", "B", "C", "A"}));
@@ -102,7 +105,7 @@ private slots:
         QTest::mouseRelease(list, Qt::LeftButton, {}, rowCentre(3));
         QTest::mouseMove(list, rowCentre(1)); // no button held: nothing moves
         QCOMPARE(texts(), (QStringList{"D", "B", "A", "C"}));
-        QCOMPARE(form->ListView1->currentIndex().row(), 2);
+        QCOMPARE(ui().ListView1->currentIndex().row(), 2);
     }
 
     // A row dragged low on the screen brings the next row into view, one dragged high the one
@@ -112,8 +115,8 @@ private slots:
         for (int k = 1; k <= 40; ++k)
             rows << QStringLiteral("row %1").arg(k);
         fill(rows);
-        QWidget* list = form->ListView1->viewport();
-        QScrollBar* scroll = form->ListView1->verticalScrollBar();
+        QWidget* list = ui().ListView1->viewport();
+        QScrollBar* scroll = ui().ListView1->verticalScrollBar();
         const auto screenY = [&](int row) { return list->mapToGlobal(rowCentre(row)).y(); };
         // The list's rows from between the two heights down, then from above 305 up.
         const auto placeList = [&](int top) {
@@ -124,17 +127,17 @@ private slots:
         QTest::mousePress(list, Qt::LeftButton, {}, rowCentre(1));
         QTest::mouseMove(list, rowCentre(2)); // between the edges: no scrolling
         QCOMPARE(scroll->value(), 0);
-        const int low = form->ListView1->indexAt(QPoint(5, list->height() - 8)).row() + 1;
+        const int low = ui().ListView1->indexAt(QPoint(5, list->height() - 8)).row() + 1;
         QVERIFY(screenY(low) > 364);
         QTest::mouseMove(list, rowCentre(low));
         QVERIFY(scroll->value() > 0); // the row after it shows whole
-        QVERIFY(list->rect().contains(form->ListView1->visualRect(form->jobs().index(low))));
+        QVERIFY(list->rect().contains(ui().ListView1->visualRect(ui().jobs.index(low))));
         QTest::mouseRelease(list, Qt::LeftButton, {}, rowCentre(low));
 
         placeList(300 - list->height());
         QTRY_VERIFY(screenY(low) < 305);
         const int top = scroll->value();
-        const int first = form->ListView1->indexAt(QPoint(5, 4)).row() + 1;
+        const int first = ui().ListView1->indexAt(QPoint(5, 4)).row() + 1;
         QTest::mousePress(list, Qt::LeftButton, {}, rowCentre(first + 1));
         QTest::mouseMove(list, rowCentre(first));
         QVERIFY(scroll->value() < top);
@@ -143,22 +146,22 @@ private slots:
 
     void dragging_overIdenticalTextOrDuringARun_changesNothing() {
         fill({"same", "same", "other"});
-        QWidget* list = form->ListView1->viewport();
+        QWidget* list = ui().ListView1->viewport();
         QTest::mousePress(list, Qt::LeftButton, {}, rowCentre(1));
         QTest::mouseMove(list, rowCentre(2));
-        QCOMPARE(form->ListView1->currentIndex().row(), 0);
-        form->Converting = true;
+        QCOMPARE(ui().ListView1->currentIndex().row(), 0);
+        ui().Converting = true;
         QTest::mouseMove(list, rowCentre(3));
         QCOMPARE(texts(), (QStringList{"same", "same", "other"}));
-        form->Converting = false;
+        ui().Converting = false;
         QTest::mouseRelease(list, Qt::LeftButton, {}, rowCentre(3));
     }
 
     void dragging_afterTheDraggedRowWasRemoved_doesNotFail() {
         fill({"A", "B", "C"});
         form->ListView1_MouseDown();
-        form->ListView1_ItemClick(form->jobs().index(2));
-        form->jobs().removeAt(2);
+        form->ListView1_ItemClick(ui().jobs.index(2));
+        ui().jobs.removeAt(2);
         form->ListView1_MouseMove(rowCentre(1), 400, true);
         QCOMPARE(texts(), (QStringList{"A", "B"}));
         form->ListView1_MouseUp();
@@ -168,12 +171,13 @@ private slots:
         fill({"A"});
         for (int i = 0; i < 1000; ++i)
             form->AddToList(QStringLiteral("row %1").arg(i));
-        QCOMPARE(form->jobs().rowCount(), 1); // the view has not been told yet
+        QCOMPARE(ui().jobs.rowCount(), 1); // the view has not been told yet
         QVERIFY(form->IsInList(QStringLiteral("row 999")));
         QCOMPARE(form->ItemText(1001), QStringLiteral("row 999"));
         QCOMPARE(form->ItemCount(), 1001);
-        QCOMPARE(form->jobs().rowCount(), 1);        // reading changes nothing
-        QTRY_COMPARE(form->jobs().rowCount(), 1001); // announced by the event loop on its own
+        QCOMPARE(ui().jobs.rowCount(), 1); // reading changes nothing
+        QTRY_COMPARE(ui().jobs.rowCount(),
+                     1001); // announced by the event loop on its own
     }
 
     void isInList_isExact_andDuplicatesAreKept() {

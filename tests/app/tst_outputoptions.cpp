@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTreeView>
 
+using testing::ControlsOf;
 using testing::StoredSetting;
 using testing::StoreSetting;
 
@@ -26,28 +27,30 @@ private slots:
 
     void options_storeBothStates_andEnableTheFolderPanel() {
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         form.show();
-        QTest::mouseClick(form.Option2, Qt::LeftButton);
-        QVERIFY(form.Option2->isChecked() && !form.Option1->isChecked());
+        QTest::mouseClick(ui.Option2, Qt::LeftButton);
+        QVERIFY(ui.Option2->isChecked() && !ui.Option1->isChecked());
         QCOMPARE(StoredSetting(settings::Option1), QStringLiteral("False"));
         QCOMPARE(StoredSetting(settings::Option2), QStringLiteral("True"));
-        QVERIFY(!form.Frame4->isEnabled());
-        const QString folder = form.Text1->text();
-        QTest::mouseClick(form.Option1, Qt::LeftButton);
+        QVERIFY(!ui.Frame4->isEnabled());
+        const QString folder = ui.Text1->text();
+        QTest::mouseClick(ui.Option1, Qt::LeftButton);
         QCOMPARE(StoredSetting(settings::Option1), QStringLiteral("True"));
         QCOMPARE(StoredSetting(settings::Option2), QStringLiteral("False"));
-        QVERIFY(form.Frame4->isEnabled());
-        QCOMPARE(form.Text1->text(), folder); // the folder came back unchanged
+        QVERIFY(ui.Frame4->isEnabled());
+        QCOMPARE(ui.Text1->text(), folder); // the folder came back unchanged
     }
 
     void typing_storesTheWholeTextOnEveryKeystroke() {
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         form.show();
-        form.Text1->clear();
+        ui.Text1->clear();
         QCOMPARE(StoredSetting(settings::OutputFolder), QString());
         const QString typed = QStringLiteral("/o ");
         for (int i = 0; i < typed.size(); ++i) {
-            QTest::keyClick(form.Text1, typed[i].toLatin1());
+            QTest::keyClick(ui.Text1, typed[i].toLatin1());
             QCOMPARE(StoredSetting(settings::OutputFolder), typed.left(i + 1));
         }
     }
@@ -60,12 +63,13 @@ private slots:
     }
     void slider_showsAndStoresItsValue() {
         QFETCH(int, value);
-        f->create().Slider1->setValue(value);
-        QCOMPARE(f->form->Frame3->title(), QStringLiteral("PDF Quality: %1%").arg(value));
+        ControlsOf(f->create()).Slider1->setValue(value);
+        QCOMPARE(ControlsOf(*f->form).Frame3->title(),
+                 QStringLiteral("PDF Quality: %1%").arg(value));
         QCOMPARE(StoredSetting(settings::JPGQuality), QString::number(value));
         // ... and the next start restores it.
         f->form.reset();
-        QCOMPARE(f->create().Slider1->value(), value);
+        QCOMPARE(ControlsOf(f->create()).Slider1->value(), value);
     }
 
     // A stored resolution that is not one of the menu's reads as 72 and is left as it is; a
@@ -91,19 +95,21 @@ private slots:
         if (stored != QLatin1String("-"))
             StoreSetting(settings::Resolution, stored);
         Form1& form = f->create();
-        QCOMPARE(form.Resolution, resolution);
-        const QString tip = form.Slider1->toolTip();
+        const testing::Controls ui = ControlsOf(form);
+        QCOMPARE(ui.Resolution, resolution);
+        const QString tip = ui.Slider1->toolTip();
         QVERIFY2(tip.startsWith(QStringLiteral("Resolution: %1 dpi. Right-click").arg(resolution)),
                  qPrintable(tip));
-        QCOMPARE(form.Slider1->accessibleDescription(), tip);
+        QCOMPARE(ui.Slider1->accessibleDescription(), tip);
         QCOMPARE(StoredSetting(settings::Resolution).value_or("-"), stored);
 
-        form.ResolutionMenu->actions().at(2)->trigger();
+        ui.ResolutionMenu->actions().at(2)->trigger();
         QCOMPARE(StoredSetting(settings::Resolution), QStringLiteral("300"));
         f->form.reset();
-        QCOMPARE(f->create().Resolution, 300);
-        QVERIFY(f->form->ResolutionMenu->actions().at(2)->isChecked());
-        QVERIFY(f->form->Slider1->toolTip().startsWith(QStringLiteral("Resolution: 300 dpi.")));
+        QCOMPARE(ControlsOf(f->create()).Resolution, 300);
+        QVERIFY(ControlsOf(*f->form).ResolutionMenu->actions().at(2)->isChecked());
+        QVERIFY(ControlsOf(*f->form).Slider1->toolTip().startsWith(
+            QStringLiteral("Resolution: 300 dpi.")));
     }
 
     void browse_setsTheFolderWithOneTrailingSeparator_data() {
@@ -119,13 +125,14 @@ private slots:
         QFETCH(QString, text);
         StoreSetting(settings::LastFolder, QStringLiteral("/last/scanned"));
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         f->fakes.dialogs.folders.enqueue(chosen);
-        QTest::mouseClick(form.PushButton4, Qt::LeftButton);
+        QTest::mouseClick(ui.PushButton4, Qt::LeftButton);
         const auto& shown = f->fakes.dialogs.shown.last();
         QCOMPARE(shown.kind, QStringLiteral("folder"));
         QCOMPARE(shown.text, QStringLiteral("Please select folder:"));
         QCOMPARE(shown.caption, QStringLiteral("/last/scanned")); // opens at the last scan
-        QCOMPARE(form.Text1->text(), text);
+        QCOMPARE(ui.Text1->text(), text);
         QCOMPARE(StoredSetting(settings::OutputFolder), text);
         QCOMPARE(StoredSetting(settings::LastFolderDot), chosen);
         QCOMPARE(StoredSetting(settings::LastFolder), QStringLiteral("/last/scanned"));
@@ -133,10 +140,11 @@ private slots:
 
     void browseCancelled_changesNothing() {
         Form1& form = f->create();
-        const QString before = form.Text1->text();
-        QTest::mouseClick(form.PushButton4, Qt::LeftButton);
+        const testing::Controls ui = ControlsOf(form);
+        const QString before = ui.Text1->text();
+        QTest::mouseClick(ui.PushButton4, Qt::LeftButton);
         QCOMPARE(f->fakes.dialogs.count(QStringLiteral("folder")), 1);
-        QCOMPARE(form.Text1->text(), before);
+        QCOMPARE(ui.Text1->text(), before);
         QCOMPARE(StoredSetting(settings::OutputFolder), before);
         QVERIFY(!StoredSetting(settings::LastFolderDot));
         QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 0);
@@ -144,34 +152,35 @@ private slots:
 
     void unwritableStore_isToldOnce_andTheWindowKeepsWorking() {
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         form.show();
         // A config "folder" that is a file: nothing can be stored under it, even as root.
         const QString blocker = f->home.path() + QStringLiteral("/not-a-folder");
         testing::WriteFile(blocker);
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
         // Held on the track, the slider pages on; the message waits for the release it needs.
-        const QPoint track = form.Slider1->mapTo(&form, QPoint(form.Slider1->width() - 5, 6));
-        const int before = form.Slider1->value();
+        const QPoint track = ui.Slider1->mapTo(&form, QPoint(ui.Slider1->width() - 5, 6));
+        const int before = ui.Slider1->value();
         QTest::mousePress(form.windowHandle(), Qt::LeftButton, {}, track);
         // The press pages once at once, and again when its repetition sets in.
-        QTRY_VERIFY(form.Slider1->value() >= before + 2 * form.Slider1->pageStep());
+        QTRY_VERIFY(ui.Slider1->value() >= before + 2 * ui.Slider1->pageStep());
         QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 0);
         QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, track);
         QTRY_COMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 1);
-        QTest::keyClicks(form.Text1, QStringLiteral("abc"));
-        form.Slider1->setValue(10);
+        QTest::keyClicks(ui.Text1, QStringLiteral("abc"));
+        ui.Slider1->setValue(10);
         QCoreApplication::processEvents(); // where a second message would be shown
         QCoreApplication::processEvents();
         QCOMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 1);
         QVERIFY(f->fakes.dialogs.messages()[0].startsWith(
             QStringLiteral("Your settings could not be saved")));
-        QVERIFY(form.Text1->text().endsWith(QStringLiteral("abc")));
-        QCOMPARE(form.Frame3->title(), QStringLiteral("PDF Quality: 10%"));
+        QVERIFY(ui.Text1->text().endsWith(QStringLiteral("abc")));
+        QCOMPARE(ui.Frame3->title(), QStringLiteral("PDF Quality: 10%"));
         // Once a setting is saved again, a later failure is told anew.
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(f->home.configFolder()));
-        form.Slider1->setValue(20);
+        ui.Slider1->setValue(20);
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
-        form.Slider1->setValue(30);
+        ui.Slider1->setValue(30);
         QTRY_COMPARE(f->fakes.dialogs.count(QStringLiteral("message")), 2);
     }
 
@@ -185,11 +194,12 @@ private slots:
     void help_showsBothParagraphs() {
         QFETCH(int, key);
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         form.AddToList(QStringLiteral("/a.eps"));
         if (key == 0)
-            QTest::mouseClick(form.PushButton5, Qt::LeftButton);
+            QTest::mouseClick(ui.PushButton5, Qt::LeftButton);
         else
-            QTest::keyClick(form.PushButton5, Qt::Key(key));
+            QTest::keyClick(ui.PushButton5, Qt::Key(key));
         QCOMPARE(f->fakes.dialogs.shown.size(), 1);
         const auto& box = f->fakes.dialogs.shown[0];
         // The viewer paragraph first, one empty line, then the contact paragraph.
@@ -205,6 +215,7 @@ private slots:
 
     void hover_handOverButtons_arrowElsewhere_neverOverTheBusyPointer() {
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto moveTo = [&](QWidget* w) {
@@ -212,36 +223,35 @@ private slots:
             QCoreApplication::processEvents();
         };
         using P = Form1::Pointer;
-        moveTo(form.PushButton1);
+        moveTo(ui.PushButton1);
         QCOMPARE(form.pointer(), P::Custom);
-        moveTo(form.Slider1); // no rule: the hand stays
+        moveTo(ui.Slider1); // no rule: the hand stays
         QCOMPARE(form.pointer(), P::Custom);
-        moveTo(form.Label2);
+        moveTo(ui.Label2);
         QCOMPARE(form.pointer(), P::Default);
-        moveTo(form.PushButton4);
+        moveTo(ui.PushButton4);
         QCOMPARE(form.pointer(), P::Custom);
-        moveTo(form.Text1);
+        moveTo(ui.Text1);
         QCOMPARE(form.pointer(), P::Default);
-        moveTo(form.PushButton5);
+        moveTo(ui.PushButton5);
         QCOMPARE(form.pointer(), P::Custom);
-        moveTo(form.ListView1->viewport());
+        moveTo(ui.ListView1->viewport());
         QCOMPARE(form.pointer(), P::Default);
 
-        QTest::mouseClick(form.Option2, Qt::LeftButton); // disables "..."
-        moveTo(form.PushButton5);
-        moveTo(form.PushButton4);
+        QTest::mouseClick(ui.Option2, Qt::LeftButton); // disables "..."
+        moveTo(ui.PushButton5);
+        moveTo(ui.PushButton4);
         QCOMPARE(form.pointer(), P::Default);
         form.setPointer(P::Hourglass);
         for (QWidget* w :
-             {static_cast<QWidget*>(form.PushButton2), static_cast<QWidget*>(form.Frame2),
-              static_cast<QWidget*>(form.ListView1->viewport()),
-              static_cast<QWidget*>(form.Option1)}) {
+             {static_cast<QWidget*>(ui.PushButton2), static_cast<QWidget*>(ui.Frame2),
+              static_cast<QWidget*>(ui.ListView1->viewport()), static_cast<QWidget*>(ui.Option1)}) {
             moveTo(w);
             QCOMPARE(form.pointer(), P::Hourglass);
         }
         QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
         form.setPointer(P::Default);
-        moveTo(form.PushButton7);
+        moveTo(ui.PushButton7);
         QCOMPARE(form.pointer(), P::Custom);
         QCOMPARE(form.cursor().shape(), Qt::BitmapCursor); // the hand image
     }

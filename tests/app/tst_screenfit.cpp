@@ -10,6 +10,8 @@
 #include <QTreeView>
 #include <cmath>
 
+using testing::ControlsOf;
+
 class TestScreenFit : public QObject {
     Q_OBJECT
 
@@ -17,6 +19,7 @@ private slots:
     void tooSmallAScreen_drawsTheWholeWindowSmaller_asLargeAsFits() {
         testing::FormFixture f;
         Form1& form = f.create();
+        const testing::Controls ui = ControlsOf(form);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QRect available = form.screen()->availableGeometry();
@@ -26,9 +29,9 @@ private slots:
         // the window's scale, within what rounding takes.
         const double scale = form.height() / 540.0;
         const std::tuple<int, double, double> drawn[] = {
-            {form.PushButton5->width(), 520, 1},
-            {form.ListView1->header()->sectionSize(0), 7000 / 15.0, 1},
-            {form.PushButton2->font().pixelSize(), 15, 0.5},
+            {ui.PushButton5->width(), 520, 1},
+            {ui.ListView1->header()->sectionSize(0), 7000 / 15.0, 1},
+            {ui.PushButton2->font().pixelSize(), 15, 0.5},
             {form.font().pixelSize(), 12, 0.5}};
         for (const auto& [pixels, design, rounding] : drawn)
             QVERIFY2(std::abs(pixels - design * scale) <= rounding,

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 
+using testing::ControlsOf;
 using testing::StoredSetting;
 using testing::StoreSetting;
 
@@ -47,33 +48,34 @@ private slots:
     void emptyStore_givesDefaults() {
         QDir().mkpath(f->home.home() + QStringLiteral("/Desktop"));
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         QCOMPARE(form.windowTitle(), QStringLiteral("Pellarine"));
         const QList<QSize> iconSizes = form.windowIcon().availableSizes();
         for (const QSize size : {QSize(32, 32), QSize(48, 48), QSize(128, 128), QSize(256, 256)})
             QVERIFY2(iconSizes.contains(size), qPrintable(QString::number(size.width())));
-        QCOMPARE(form.Text1->text(), f->home.home() + QStringLiteral("/Desktop/"));
-        QCOMPARE(form.Slider1->value(), 75);
-        QCOMPARE(form.Frame3->title(), QStringLiteral("PDF Quality: 75%"));
-        QVERIFY(form.Option1->isChecked());
-        QVERIFY(!form.Option2->isChecked());
-        QVERIFY(form.Frame4->isEnabled());
-        QCOMPARE(form.ProgressBar1->format(), QStringLiteral("Progress Bar"));
-        QCOMPARE(form.ProgressBar1->value(), 0);
-        QCOMPARE(form.jobs().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+        QCOMPARE(ui.Text1->text(), f->home.home() + QStringLiteral("/Desktop/"));
+        QCOMPARE(ui.Slider1->value(), 75);
+        QCOMPARE(ui.Frame3->title(), QStringLiteral("PDF Quality: 75%"));
+        QVERIFY(ui.Option1->isChecked());
+        QVERIFY(!ui.Option2->isChecked());
+        QVERIFY(ui.Frame4->isEnabled());
+        QCOMPARE(ui.ProgressBar1->format(), QStringLiteral("Progress Bar"));
+        QCOMPARE(ui.ProgressBar1->value(), 0);
+        QCOMPARE(ui.jobs.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QStringLiteral("EPS File(s)"));
         QCOMPARE(form.size(), QSize(536, 540)); // as the design draws it, where it fits
-        QCOMPARE(form.ListView1->header()->sectionSize(0), 467);
+        QCOMPARE(ui.ListView1->header()->sectionSize(0), 467);
         QCOMPARE(form.ItemCount(), 0);
-        QCOMPARE(form.ListView1->accessibleName(), QStringLiteral("EPS File(s)"));
-        QCOMPARE(form.Text1->accessibleName(), form.Option1->text());
-        QCOMPARE(form.ProgressBar1->accessibleName(), QStringLiteral("Progress Bar"));
+        QCOMPARE(ui.ListView1->accessibleName(), QStringLiteral("EPS File(s)"));
+        QCOMPARE(ui.Text1->accessibleName(), ui.Option1->text());
+        QCOMPARE(ui.ProgressBar1->accessibleName(), QStringLiteral("Progress Bar"));
         QVERIFY(f->fakes.dialogs.shown.isEmpty());
         // Ghostscript is ended after a minute on one file, or beyond a quarter of the memory.
-        QCOMPARE(form.ghostscriptTimeLimitMs, 60000);
-        QCOMPARE(form.ghostscriptMemoryLimitBytes,
+        QCOMPARE(ui.ghostscriptTimeLimitMs, 60000);
+        QCOMPARE(ui.ghostscriptMemoryLimitBytes,
                  std::clamp(platform::PhysicalMemoryBytes() / 4, 1LL << 30, 4LL << 30));
         // The change handlers that ran at start-up wrote what changed, and only that.
-        QCOMPARE(StoredSetting(settings::OutputFolder), form.Text1->text());
+        QCOMPARE(StoredSetting(settings::OutputFolder), ui.Text1->text());
         QCOMPARE(StoredSetting(settings::JPGQuality), QStringLiteral("75"));
         QVERIFY(!StoredSetting(settings::Option1));
         QVERIFY(!StoredSetting(settings::Option2));
@@ -81,7 +83,7 @@ private slots:
 
     // Without a desktop folder the home folder is proposed: a folder that exists.
     void noDesktopFolder_proposesTheHome() {
-        QCOMPARE(f->create().Text1->text(), f->home.home() + QStringLiteral("/"));
+        QCOMPARE(ControlsOf(f->create()).Text1->text(), f->home.home() + QStringLiteral("/"));
     }
 
     // Captions and texts stand out from their faces also where the desktop's theme gives light
@@ -95,11 +97,12 @@ private slots:
         QApplication::setPalette(
             QPalette(light, face, face.lighter(), face.darker(), face, light, light, face, face));
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         using R = QPalette::ColorRole;
-        const std::tuple<QWidget*, R, R> texts[] = {{form.PushButton5, R::ButtonText, R::Button},
-                                                    {form.PushButton2, R::ButtonText, R::Button},
-                                                    {form.Frame3, R::WindowText, R::Window},
-                                                    {form.Option1, R::WindowText, R::Window}};
+        const std::tuple<QWidget*, R, R> texts[] = {{ui.PushButton5, R::ButtonText, R::Button},
+                                                    {ui.PushButton2, R::ButtonText, R::Button},
+                                                    {ui.Frame3, R::WindowText, R::Window},
+                                                    {ui.Option1, R::WindowText, R::Window}};
         for (const auto& [widget, text, background] : texts) {
             const double contrast =
                 Contrast(widget->palette().color(text), widget->palette().color(background));
@@ -124,8 +127,9 @@ private slots:
         QFETCH(int, slider);
         StoreSetting(settings::JPGQuality, stored);
         Form1& form = f->create();
-        QCOMPARE(form.Slider1->value(), slider);
-        QCOMPARE(form.Frame3->title(), QStringLiteral("PDF Quality: %1%").arg(slider));
+        const testing::Controls ui = ControlsOf(form);
+        QCOMPARE(ui.Slider1->value(), slider);
+        QCOMPARE(ui.Frame3->title(), QStringLiteral("PDF Quality: %1%").arg(slider));
         QVERIFY(f->fakes.dialogs.shown.isEmpty());
     }
 
@@ -151,9 +155,10 @@ private slots:
         StoreSetting(settings::Option1, option1);
         StoreSetting(settings::Option2, option2);
         Form1& form = f->create();
-        QCOMPARE(form.Option1->isChecked(), selected1);
-        QCOMPARE(form.Option2->isChecked(), selected2);
-        QCOMPARE(form.Frame4->isEnabled(), selected1);
+        const testing::Controls ui = ControlsOf(form);
+        QCOMPARE(ui.Option1->isChecked(), selected1);
+        QCOMPARE(ui.Option2->isChecked(), selected2);
+        QCOMPARE(ui.Frame4->isEnabled(), selected1);
         QVERIFY(f->fakes.dialogs.shown.isEmpty());
     }
 
@@ -162,6 +167,7 @@ private slots:
         StoreSetting(settings::Option2, QStringLiteral("yes"));
         StoreSetting(settings::JPGQuality, QStringLiteral("40"));
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         const QStringList reports = f->fakes.dialogs.messages();
         QCOMPARE(reports.size(), 2);
         QVERIFY(reports[0].startsWith(QStringLiteral(
@@ -169,15 +175,16 @@ private slots:
         QVERIFY(reports[1].contains(QStringLiteral(" at line 144\r\r")));
         QCOMPARE(f->fakes.dialogs.shown[0].caption, QStringLiteral("Application Error"));
         // Both options keep their layout state; the later steps still ran.
-        QVERIFY(form.Option1->isChecked());
-        QVERIFY(form.Frame4->isEnabled());
-        QCOMPARE(form.Slider1->value(), 40);
+        QVERIFY(ui.Option1->isChecked());
+        QVERIFY(ui.Frame4->isEnabled());
+        QCOMPARE(ui.Slider1->value(), 40);
         QCOMPARE(form.windowTitle(), QStringLiteral("Pellarine"));
     }
 
     void desktopUnknown_reportsStep136_byteForByte() {
         qputenv("HOME", "");
         Form1& form = f->create();
+        const testing::Controls ui = ControlsOf(form);
         QCOMPARE(f->fakes.dialogs.shown.size(), 1);
         const auto& report = f->fakes.dialogs.shown[0];
         QCOMPARE(
@@ -188,8 +195,10 @@ private slots:
         QCOMPARE(report.caption, QStringLiteral("Application Error"));
         QCOMPARE(report.icon, platform::Icon::Warning);
         QCOMPARE(report.buttons, platform::Buttons::Ok);
-        QCOMPARE(form.Text1->text(), QString()); // the failed statement left the box as it was
-        QCOMPARE(form.Slider1->value(), 75);     // and start-up went on with the next statement
+        QCOMPARE(ui.Text1->text(),
+                 QString()); // the failed statement left the box as it was
+        QCOMPARE(ui.Slider1->value(),
+                 75); // and start-up went on with the next statement
     }
 
     void homePage_opensOnlyWhenTheDrawIsSeven_data() {

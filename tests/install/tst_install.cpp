@@ -1,8 +1,9 @@
 // The program installed into a fresh prefix, run as a user runs it: files on its command line,
 // a second start handing its files over, a conversion, the samples, a killed window.
-#include "app/commandline.h"
 #include "app/settings.h"
 #include "formfixture.h"
+#include "intake/commandline.h"
+#include "rasterise/rasterise.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,10 @@
 #include <unistd.h>
 
 namespace {
+
+// The resolutions the program's command line offers.
+const commandline::Resolutions Resolutions{rasterise::ResolutionList(),
+                                           rasterise::ResolutionFromText};
 
 // The last job list a probe reported, and every message box it saw.
 struct Seen {
@@ -112,7 +117,9 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, expected);
         QVERIFY(QDir::setCurrent(files));
-        QCOMPARE(app::ParseCommandLine(QStringList{"pellarine"} + arguments).paths, expected);
+        QCOMPARE(
+            commandline::ParseCommandLine(QStringList{"pellarine"} + arguments, Resolutions).paths,
+            expected);
     }
 
     // A file whose name is not valid UTF-8 is known by its bytes only: when it exists it is told
@@ -123,9 +130,10 @@ private slots:
         char* argv[] = {given[0].data(), given[1].data(), given[2].data(), given[3].data()};
         QVERIFY(::close(::open(given[1].constData(), O_CREAT | O_WRONLY, 0644)) == 0);
         QStringList undecodable;
-        const QStringList arguments = app::RawArguments(4, argv, &undecodable);
+        const QStringList arguments = commandline::RawArguments(4, argv, &undecodable);
         ::unlink(given[1].constData()); // beyond what QTemporaryDir can name
-        const app::CommandLine line = app::ParseCommandLine(arguments, undecodable);
+        const commandline::CommandLine line =
+            commandline::ParseCommandLine(arguments, Resolutions, undecodable);
         QCOMPARE(line.leftOut, QStringList{files + "/u-?.eps"});
         QCOMPARE(line.paths, (QStringList{files + "/x.eps", files + "/gone-\uFFFD.eps"}));
     }

@@ -1,3 +1,4 @@
+#include "app/errorbox.h"
 #include "fakes.h"
 #include "intake/addfolder.h"
 #include "platform/filesystem.h"
@@ -59,6 +60,8 @@ class TestAddFolder : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::ScratchHome> scratch;
     testing::FakeDialogs dialogs;
+    const errorreport::Report report =
+        errorreport::Showing(dialogs, nullptr, errorreport::labels::GetSubDirectories2016);
     QString root; // the chosen folder, without a trailing separator
 
     void file(const QString& relative) { testing::WriteFile(root + "/" + relative); }
@@ -66,13 +69,13 @@ class TestAddFolder : public QObject {
 
     AddFolder::SubFolderCollection scan(bool recursive = true) {
         AddFolder::SubFolderCollection folders = AddFolder::NewCollection(root);
-        AddFolder::GetSubDirectories2016(folders, recursive, dialogs, nullptr);
+        AddFolder::GetSubDirectories2016(folders, recursive, report);
         return folders;
     }
     QStringList filesOfTree(const QString& pattern, QStringList* leftOut = nullptr) {
         QStringList found;
         AddFolder::AppendFilesOfTree(
-            root, pattern, dialogs, nullptr, [&](const QString& path) { found << path; }, leftOut);
+            root, pattern, report, [&](const QString& path) { found << path; }, leftOut);
         return found;
     }
     QString entry(const QString& relative = {}) {
@@ -145,25 +148,6 @@ private slots:
         QFETCH(QString, pattern);
         QFETCH(bool, matches);
         QCOMPARE(platform::Wildcard(pattern).matches(name), matches);
-    }
-
-    void fileExists_data() {
-        QTest::addColumn<QString>("relative");
-        QTest::addColumn<bool>("exists");
-        QTest::newRow("file") << "a.eps" << true;
-        QTest::newRow("folder") << "sub" << false;
-        QTest::newRow("missing") << "none.eps" << false;
-        QTest::newRow("dangling link") << "dangling.eps" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-    void fileExists() {
-        QFETCH(QString, relative);
-        QFETCH(bool, exists);
-        file("a.eps");
-        folder("sub");
-        QFile::link(root + "/gone.eps", root + "/dangling.eps");
-        QCOMPARE(AddFolder::FileExists(relative.isEmpty() ? QString() : root + "/" + relative),
-                 exists);
     }
 
     void getFilesInFolder_listsFilesOnly_withAnyTrailingSeparator() {

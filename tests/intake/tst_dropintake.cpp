@@ -1,3 +1,4 @@
+#include "app/errorbox.h"
 #include "fakes.h"
 #include "intake/dropintake.h"
 #include "scratchhome.h"
@@ -15,6 +16,8 @@ class TestDropIntake : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::ScratchHome> scratch;
     testing::FakeDialogs dialogs;
+    const errorreport::Report report =
+        errorreport::Showing(dialogs, nullptr, errorreport::labels::GetSubDirectories2016);
     QString base;
 
     QString file(const QString& relative) {
@@ -25,8 +28,7 @@ class TestDropIntake : public QObject {
         QStringList dropped, appended;
         for (const QString& r : relative)
             dropped << base + "/" + r;
-        dropintake::DropPaths(dropped, dialogs, nullptr,
-                              [&](const QString& path) { appended << path; });
+        dropintake::DropPaths(dropped, report, [&](const QString& path) { appended << path; });
         return appended;
     }
 

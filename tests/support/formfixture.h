@@ -10,6 +10,38 @@
 
 namespace testing {
 
+// The controls a test drives and the state it checks, typed, by the window's own names (the
+// window keeps them private).
+struct Controls {
+    explicit Controls(Form1& form);
+
+    QPushButton* const PushButton1;
+    QPushButton* const PushButton2;
+    QPushButton* const PushButton3;
+    QPushButton* const PushButton4;
+    QPushButton* const PushButton5;
+    QPushButton* const PushButton6;
+    QPushButton* const PushButton7;
+    QTreeView* const ListView1;
+    QGroupBox* const Frame2;
+    QGroupBox* const Frame3;
+    QGroupBox* const Frame4;
+    QSlider* const Slider1;
+    QLabel* const Label2;
+    QRadioButton* const Option1;
+    QRadioButton* const Option2;
+    QLineEdit* const Text1;
+    QProgressBar* const ProgressBar1;
+    QMenu* const ResolutionMenu;
+    JobListModel& jobs;
+    bool& Converting;
+    const int& ghostscriptTimeLimitMs;
+    const qint64& ghostscriptMemoryLimitBytes;
+    const int& Resolution;
+};
+
+inline Controls ControlsOf(Form1& form) { return Controls(form); }
+
 // A private home, the fakes, and a main window made from them.
 struct FormFixture {
     ScratchHome home;

@@ -3,13 +3,15 @@
 // closing message.
 //
 //     pellarine-convert-peer OUTPUT-FOLDER FILE...
-#include "app/form1.h"
 #include "fakes.h"
+#include "formfixture.h"
 #include "platform/launcher.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <cstdio>
+
+using testing::ControlsOf;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -27,7 +29,7 @@ int main(int argc, char** argv) {
     Form1 window(services);
     for (const QString& file : arguments.mid(1))
         window.AddToList(file);
-    window.Text1->setText(arguments.first());
+    ControlsOf(window).Text1->setText(arguments.first());
     window.PushButton2_Click();
     std::printf("%s\n", qPrintable(fakes.dialogs.messages().value(0)));
     return 0;

@@ -1,4 +1,4 @@
-#include "app/handover.h"
+#include "intake/handover.h"
 
 #include <QDataStream>
 #include <QDeadlineTimer>
@@ -7,7 +7,7 @@
 #include <QThread>
 #include <utility>
 
-namespace app {
+namespace handover {
 
 namespace {
 
@@ -155,4 +155,4 @@ void HandOver::deliver(const QStringList& paths, int resolution) {
                        [receiver = receiver, paths, resolution] { receiver(paths, resolution); });
 }
 
-} // namespace app
+} // namespace handover

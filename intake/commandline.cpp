@@ -1,7 +1,11 @@
-#include "app/commandline.h"
+#include "intake/commandline.h"
 
+#include "intake/addfolder.h"
+#include "intake/dropintake.h"
+#include "intake/window.h"
+#include "platform/dialogs.h"
+#include "platform/failure.h"
 #include "platform/filesystem.h"
-#include "rasterise/rasterise.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -9,7 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace app {
+namespace commandline {
 
 namespace {
 
@@ -47,9 +51,24 @@ void AddQtOptions(QCommandLineParser& parser) {
     add(switches, QString());
 }
 
+// The files and folders named, made absolute: to `paths`, or to `leftOut` when they are among
+// `undecodable`.
+void TakePaths(CommandLine& line, const QStringList& named, const QStringList& undecodable) {
+    for (const QString& given : named) {
+        if (given.isEmpty())
+            continue;
+        if (undecodable.contains(given))
+            line.leftOut.append(QDir::current().absoluteFilePath(
+                QString(given).replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'))));
+        else
+            line.paths.append(AbsolutePath(given));
+    }
+}
+
 } // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& undecodable) {
+CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& resolutions,
+                             const QStringList& undecodable) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Converts Encapsulated PostScript (EPS) files into PDF documents in batches.\n\n"
@@ -67,7 +86,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& un
         QStringLiteral("resolution"),
         QStringLiteral("Draws the pictures at DPI dots per inch: %1 (72 at first). The choice is "
                        "kept, as one made in the menu of the \"PDF Quality\" slider.")
-            .arg(rasterise::ResolutionList()),
+            .arg(resolutions.list),
         QStringLiteral("DPI"));
     parser.addOption(resolution);
     parser.addPositionalArgument(QStringLiteral("files"),
@@ -80,7 +99,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& un
 
     CommandLine line;
     if (understood && parser.isSet(resolution))
-        line.resolution = rasterise::ResolutionFromText(parser.value(resolution));
+        line.resolution = resolutions.fromText(parser.value(resolution));
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Print;
         line.text = parser.helpText();
@@ -94,17 +113,9 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& un
     } else if (parser.isSet(resolution) && !line.resolution) {
         line.action = CommandLine::Action::Fail;
         line.text = QStringLiteral("The resolution must be %1 (dots per inch), not '%2'.\n")
-                        .arg(rasterise::ResolutionList(), parser.value(resolution));
+                        .arg(resolutions.list, parser.value(resolution));
     } else {
-        for (const QString& given : parser.positionalArguments()) {
-            if (given.isEmpty())
-                continue;
-            if (undecodable.contains(given))
-                line.leftOut.append(QDir::current().absoluteFilePath(
-                    QString(given).replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'))));
-            else
-                line.paths.append(AbsolutePath(given));
-        }
+        TakePaths(line, parser.positionalArguments(), undecodable);
     }
     return line;
 }
@@ -121,4 +132,31 @@ QStringList RawArguments(int argc, char** argv, QStringList* undecodable) {
     return arguments;
 }
 
-} // namespace app
+void AddNamedFiles(const intake::Window& window, const QStringList& paths,
+                   const QStringList& leftOut) {
+    QStringList missing;
+    QStringList unnamed = leftOut;
+    window.busy(true);
+    const std::optional<platform::Failure> failure = platform::Caught([&] {
+        const QString pattern = AddFolder::PatternForExtension(window.extension.read());
+        missing = dropintake::DropPaths(paths, window.scanReport, window.append, pattern, &unnamed);
+    });
+    window.busy(false);
+    window.showAdded();
+    QStringList parts;
+    if (!missing.isEmpty())
+        parts << (missing.size() == 1
+                      ? QStringLiteral("This file or folder was not found and has not been added:")
+                      : QStringLiteral("These files or folders were not found and have not been "
+                                       "added:")) +
+                     QStringLiteral("\r\r") + missing.join(QLatin1Char('\r'));
+    if (!unnamed.isEmpty())
+        parts << AddFolder::LeftOutMessage(unnamed);
+    if (failure)
+        parts << QStringLiteral("Not every file named could be added: ") + failure->description;
+    if (!parts.isEmpty())
+        window.dialogs.messageBox(window.owner, parts.join(QStringLiteral("\r\r")), window.title,
+                                  platform::Buttons::Ok, platform::Icon::Warning);
+}
+
+} // namespace commandline

@@ -2,9 +2,22 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
-namespace app {
+namespace intake {
+struct Window;
+}
+
+// The program's command line: the files and folders it names, the resolution it chooses.
+namespace commandline {
+
+// The resolutions the pictures can be drawn at, as the command line offers them: all of them in
+// words ("72, 150, 300 or 600"), and the one a text names, when it names one.
+struct Resolutions {
+    QString list;
+    std::function<std::optional<int>(const QString&)> fromText;
+};
 
 // What the program was asked to do on its command line.
 struct CommandLine {
@@ -29,12 +42,21 @@ struct CommandLine {
 // out of them or after. --help and --version win over any other argument, also over options
 // the program does not know; "--" ends the options, so a file whose name starts with "-" can
 // follow it. A file or folder argument that is among `undecodable` (see RawArguments) goes to
-// `leftOut` instead of `paths`.
-CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& undecodable = {});
+// `leftOut` instead of `paths`. --resolution takes what `resolutions` lists.
+CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& resolutions,
+                             const QStringList& undecodable = {});
 
 // The arguments as the system passed them, before any Qt object exists. `undecodable`, when
 // given, receives those arguments (as text, as Qt reads them) whose bytes are not valid UTF-8
 // and name something that exists.
 QStringList RawArguments(int argc, char** argv, QStringList* undecodable = nullptr);
 
-} // namespace app
+// Adds files and folders named on the command line, or handed over by a later start, to the
+// window's job list: files as named, folders scanned as "Add All" scans them, with the extension
+// it was given last. The busy pointer shows meanwhile. One message tells the paths not found,
+// the names that are not valid UTF-8 (`leftOut`, the command line's own, and what the scans
+// left out), and what stopped the adding, if anything did.
+void AddNamedFiles(const intake::Window& window, const QStringList& paths,
+                   const QStringList& leftOut);
+
+} // namespace commandline

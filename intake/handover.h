@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <functional>
 
-namespace app {
+namespace handover {
 
 // One running copy of the program per user takes the files of later starts. The copy holding
 // the lock file serves a local socket beside it; a later start hands its paths over that socket
@@ -49,4 +49,4 @@ private:
     int served = 0; // connections being served now
 };
 
-} // namespace app
+} // namespace handover

@@ -1,5 +1,5 @@
 // Later starts hand their files to the copy that serves; nothing else gets through.
-#include "app/handover.h"
+#include "intake/handover.h"
 #include "scratchhome.h"
 
 #include <QDataStream>
@@ -18,9 +18,9 @@ class TestHandOver : public QObject {
 private slots:
     void files_reachTheServingCopy_oneCallPerStart() {
         testing::ScratchHome scratch;
-        app::HandOver serving(scratch.runtime());
+        handover::HandOver serving(scratch.runtime());
         QVERIFY(serving.serve());
-        app::HandOver later(scratch.runtime());
+        handover::HandOver later(scratch.runtime());
         QVERIFY(!later.serve()); // one copy serves at a time
         QList<QStringList> received;
         int resolution = 0;
@@ -43,7 +43,7 @@ private slots:
     // A message far larger than any list of files is refused: the connection is dropped.
     void anOversizedMessage_isDropped() {
         testing::ScratchHome scratch;
-        app::HandOver serving(scratch.runtime());
+        handover::HandOver serving(scratch.runtime());
         QVERIFY(serving.serve());
         QLocalSocket socket;
         socket.connectToServer(scratch.runtime() + QStringLiteral("/pellarine.socket"));
@@ -66,7 +66,7 @@ private slots:
     // that send nothing neither hold the window's descriptors nor keep a later start out.
     void idleConnections_areServedSixteenAtOnce_andDropped() {
         testing::ScratchHome scratch;
-        app::HandOver serving(scratch.runtime());
+        handover::HandOver serving(scratch.runtime());
         QVERIFY(serving.serve());
         QList<QStringList> received;
         serving.setReceiver([&](const QStringList& paths, int) { received << paths; });
@@ -78,8 +78,9 @@ private slots:
         }
         QElapsedTimer clock;
         clock.start();
-        std::unique_ptr<QThread> sender(QThread::create(
-            [&] { app::HandOver(scratch.runtime()).send({QStringLiteral("/a.eps")}, 30000); }));
+        std::unique_ptr<QThread> sender(QThread::create([&] {
+            handover::HandOver(scratch.runtime()).send({QStringLiteral("/a.eps")}, 30000);
+        }));
         sender->start();
         QTRY_COMPARE_WITH_TIMEOUT(received.size(), 1, 30000);
         QVERIFY(clock.elapsed() > 9000); // served once the first sixteen were dropped
@@ -93,7 +94,7 @@ private slots:
         testing::ScratchHome scratch;
         QLocalServer silent;
         QVERIFY(silent.listen(scratch.runtime() + QStringLiteral("/pellarine.socket")));
-        QVERIFY(!app::HandOver(scratch.runtime()).send({"/a.eps"}, 500));
+        QVERIFY(!handover::HandOver(scratch.runtime()).send({"/a.eps"}, 500));
     }
 };
 
