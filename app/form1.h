@@ -8,6 +8,7 @@
 #include <QPersistentModelIndex>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 class QDropEvent;
@@ -174,6 +175,8 @@ private:
     // What the run reads of the window, and the window's following of the run.
     run::JobSource jobSource();
     void followRun(run::Conversion& conversion);
+    // Shows a message box of the run once the boxes before it are dismissed, from the event loop.
+    void showInTurn(const std::function<void()>& box);
     void showItem(int index, int count, const QString& source);
     // The end of a run, told to the desktop: the progress taken off the program's entry, and
     // `inOneLine` as a notification when the window is not the active one.
@@ -215,6 +218,9 @@ private:
     bool settingsFailureShown = false;
     // The run in progress, while there is one.
     run::Conversion* activeRun = nullptr;
+    // The run's message boxes waiting for their turn, and whether one is being shown.
+    QList<std::function<void()>> pendingBoxes;
+    bool showingBox = false;
 
     // Reordering rows by dragging them inside the list.
     bool IsDragging = false;

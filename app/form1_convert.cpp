@@ -8,13 +8,13 @@
 #include "convert/runlock.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
-#include "platform/eventloop.h"
 
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QSlider>
+#include <QTimer>
 #include <cmath>
 
 namespace {
@@ -28,20 +28,28 @@ void Form1::PushButton2_Click() {
     if (Converting)
         return;
     Converting = true;
-    platform::Yield();
-    run::Conversion conversion(jobSource(), {*services.launcher, *services.printers,
-                                             *services.printing, services.applicationFolder,
-                                             ghostscriptTimeLimitMs, ghostscriptMemoryLimitBytes});
-    // However the run ends, the next press starts a run again.
-    const auto idle = qScopeGuard([this] {
-        Converting = false;
-        activeRun = nullptr;
-        setPointer(Pointer::Default);
-    });
-    activeRun = &conversion;
-    followRun(conversion);
-    emit conversionStarted(&conversion);
-    conversion.run();
+    // The run goes on from the event loop; it lives until its closing message is dismissed.
+    auto* conversion = new run::Conversion(jobSource(),
+                                           {*services.launcher, *services.printers,
+                                            *services.printing, services.applicationFolder,
+                                            ghostscriptTimeLimitMs, ghostscriptMemoryLimitBytes},
+                                           this);
+    activeRun = conversion;
+    followRun(*conversion);
+    emit conversionStarted(conversion);
+    conversion->start();
+}
+
+void Form1::showInTurn(const std::function<void()>& box) {
+    pendingBoxes.append(box);
+    if (pendingBoxes.size() == 1 && !showingBox)
+        QTimer::singleShot(0, this, [this] {
+            // One box at a time, in the order they came: a box shown waits for the one before.
+            showingBox = true;
+            while (!pendingBoxes.isEmpty())
+                pendingBoxes.takeFirst()();
+            showingBox = false;
+        });
 }
 
 run::JobSource Form1::jobSource() {
@@ -63,19 +71,33 @@ void Form1::followRun(run::Conversion& conversion) {
     connect(&conversion, &run::Conversion::itemStarted, this, &Form1::showItem);
     connect(&conversion, &run::Conversion::itemDone, this,
             [this] { setPointer(Pointer::Default); });
-    connect(&conversion, &run::Conversion::failed, this, [this](int step, const QString& what) {
-        errorreport::ShowErrorReport(*services.dialogs, this, errorreport::labels::PushButton2,
-                                     step, what);
-    });
+    // A failure is shown before the next item takes its turn, as the run waits for the box.
+    connect(&conversion, &run::Conversion::failed, this,
+            [this, running = &conversion](int step, const QString& what) {
+                running->hold();
+                showInTurn([this, running, step, what] {
+                    errorreport::ShowErrorReport(*services.dialogs, this,
+                                                 errorreport::labels::PushButton2, step, what);
+                    running->release();
+                });
+            });
     connect(&conversion, &run::Conversion::finished, this,
-            [this](const QString& message, const QString& details, const QString& inOneLine) {
-                setPointer(Pointer::Default);
-                ProgressBar1->setValue(0);
-                showBarText(QStringLiteral("Progress Bar"));
-                ProgressBar1->setToolTip(QString());
-                tellDesktop(inOneLine);
-                services.dialogs->messageBox(this, message, applicationTitle, platform::Buttons::Ok,
-                                             platform::Icon::None, details);
+            [this, running = &conversion](const QString& message, const QString& details,
+                                          const QString& inOneLine) {
+                showInTurn([=, this] {
+                    setPointer(Pointer::Default);
+                    ProgressBar1->setValue(0);
+                    showBarText(QStringLiteral("Progress Bar"));
+                    ProgressBar1->setToolTip(QString());
+                    tellDesktop(inOneLine);
+                    services.dialogs->messageBox(this, message, applicationTitle,
+                                                 platform::Buttons::Ok, platform::Icon::None,
+                                                 details);
+                    // The next press starts a run again.
+                    Converting = false;
+                    activeRun = nullptr;
+                    running->deleteLater();
+                });
             });
 }
 
@@ -111,11 +133,18 @@ void Form1::showBarText(const QString& text) {
 }
 
 void Form1::Form_EscapePressed() {
-    if (!activeRun || activeRun->stopping())
+    if (!activeRun || activeRun->stopping() || !activeRun->running())
         return;
-    if (services.dialogs->messageBox(this, run::StopQuestion, applicationTitle,
-                                     platform::Buttons::YesNo,
-                                     platform::Icon::None) == platform::Answer::Yes &&
-        activeRun)
-        activeRun->stopAfterCurrentItem();
+    // No item takes its turn while the question is open, so "the current file" stays the one
+    // shown.
+    const QPointer<run::Conversion> running = activeRun;
+    running->hold();
+    const bool stop = services.dialogs->messageBox(this, run::StopQuestion, applicationTitle,
+                                                   platform::Buttons::YesNo,
+                                                   platform::Icon::None) == platform::Answer::Yes;
+    if (!running)
+        return;
+    if (stop)
+        running->stopAfterCurrentItem();
+    running->release();
 }

@@ -4,14 +4,14 @@
 #include "common/pdfwriterkeys.h"
 #include "common/wording.h"
 #include "convert/pdfoutput.h"
-#include "platform/eventloop.h"
+#include "convert/runsummary.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/pathwalk.h"
 #include "rasterise/rasterise.h"
 
 #include <QDir>
-#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 
 namespace item {
@@ -19,22 +19,6 @@ namespace item {
 namespace {
 
 using platform::Native;
-
-// Waits, serving window events, until a file other than `before` is named `name` in `folder`.
-bool WaitForNewFile(const platform::Descriptor& folder, const QString& name,
-                    const std::optional<platform::FileIdentity>& before) {
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        const auto now = platform::FileIdentityIn(folder, name);
-        if (now && now != before)
-            return true;
-        if (clock.elapsed() >= PdfWaitMs)
-            return false;
-        platform::Yield();
-        platform::Pause(10);
-    }
-}
 
 [[noreturn]] void RaiseReplaced(const QString& folder) {
     platform::RaiseAbout(folder, platform::errors::PathFileAccess,
@@ -128,11 +112,11 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
         return QStringLiteral("the picture Ghostscript made of it was incomplete");
     case Rasterised::TimedOut:
         return QStringLiteral("stopped: Ghostscript had not finished after %1 s")
-                   .arg(Seconds(tools.equipment.timeLimitMs)) +
+                   .arg(Seconds(tools.limits.timeMs)) +
                LowerResolutionToTry(tools.resolution);
     case Rasterised::OutOfMemory:
         return QStringLiteral("stopped: Ghostscript needed more than %1 MB of memory")
-                   .arg(tools.equipment.memoryLimitBytes >> 20) +
+                   .arg(tools.limits.memoryBytes >> 20) +
                LowerResolutionToTry(tools.resolution);
     case Rasterised::LaunchFailed:
         return QStringLiteral("the batch file could not be started: ") + r.detail;
@@ -152,6 +136,8 @@ QString ReasonFor(const rasterise::Rasterisation& r, const Tools& tools) {
         return QStringLiteral("its picture grew past %1 MB, the most the PDF Writer prints; a "
                               "lower resolution makes it smaller")
             .arg(pdfwriterkeys::LargestPictureBytes >> 20);
+    case Rasterised::Stopped: return run::StoppedByUser;
+    case Rasterised::Failure: return r.detail;
     case Rasterised::Converted: break;
     }
     return {};
@@ -167,15 +153,15 @@ bool Run(int step, Outcome& outcome, const Tools& tools, const std::function<voi
     return false;
 }
 
-// Prints the picture on the PDF Writer into the output folder held in `folder`, and waits for
-// the PDF; `outcome` is converted when it came.
-void PrintAndWait(const QString& source, const Destination& destination,
-                  const rasterise::Rasterisation& result, const platform::Descriptor& folder,
-                  const Tools& tools, Outcome& outcome) {
+// Prints the picture `jpeg` on the PDF Writer into the output folder held in `folder`;
+// `outcome` is converted when the PDF is there: a file other than the one there before. The
+// writer saves the document before the job returns, so it is looked for once.
+void Print(const QString& source, const QString& jpeg, const Destination& destination,
+           const rasterise::Rasterisation& result, const platform::Descriptor& folder,
+           const Tools& tools, Outcome& outcome) {
     const QString folderPath = QFileInfo(outcome.output).absolutePath();
     const QString name = QFileInfo(outcome.output).fileName();
     const auto before = platform::FileIdentityIn(folder, name);
-    const QString jpeg = rasterise::CurrentJpgPath();
     const bool printed = Run(steps::Print, outcome, tools, [&] {
         // Beside the source means in the folder that held it when it was read.
         if (destination.besideSource && result.sourceFolder &&
@@ -186,12 +172,10 @@ void PrintAndWait(const QString& source, const Destination& destination,
         const platform::FolderLoan lent(folderPath, folder);
         pdfoutput::PrintJpegToPdf(tools.equipment.printing, jpeg, paths::GetFileNamePart(source));
     });
-    platform::Yield();
-    platform::Yield();
-    paths::DeleteFileQuiet(jpeg);
+    QFile::remove(jpeg);
     if (!printed)
         return;
-    if (!WaitForNewFile(folder, name, before)) {
+    if (const auto now = platform::FileIdentityIn(folder, name); !now || now == before) {
         outcome.reason =
             QStringLiteral("the PDF Writer did not save %1").arg(Native(outcome.output));
         return;
@@ -199,7 +183,9 @@ void PrintAndWait(const QString& source, const Destination& destination,
     outcome.converted = true;
 }
 
-Outcome ConvertSteps(const QString& source, const Destination& destination, const Tools& tools) {
+Outcome FinishSteps(const QString& source, const Destination& destination,
+                    const rasterise::Rasterisation& result, const QString& jpeg,
+                    const Tools& tools) {
     Outcome outcome;
     platform::Descriptor folder;
     if (!Run(steps::OutputPath, outcome, tools, [&] {
@@ -220,13 +206,11 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
              [&] { pdfoutput::SetPdfWriterOutput(outcome.output); }))
         return outcome;
 
-    rasterise::Rasterisation result;
-    if (!Run(steps::Rasterise, outcome, tools, [&] {
-            result = rasterise::RasteriseEps(source, tools.runFiles, tools.equipment.launcher,
-                                             platform::Pause, tools.equipment.timeLimitMs,
-                                             tools.equipment.memoryLimitBytes);
-        }))
+    if (result.result == rasterise::Rasterised::Failure) {
+        Run(steps::Rasterise, outcome, tools,
+            [&] { platform::Raise(result.failure, result.detail); });
         return outcome;
+    }
     // A source that cannot be read is told at once, as it names a file to look at.
     if (result.result == rasterise::Rasterised::NotAFile ||
         result.result == rasterise::Rasterised::CopyFailed)
@@ -240,7 +224,7 @@ Outcome ConvertSteps(const QString& source, const Destination& destination, cons
         return outcome;
     }
 
-    PrintAndWait(source, destination, result, folder, tools, outcome);
+    Print(source, jpeg, destination, result, folder, tools, outcome);
     return outcome;
 }
 
@@ -259,11 +243,15 @@ QString OutputPath(const QString& source, const QString& folderText, bool beside
     return paths::FixPathSeparators(folder + paths::Separator() + name);
 }
 
-Outcome ConvertItem(const QString& source, const Destination& destination, const Tools& tools) {
+Outcome FinishItem(const QString& source, const Destination& destination,
+                   const rasterise::Rasterisation& rasterised, const QString& jpeg,
+                   const Tools& tools) {
     Outcome outcome;
-    // Whatever goes wrong outside a step (the working folder's path that cannot be formed, say)
-    // ends this item, not the run.
-    Run(0, outcome, tools, [&] { outcome = ConvertSteps(source, destination, tools); });
+    // Whatever goes wrong outside a step ends this item, not the run.
+    Run(0, outcome, tools,
+        [&] { outcome = FinishSteps(source, destination, rasterised, jpeg, tools); });
+    if (!outcome.converted)
+        QFile::remove(jpeg); // no picture waits for a later turn
     return outcome;
 }
 

@@ -36,12 +36,11 @@ struct Equipment {
     qint64 memoryLimitBytes;   // for Ghostscript on one file
 };
 
-// What an item needs: the equipment and what the run readied for it.
+// What an item needs: the equipment and what the run chose for it.
 struct Tools {
     const Equipment& equipment;
-    // The working folder's batch file and launcher, as the run wrote them.
-    const rasterise::RunFiles& runFiles;
-    int resolution; // dots per inch, as the batch file names it
+    rasterise::Limits limits; // what each Ghostscript of the run may take
+    int resolution;           // dots per inch, as the batch file names it
     // Told of a failure the user should see at once, with the step it failed in.
     std::function<void(int step, const platform::Failure&)> report;
 };
@@ -51,10 +50,6 @@ struct Outcome {
     QString output; // the PDF's path, once it could be named
     QString reason; // why there is no PDF
 };
-
-// How long the run waits for a file that an earlier step should already have produced: the
-// PDF after the page was printed.
-constexpr int PdfWaitMs = 5000;
 
 // The output file name of a source file name: everything before its last "." followed by
 // ".pdf" ("site.old.eps" gives "site.old.pdf"). A name without "." has no output name: that
@@ -73,11 +68,15 @@ constexpr int Rasterise = 134;
 constexpr int Print = 142;
 } // namespace steps
 
-// Converts `source`. The output folder is opened once, and the PDF written into that very folder:
-// one replaced during the run (another folder than it was at the start, or than the one that
-// held the source), or reached through a link of another user's, fails the item and nothing is
-// written there. Never throws: every failure ends the item with its reason, and nothing of an
-// earlier item is reused.
-Outcome ConvertItem(const QString& source, const Destination& destination, const Tools& tools);
+// Finishes `source` at its turn, once `rasterised` tells what Ghostscript made of it (the picture
+// `jpeg` when converted): names its PDF, points the PDF Writer at it and prints the picture
+// there, or tells why there is no PDF. The output folder is opened once, and the PDF written into
+// that very folder: one replaced during the run (another folder than it was at the start, or than
+// the one that held the source), or reached through a link of another user's, fails the item and
+// nothing is written there. Never throws: every failure ends the item with its reason, and
+// nothing of an earlier item is reused. The picture is gone afterwards.
+Outcome FinishItem(const QString& source, const Destination& destination,
+                   const rasterise::Rasterisation& rasterised, const QString& jpeg,
+                   const Tools& tools);
 
 } // namespace item

@@ -3,7 +3,7 @@
 #include "common/errorreport.h"
 #include "common/paths.h"
 #include "convert/runlock.h"
-#include "platform/eventloop.h"
+#include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/filewrite.h"
@@ -11,6 +11,8 @@
 #include "rasterise/rasterise.h"
 
 #include <QDir>
+#include <QTimer>
+#include <algorithm>
 
 namespace run {
 
@@ -29,25 +31,52 @@ Conversion::Conversion(JobSource jobs_, Equipment equipment_, QObject* parent)
 
 Conversion::~Conversion() = default;
 
-void Conversion::stopAfterCurrentItem() { stopRequested = true; }
-
-void Conversion::abandon() { abandoned = true; }
-
-void Conversion::run() {
-    // Whatever escapes the steps below ends the run with its report, never the window.
-    const std::optional<platform::Failure> unexpected = platform::Caught([this] {
+void Conversion::start() {
+    started = true;
+    guarded([this] {
         if (const QString refused = refusal(); !refused.isEmpty()) {
             finish(refused, {}, refused);
             return;
         }
-        const QString notPrepared = prepare();
-        if (!abandoned)
-            convertItems(notPrepared);
+        takeLock();
     });
-    lock.reset();
-    if (unexpected)
-        emit failed(0, unexpected->description);
 }
+
+void Conversion::guarded(const std::function<void()>& step) {
+    // Whatever escapes a step ends the run with its report, never the window: the items not yet
+    // done are counted with it as their reason.
+    const std::optional<platform::Failure> unexpected = platform::Caught(step);
+    if (!unexpected || ended)
+        return;
+    advancing = false;
+    emit failed(0, unexpected->description);
+    if (notPrepared.isEmpty())
+        notPrepared = unexpected->description;
+    for (auto it = working.cbegin(); it != working.cend(); ++it)
+        if (it.key() != turn || !turnTold)
+            it.value()->stop();
+    if (itemCount == 0)
+        finishRun();
+    else
+        QTimer::singleShot(0, this, [this] { guarded([this] { advance(); }); });
+}
+
+void Conversion::stopAfterCurrentItem() {
+    stopRequested = true;
+    // The item whose turn it is goes on; those ahead of it are ended at once.
+    for (auto it = working.cbegin(); it != working.cend(); ++it)
+        if (it.key() != turn || !turnTold)
+            it.value()->stop();
+}
+
+void Conversion::hold() { ++holds; }
+
+void Conversion::release() {
+    if (holds > 0 && --holds == 0)
+        QTimer::singleShot(0, this, [this] { guarded([this] { advance(); }); });
+}
+
+void Conversion::abandon() { abandoned = true; }
 
 QString Conversion::refusal() {
     errorreport::Guarded g(
@@ -66,6 +95,30 @@ QString Conversion::refusal() {
     // The output folder as it is when the run is started: one put in its place later is not it.
     destinationNow();
     return {};
+}
+
+void Conversion::takeLock() {
+    if (ended || abandoned)
+        return; // a run that waited for another gives up with the window
+    errorreport::Guarded g(
+        [this](int step, const QString& description) { emit failed(step, description); });
+    // Another window of this user may be converting: the PDF Writer's values, and maybe the
+    // working folder, are ours too, so wait for it, the window served meanwhile.
+    bool waiting = false;
+    if (!g.run(108, [&] { waiting = !(lock = TryLockConversions()); }))
+        notPrepared = g.lastDescription();
+    else if (waiting && stopRequested)
+        notPrepared = StoppedByUser;
+    else if (waiting) {
+        emit waitingForOther();
+        QTimer::singleShot(100, this, [this] { guarded([this] { takeLock(); }); });
+        return;
+    } else
+        notPrepared = prepare();
+    itemCount = jobs.count();
+    summary = Summary{itemCount, {}, {}, 0};
+    fillSlots();
+    advance();
 }
 
 item::Destination Conversion::destinationNow() {
@@ -87,35 +140,40 @@ item::Destination Conversion::destinationNow() {
 QString Conversion::prepare() {
     errorreport::Guarded g(
         [this](int step, const QString& description) { emit failed(step, description); });
-    QString notPrepared;
+    QString why;
     const auto step = [&](int number, const std::function<void()>& statement) {
-        if (notPrepared.isEmpty() && !g.run(number, statement))
-            notPrepared = g.lastDescription();
+        if (why.isEmpty() && !g.run(number, statement))
+            why = g.lastDescription();
     };
-    // Another window of this user may be converting: the PDF Writer's values, and maybe the
-    // working folder, are ours too, so wait for it, the window served meanwhile.
-    step(108, [&] {
-        lock = LockConversions([this] {
-            emit waitingForOther();
-            return !abandoned && !stopRequested;
-        });
-        if (!lock && !abandoned)
-            notPrepared = StoppedByUser;
-    });
-    if (abandoned)
-        return {};
     QString batchText;
+    int count = 1;
     g.run(110, [&] {
         resolution = jobs.resolution();
         batchText = rasterise::BatchText(jobs.quality(), resolution);
+        // No more Ghostscripts than items; together they keep within the one ceiling.
+        count = rasterise::GhostscriptsAtOnce(std::min(platform::UsableCores(), jobs.count()),
+                                              jobs.ghostscripts(), equipment.memoryLimitBytes);
     });
+    limits = {equipment.timeLimitMs, equipment.memoryLimitBytes / count};
+    std::vector<rasterise::RunFiles> files(static_cast<std::size_t>(count));
     step(112, [&] {
         if (!rasterise::GhostscriptFound())
             platform::Raise(platform::errors::FileNotFound, rasterise::NoGhostscript);
-        runFiles = rasterise::PrepareWorkingFolder(equipment.applicationFolder);
+        for (int slot = 0; slot < count; ++slot)
+            files[std::size_t(slot)] =
+                rasterise::PrepareWorkingFolder(equipment.applicationFolder, slot);
     });
-    step(114, [&] { rasterise::WriteBatchFile(batchText, runFiles); });
-    return notPrepared;
+    step(114, [&] {
+        for (int slot = 0; slot < count; ++slot)
+            rasterise::WriteBatchFile(batchText, files[std::size_t(slot)], slot);
+    });
+    for (int slot = 0; slot < count && why.isEmpty(); ++slot) {
+        ghostscripts.push_back(std::make_unique<rasterise::Job>(slot, files[std::size_t(slot)],
+                                                                equipment.launcher, limits));
+        connect(ghostscripts.back().get(), &rasterise::Job::done, this,
+                [this] { guarded([this] { advance(); }); });
+    }
+    return why;
 }
 
 void Conversion::reportItemFailure(int step, const platform::Failure& failure) {
@@ -129,38 +187,99 @@ void Conversion::reportItemFailure(int step, const platform::Failure& failure) {
     emit failed(step, failure.description);
 }
 
-void Conversion::convertItems(const QString& notPrepared) {
-    const item::Tools tools{
-        equipment, runFiles, resolution,
-        [this](int step, const platform::Failure& failure) { reportItemFailure(step, failure); }};
-    // The loop's bound is the count at the start: rows added meanwhile wait for the next run.
-    const int n = jobs.count();
-    Summary summary{n, {}, {}, 0};
-    WrittenPdfs written;
-    for (int i = 1; i <= n; ++i) {
-        const QString source = i <= jobs.count() ? jobs.text(i) : QString();
-        if (!notPrepared.isEmpty() || stopRequested) {
-            summary.failed.append({source, stopRequested ? StoppedByUser : notPrepared});
+QString Conversion::sourceOf(int index) const {
+    if (readAhead.contains(index))
+        return readAhead.value(index);
+    return index <= jobs.count() ? jobs.text(index) : QString();
+}
+
+void Conversion::fillSlots() {
+    if (!notPrepared.isEmpty() || stopRequested || ended)
+        return;
+    const int ahead = static_cast<int>(ghostscripts.size());
+    for (const auto& job : ghostscripts) {
+        if (nextToStart > itemCount || nextToStart >= turn + ahead)
+            return;
+        if (job->working() || working.key(job.get()) != 0)
             continue;
-        }
-        emit itemStarted(i, jobs.count(), source);
-        platform::Yield();
-        // The output options are read anew for every item.
-        const item::Outcome outcome = item::ConvertItem(source, destinationNow(), tools);
-        emit itemDone(i, source, outcome.converted);
-        if (!outcome.converted)
-            summary.failed.append({source, outcome.reason});
-        else if (const auto earlier = written.note(outcome.output, source))
-            summary.replaced.append({outcome.output, source, *earlier});
+        // Read now, while the list keeps its order until the run is over.
+        const int index = nextToStart++;
+        readAhead.insert(index, sourceOf(index));
+        working.insert(index, job.get());
+        job->start(readAhead.value(index));
     }
-    // Nothing the last drawing left is kept until the next run.
-    if (notPrepared.isEmpty())
-        platform::Caught([this] { rasterise::ClearWorkingFolder(runFiles); });
+}
+
+void Conversion::advance() {
+    if (advancing || holds > 0 || ended)
+        return;
+    advancing = true;
+    while (!ended && holds == 0 && takeTurn()) {
+    }
+    advancing = false;
+}
+
+bool Conversion::takeTurn() {
+    if (turn > itemCount) {
+        // Done when the Ghostscripts ended ahead have told their end too.
+        if (std::none_of(ghostscripts.cbegin(), ghostscripts.cend(),
+                         [](const auto& job) { return job->working(); }))
+            finishRun();
+        return false;
+    }
+    const QString source = sourceOf(turn);
+    rasterise::Job* job = working.value(turn);
+    if (!turnTold && (!notPrepared.isEmpty() || stopRequested)) {
+        summary.failed.append({source, stopRequested ? StoppedByUser : notPrepared});
+        if (job && !job->working())
+            working.remove(turn);
+        else if (job)
+            return false; // its Ghostscript is being ended
+        ++turn;
+        return true;
+    }
+    if (!turnTold) {
+        turnTold = true;
+        emit itemStarted(turn, jobs.count(), source);
+        if (holds > 0)
+            return false;
+    }
+    if (!job) {
+        fillSlots();
+        job = working.value(turn);
+    }
+    if (!job || job->working())
+        return false; // its picture is still being made
+    working.remove(turn);
+    const item::Tools tools{
+        equipment, limits, resolution,
+        [this](int step, const platform::Failure& failure) { reportItemFailure(step, failure); }};
+    // The output options are read anew for every item.
+    const item::Outcome outcome =
+        item::FinishItem(source, destinationNow(), job->outcome(),
+                         rasterise::CurrentJpgPath(job->slotNumber()), tools);
+    emit itemDone(turn, source, outcome.converted);
+    if (!outcome.converted)
+        summary.failed.append({source, outcome.reason});
+    else if (const auto earlier = written.note(outcome.output, source))
+        summary.replaced.append({outcome.output, source, *earlier});
+    ++turn;
+    turnTold = false;
+    fillSlots();
+    return true;
+}
+
+void Conversion::finishRun() {
+    // Nothing the last drawings left is kept until the next run.
+    for (const auto& job : ghostscripts)
+        platform::Caught(
+            [&] { rasterise::ClearWorkingFolder(job->runFiles(), job->slotNumber()); });
     summary.notShownAgain = notShownAgain;
     finish(ClosingMessage(summary), ClosingDetails(summary), InOneLine(summary));
 }
 
 void Conversion::finish(const QString& message, const QString& details, const QString& inOneLine) {
+    ended = true;
     // Other windows may go on while this one tells how the run went.
     lock.reset();
     emit finished(message, details, inOneLine);

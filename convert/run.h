@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace platform {
 class Launcher;
@@ -21,22 +22,27 @@ namespace run {
 struct RunLock;
 
 // What a run reads of the window that started it, at the moments it reads it: the job list
-// (1-based), the quality and the resolution (dots per inch) once before the first item, and the
-// output options at each item's turn.
+// (1-based), the quality, the resolution (dots per inch) and the cap on Ghostscripts at once (0
+// for none) once before the first item, and the output options at each item's turn.
 struct JobSource {
     std::function<int()> count;
     std::function<QString(int index)> text;
     std::function<int()> quality;
     std::function<item::Destination()> destination;
     std::function<int()> resolution;
+    std::function<int()> ghostscripts = [] { return 0; };
 };
 
 using item::Equipment;
 
 // A conversion run: checks that there is work and a folder for it, waits its turn among the
-// runs of this user, prepares the working folder and converts the job list item by item, serving
-// the window in between; then tells how it went. It holds the run lock from the moment it waits
-// until its last item is done.
+// runs of this user, prepares the working folders and converts the job list, driven by events on
+// the window's thread: up to as many drawings as Ghostscripts work at once (one for each core the
+// program may use, see rasterise::GhostscriptsAtOnce) are rasterised ahead, each in a working
+// folder of its own, while the items take their turns in list order: at its turn an item's
+// picture is printed on the PDF Writer (its values written just before) and its failures told.
+// Then it tells how it went. It holds the run lock from the moment it is taken until its last
+// item is done.
 //
 // Failures of the preparation are told as they happen. Of the failures of items, one cause is
 // told once: a failure of a kind told before (the same number, in the same statement) is only
@@ -46,23 +52,33 @@ class Conversion final : public QObject {
     Q_OBJECT
 public:
     Conversion(JobSource jobs, Equipment equipment, QObject* parent = nullptr);
+    // Ends every Ghostscript still working.
     ~Conversion() override;
 
-    // Runs to the end and returns once finished() has been told; returns without it only when
-    // abandoned while waiting for another run.
-    void run();
+    // Starts the run; it goes on from the event loop and ends with finished().
+    void start();
 
-    // Ends the run after the current item; the items after it are counted as not converted.
+    // Ends the run after the item whose turn it is; the Ghostscripts working ahead are ended at
+    // once, and the items after it are counted as not converted.
     void stopAfterCurrentItem();
     bool stopping() const { return stopRequested; }
 
-    // The window is closing: a wait for another run gives up, and nothing more is told.
+    // While held (as often as held, until as often released), no item takes its turn: the
+    // window holds the run while it asks or tells something about it. Ghostscripts working
+    // ahead go on.
+    void hold();
+    void release();
+
+    // The window is closing: a run waiting for another gives up, and tells nothing more.
     void abandon();
+
+    // Whether the run is still going: from start() until finished() is told.
+    bool running() const { return started && !ended; }
 
 signals:
     // Another run of this user holds the lock; told about every 100 ms while waiting.
     void waitingForOther();
-    // Item `index` of `count` (the job list's size at that moment) is being converted.
+    // Item `index` of `count` (the job list's size at that moment) takes its turn.
     void itemStarted(int index, int count, const QString& source);
     void itemDone(int index, const QString& source, bool converted);
     // A failure to show now, with the step of the statement that failed.
@@ -74,20 +90,45 @@ signals:
 private:
     // Why the run cannot start, as its closing message; empty when it can.
     QString refusal();
-    // Takes the lock and readies the working folder; answers why no item can be converted
-    // (empty when every step went well).
+    // Takes the lock, or tries again in a moment while another run holds it.
+    void takeLock();
+    // Readies the working folders; answers why no item can be converted (empty when every step
+    // went well).
     QString prepare();
-    void convertItems(const QString& notPrepared);
+    // Starts the Ghostscripts that may work ahead on the items not yet started.
+    void fillSlots();
+    // Lets as many items take their turn as are ready.
+    void advance();
+    // Item `turn` takes its turn; false when it must wait for its picture.
+    bool takeTurn();
     void reportItemFailure(int step, const platform::Failure& failure);
     // The output options now, with the output folder as the run first found it.
     item::Destination destinationNow();
+    QString sourceOf(int index) const;
+    // Runs one step that the event loop started; whatever escapes it ends the run with its report.
+    void guarded(const std::function<void()>& step);
+    void finishRun();
     void finish(const QString& message, const QString& details, const QString& inOneLine);
 
     JobSource jobs;
     Equipment equipment;
     std::unique_ptr<RunLock> lock;
-    rasterise::RunFiles runFiles;
     int resolution = rasterise::DefaultResolution;
+    rasterise::Limits limits;
+    std::vector<std::unique_ptr<rasterise::Job>> ghostscripts; // one for each working folder
+    QHash<int, rasterise::Job*> working;                       // by the item each works on
+    QHash<int, QString> readAhead; // the sources of the items started ahead
+    int itemCount = 0;             // the job list's size when the items began
+    int nextToStart = 1;
+    int turn = 1;
+    bool turnTold = false; // whether itemStarted was told for `turn`
+    QString notPrepared;
+    Summary summary;
+    WrittenPdfs written;
+    int holds = 0;
+    bool advancing = false;
+    bool started = false;
+    bool ended = false;
     bool stopRequested = false;
     bool abandoned = false;
     QSet<QString> shownCauses;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -28,10 +27,9 @@ struct RunLock {
 // The lock file beside the PDF Writer's store.
 QString ValuesLockPath();
 
-// Takes the run lock, making the working folder (private to this user) when it is missing.
-// While another run holds it, calls `keepWaiting` about every 100 ms, the window served in
-// between; answers nullptr when that gives up. A lock left by a program that was killed is
-// taken over at once. Raises a failure when the lock cannot be made at all.
-std::unique_ptr<RunLock> LockConversions(const std::function<bool()>& keepWaiting);
+// Takes the run lock, making the working folder (private to this user) when it is missing;
+// nullptr while another run holds it. A lock left by a program that was killed is taken over at
+// once. Raises a failure when the lock cannot be made at all.
+std::unique_ptr<RunLock> TryLockConversions();
 
 } // namespace run

@@ -9,6 +9,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QSysInfo>
+#include <QThread>
+
+#include <algorithm>
+
+#include <sched.h>
 
 #include <unistd.h>
 
@@ -40,6 +45,14 @@ qint64 PhysicalMemoryBytes() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
     return pages > 0 && pageSize > 0 ? static_cast<qint64>(pages) * pageSize : 0;
+}
+
+int UsableCores() {
+    cpu_set_t usable;
+    CPU_ZERO(&usable);
+    if (::sched_getaffinity(0, sizeof usable, &usable) != 0)
+        return std::max(1, QThread::idealThreadCount());
+    return std::max(1, CPU_COUNT(&usable));
 }
 
 bool IsThisMachine(const QString& host) {

@@ -19,6 +19,9 @@ QString TempFolder();
 // The machine's physical memory in bytes; 0 when it cannot be told.
 qint64 PhysicalMemoryBytes();
 
+// How many processors this program may run on (its CPU affinity); at least 1.
+int UsableCores();
+
 // True when `host`, as a file address names it, is this machine: "localhost" or this machine's
 // own name, in any letter case.
 bool IsThisMachine(const QString& host);

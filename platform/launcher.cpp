@@ -4,7 +4,6 @@
 #include "platform/failure.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -196,29 +195,26 @@ QProcess* PosixLauncher::find(qint64 processId) const {
     return it == processes.end() ? nullptr : it->second.get();
 }
 
-int PosixLauncher::exitStatus(qint64 processId) {
-    QProcess* process = find(processId);
-    if (!process)
-        return launch::UnknownProcess;
-    if (process->state() != QProcess::NotRunning)
-        process->waitForFinished(0); // notices an end the event loop has not seen yet
-    if (process->state() != QProcess::NotRunning)
-        return launch::StillActive;
-    return process->exitStatus() == QProcess::CrashExit ? 128 + process->exitCode()
-                                                        : process->exitCode();
+namespace {
+
+int StatusOf(const QProcess& process) {
+    return process.exitStatus() == QProcess::CrashExit ? 128 + process.exitCode()
+                                                       : process.exitCode();
 }
 
-void PosixLauncher::waitForEnd(qint64 processId, int ms) {
+} // namespace
+
+void PosixLauncher::whenEnded(qint64 processId, QObject* context,
+                              std::function<void(int status)> ended) {
     QProcess* process = find(processId);
-    if (!process || process->state() == QProcess::NotRunning)
+    if (!process || process->state() == QProcess::NotRunning) {
+        const int status = process ? StatusOf(*process) : launch::UnknownProcess;
+        QTimer::singleShot(0, context, [ended, status] { ended(status); });
         return;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(process, &QProcess::finished, &loop, &QEventLoop::quit);
-    timer.start(ms);
-    loop.exec();
+    }
+    QObject::connect(
+        process, &QProcess::finished, context, [ended, process] { ended(StatusOf(*process)); },
+        Qt::SingleShotConnection);
 }
 
 void PosixLauncher::release(qint64 processId) {

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -18,9 +19,7 @@ constexpr int OutOfMemory = 8;
 constexpr int InvalidExecutable = 11;
 constexpr int NoAssociation = 31;
 constexpr int Started = 42;
-// What exitStatus() answers while the process is still running.
-constexpr int StillActive = 259;
-// What exitStatus() answers for a process this launcher does not know.
+// What whenEnded() tells of a process this launcher does not know.
 constexpr int UnknownProcess = -1;
 } // namespace launch
 
@@ -55,13 +54,11 @@ public:
                                const QString& directory, const QString& verb, int showState,
                                const Ceiling& ceiling = {}) = 0;
 
-    // The exit code of a started process (128 + n when signal n ended it),
-    // launch::StillActive while it runs.
-    virtual int exitStatus(qint64 processId) = 0;
-
-    // Waits at most `ms` milliseconds for the process to end, serving window events
-    // meanwhile; returns the moment it ends, at once when it has already ended.
-    virtual void waitForEnd(qint64 processId, int ms) = 0;
+    // Calls `ended` with the exit code of a started process (128 + n when signal n ended it)
+    // once it has ended, from the event loop, never from inside this call (launch::UnknownProcess
+    // for a process this launcher does not know). Nothing is called once `context` has gone.
+    virtual void whenEnded(qint64 processId, QObject* context,
+                           std::function<void(int status)> ended) = 0;
 
     // Forgets a process that has ended.
     virtual void release(qint64 processId) = 0;
@@ -87,8 +84,8 @@ public:
 
     LaunchResult start(const QString& file, const QString& parameters, const QString& directory,
                        const QString& verb, int showState, const Ceiling& ceiling = {}) override;
-    int exitStatus(qint64 processId) override;
-    void waitForEnd(qint64 processId, int ms) override;
+    void whenEnded(qint64 processId, QObject* context,
+                   std::function<void(int status)> ended) override;
     void release(qint64 processId) override;
     void terminateTree(qint64 processId) override;
 

@@ -11,4 +11,13 @@ qint64 GhostscriptMemoryLimitBytes() {
     return std::clamp(platform::PhysicalMemoryBytes() / 4, GiB, 4 * GiB);
 }
 
+int GhostscriptsAtOnce(int cores, int cap, qint64 memoryBytes) {
+    int count = std::max(cores, 1);
+    if (cap > 0)
+        count = std::min(count, cap);
+    if (memoryBytes > 0)
+        count = static_cast<int>(std::min<qint64>(count, memoryBytes / SmallestShareBytes));
+    return std::max(count, 1);
+}
+
 } // namespace rasterise

@@ -17,8 +17,19 @@ qint64 GhostscriptMemoryLimitBytes();
 // user's service manager gives them a group of their own. Ghostscript needs one or two.
 constexpr int GhostscriptTasks = 32;
 
-// How long a finished step may take to show in the working folder: the copy to appear, the
-// input to disappear once the batch file has ended.
-constexpr int CopyWaitMs = 3000;
+// What one Ghostscript may take: its time on one file, and its memory (with all it starts).
+struct Limits {
+    int timeMs = GhostscriptTimeLimitMs;
+    qint64 memoryBytes = 0; // 0 for no ceiling
+};
+
+// How little memory one of several Ghostscripts working at once may be given: below this, fewer
+// work at once, so that a real drawing still fits.
+constexpr qint64 SmallestShareBytes = qint64(512) << 20;
+
+// How many Ghostscripts work at once: as many as the program may use `cores`, at most `cap` (0
+// for none), and no more than leave each its share of `memoryBytes`, the memory they share (0
+// for no ceiling), of at least SmallestShareBytes; at least one.
+int GhostscriptsAtOnce(int cores, int cap, qint64 memoryBytes);
 
 } // namespace rasterise

@@ -2,12 +2,16 @@
 
 #include "platform/eventloop.h"
 #include "platform/filesystem.h"
+#include "platform/pathwalk.h"
+#include "rasterise/boundingbox.h"
+#include "rasterise/filekind.h"
 #include "rasterise/limits.h"
 #include "rasterise/switches.h"
 #include "rasterise/workingfolder.h"
 
+#include <QObject>
 #include <QString>
-#include <functional>
+#include <QTimer>
 #include <optional>
 
 namespace platform {
@@ -18,9 +22,6 @@ class Launcher;
 // the private working folder. The batch file deletes its input when done; that deletion is how
 // the wait learns that Ghostscript has finished.
 namespace rasterise {
-
-// Pauses the given number of milliseconds, keeping the window alive (platform::Pause).
-using PauseFunction = std::function<void(int ms)>;
 
 // Why a drawing whose header defers its bounding box to its end, where none is given, fails.
 inline const QString NoBoxAtTheEnd =
@@ -43,13 +44,15 @@ enum class Rasterised {
     WorkingFolderFull, // the picture could not be written: the working folder's disk is full
     NotADrawing,       // the source is something else (a picture, an archive, text, nothing)
     PictureTooLarge,   // the picture grew past the largest the PDF Writer prints, and was ended
+    Stopped,           // the run was stopped, and Ghostscript with it
+    Failure,           // the working folder could not be used: a failure, told as such
 };
 
 // The outcome of rasterising one source, with what Ghostscript or the system said about it.
 struct Rasterisation {
     Rasterised result = Rasterised::NoImage;
     QString detail;  // the program's own words: what the system said, how Ghostscript ended
-    int failure = 0; // NotAFile, CopyFailed: the failure number, for the report
+    int failure = 0; // NotAFile, CopyFailed, Failure: the failure number, for the report
     // The line Ghostscript printed about its failure, as printed: its words or the drawing's,
     // never to be shown but quoted.
     QString said = {};
@@ -57,24 +60,68 @@ struct Rasterisation {
     std::optional<platform::FolderIdentity> sourceFolder = {};
 };
 
-// Clears the working folder of all but `runFiles`, opens `source` once (refusing a link of
-// another user's on its way, see platform::OpenSourceFile) and copies it to current.eps, runs
-// eps2jpg.bat hidden in the working folder (Ghostscript and whatever it starts bounded together
-// by `timeLimitMs` and `memoryLimitBytes`, and every file it writes by the largest picture the
-// PDF Writer prints) and waits until current.eps is gone. A copy that is no drawing by its first
-// bytes (an empty file, a picture, an archive) never goes to Ghostscript; one without a
-// PostScript header that Ghostscript fails on is named for what it is too (NotADrawing). A JPEG
-// that exists afterwards belongs to this source; one that is incomplete, or that Ghostscript made
-// while failing, is removed; a complete one is made no more readable than the source. A source that
-// is not a regular file is never read, so a pipe or device cannot block. `runFiles` are checked,
-// and written again where changed, before and after Ghostscript runs: a change made while it ran
-// fails the item, naming the files. Raises a failure only when the working folder is not private, a
-// changed file cannot be written again or the picture cannot be made as private as the source.
-// After any outcome but Converted neither current.eps nor current.jpg is left.
-Rasterisation RasteriseEps(const QString& source, const RunFiles& runFiles,
-                           platform::Launcher& launcher,
-                           const PauseFunction& pause = platform::Pause,
-                           int timeLimitMs = GhostscriptTimeLimitMs,
-                           qint64 memoryLimitBytes = GhostscriptMemoryLimitBytes());
+// What readying a copy for Ghostscript gave.
+struct Prepared {
+    std::optional<Rasterisation> failed; // why the copy cannot go to Ghostscript
+    boundingbox::Box box = boundingbox::Box::AsGiven;
+    filekind::Kind kind = filekind::Kind::Other;
+    platform::Readers readers{};
+    platform::FolderIdentity folder{};
+};
+
+// One drawing rasterised in the working folder of one slot, driven by events. start() readies
+// the folder and the copy away from the window: it clears the folder of all but the run files,
+// opens the source once (refusing a link of another user's on its way, see
+// platform::OpenSourceFile) and copies it to current.eps. Then it starts eps2jpg.bat hidden there
+// (Ghostscript and whatever it starts bounded together by the limits' memory, every file it
+// writes by the largest picture the PDF Writer prints, and the whole by the limits' time), and
+// once the batch file has ended judges its run, again away from the window; done() tells the
+// outcome. A copy that is no drawing by its first bytes (an empty file, a picture, an archive)
+// never goes to Ghostscript; one without a PostScript header that Ghostscript fails on is named
+// for what it is too (NotADrawing). A JPEG that exists afterwards belongs to this source; one that
+// is incomplete, or that Ghostscript made while failing, is removed; a complete one is made no
+// more readable than the source. A source that is not a regular file is never read, so a pipe or
+// device cannot block. The run files are checked, and written again where changed, before and
+// after Ghostscript runs: a change made while it ran fails the drawing, naming the files. After
+// any outcome but Converted neither current.eps nor current.jpg is left.
+class Job final : public QObject {
+    Q_OBJECT
+public:
+    Job(int slot, RunFiles files, platform::Launcher& launcher, Limits limits,
+        QObject* parent = nullptr);
+    // Ends Ghostscript when it still runs.
+    ~Job() override;
+
+    // Rasterises `source`; done() follows, never from inside this call.
+    void start(const QString& source);
+    // Ends Ghostscript at once, when it runs; done() follows with Stopped.
+    void stop();
+
+    bool working() const { return busy; }
+    int slotNumber() const { return slot; }
+    const RunFiles& runFiles() const { return files; }
+    // What the last drawing gave, once done() has been told.
+    const Rasterisation& outcome() const { return result; }
+
+signals:
+    void done();
+
+private:
+    void launch();
+    void end(int status);
+    void conclude(int ended, const QString& launchFailure);
+    void finish(const Rasterisation& outcome);
+
+    int slot;
+    RunFiles files;
+    platform::Launcher& launcher;
+    Limits limits;
+    QTimer clock; // the time limit
+    qint64 processId = 0;
+    bool busy = false;
+    bool stopped = false;
+    Prepared copy;
+    Rasterisation result;
+};
 
 } // namespace rasterise

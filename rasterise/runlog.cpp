@@ -32,8 +32,8 @@ QList<LoggedCommand> ReadBatchLog(const QString& path) {
     return commands;
 }
 
-std::optional<LoggedCommand> GhostscriptEntry() {
-    for (const LoggedCommand& command : ReadBatchLog(BatchLogPath()))
+std::optional<LoggedCommand> GhostscriptEntry(int slot) {
+    for (const LoggedCommand& command : ReadBatchLog(BatchLogPath(slot)))
         if (command.line.startsWith(QLatin1String("gswin32c ")))
             return command;
     return std::nullopt;

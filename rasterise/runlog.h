@@ -18,8 +18,8 @@ struct LoggedCommand {
 };
 QList<LoggedCommand> ReadBatchLog(const QString& path);
 
-// What the log in the working folder says of the Ghostscript line of the batch file.
-std::optional<LoggedCommand> GhostscriptEntry();
+// What the log in the working folder of `slot` says of the Ghostscript line of the batch file.
+std::optional<LoggedCommand> GhostscriptEntry(int slot = 0);
 
 // Whether Ghostscript ran out of the memory it may take, as its words or the ceiling tell.
 bool RanOutOfMemory(const LoggedCommand& gs);

@@ -1,9 +1,6 @@
 #include "rasterise/shell32.h"
 
-#include "platform/eventloop.h"
 #include "platform/launcher.h"
-
-#include <QElapsedTimer>
 
 namespace Shell32 {
 
@@ -93,45 +90,6 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
     if (outcome.result >= 0 && outcome.result <= 32)
         outcome.error = LaunchErrorFor(outcome.result);
     return outcome;
-}
-
-int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
-                 const QString& directory, int timeLimitMs, const platform::Ceiling& ceiling,
-                 QString* launchFailure) {
-    if (showState < 0 || showState > 6)
-        showState = 6;
-    const ShellResult started = ShellExecuteFile(launcher, file, showState, QString(), directory,
-                                                 QStringLiteral("open"), nullptr, ceiling);
-    if (started.error) {
-        if (launchFailure)
-            *launchFailure = started.reason.isEmpty()
-                                 ? started.error->description
-                                 : started.error->description + QStringLiteral(" (") +
-                                       started.reason + QLatin1Char(')');
-        return LaunchFailed;
-    }
-
-    QElapsedTimer clock;
-    clock.start();
-    // Status, yield, pause up to 100 ms, for as long as the program is still active. The pause
-    // ends when the program does, and the next read notices it without one more pause.
-    int status = launcher.exitStatus(started.processId);
-    for (;;) {
-        platform::Yield();
-        launcher.waitForEnd(started.processId, 100);
-        if (status != platform::launch::StillActive)
-            break;
-        status = launcher.exitStatus(started.processId);
-        if (status != platform::launch::StillActive)
-            break;
-        if (clock.elapsed() >= timeLimitMs) {
-            launcher.terminateTree(started.processId);
-            launcher.release(started.processId);
-            return TimedOut;
-        }
-    }
-    launcher.release(started.processId);
-    return status;
 }
 
 } // namespace Shell32

@@ -9,11 +9,11 @@
 class QWidget;
 
 // Starting files as the shell opens them, with the shell's failure codes turned into numbered
-// errors, and waiting for a started program while the window stays responsive.
+// errors. What was started is followed by its end (platform::Launcher::whenEnded), not waited
+// for.
 namespace Shell32 {
 
-// The record of a failed start: number, message (the description) and source text (the
-// program's file name without extension followed by ".GShell").
+// The record of a failed start: number and message (the description).
 using ShellLaunchError = platform::Failure;
 
 struct ShellResult {
@@ -33,20 +33,5 @@ ShellResult ShellExecuteFile(platform::Launcher& launcher, const QString& file, 
                              const QString& parameters, const QString& directory,
                              const QString& verb, QWidget* owner = nullptr,
                              const platform::Ceiling& ceiling = {});
-
-// What ShellAndWait answers when it has no exit code to give.
-constexpr int LaunchFailed = -1;
-constexpr int TimedOut = -2;
-
-// Opens `file` in `directory` and waits for the started program: it reads the program's exit
-// status, yields to the window, pauses up to 100 ms (the pause ends the moment the program
-// does), and stops once the status read was not "still active". After `timeLimitMs` the program and
-// everything it started are ended and TimedOut is answered. Otherwise answers the exit code, or
-// LaunchFailed when nothing started. Show states outside 0 to 6 become 6. `ceiling` bounds the
-// program and everything it starts (see platform::Ceiling). When nothing started,
-// `launchFailure` (if given) receives the error's message and the reason.
-int ShellAndWait(platform::Launcher& launcher, const QString& file, int showState,
-                 const QString& directory, int timeLimitMs, const platform::Ceiling& ceiling = {},
-                 QString* launchFailure = nullptr);
 
 } // namespace Shell32

@@ -58,14 +58,17 @@ bool Holds(const QString& path, const RunFile& file) {
 
 } // namespace
 
-QString WorkingFolder() { return platform::TempFolder() + QStringLiteral("/ps"); }
-QString BatchFilePath() { return WorkingFolder() + QStringLiteral("/eps2jpg.bat"); }
-QString CurrentEpsPath() { return WorkingFolder() + QStringLiteral("/current.eps"); }
-QString CurrentJpgPath() { return WorkingFolder() + QStringLiteral("/current.jpg"); }
-QString BatchLogPath() { return WorkingFolder() + QStringLiteral("/eps2jpg.log"); }
+QString WorkingFolder(int slot) {
+    return platform::TempFolder() + QStringLiteral("/ps") +
+           (slot == 0 ? QString() : QStringLiteral("-%1").arg(slot + 1));
+}
+QString BatchFilePath(int slot) { return WorkingFolder(slot) + QStringLiteral("/eps2jpg.bat"); }
+QString CurrentEpsPath(int slot) { return WorkingFolder(slot) + QStringLiteral("/current.eps"); }
+QString CurrentJpgPath(int slot) { return WorkingFolder(slot) + QStringLiteral("/current.jpg"); }
+QString BatchLogPath(int slot) { return WorkingFolder(slot) + QStringLiteral("/eps2jpg.log"); }
 
-QString MakeWorkingFolder() {
-    const QString folder = WorkingFolder();
+QString MakeWorkingFolder(int slot) {
+    const QString folder = WorkingFolder(slot);
     if (!QFileInfo::exists(folder) &&
         !QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
         platform::Raise(
@@ -75,12 +78,12 @@ QString MakeWorkingFolder() {
     return folder;
 }
 
-RunFiles PrepareWorkingFolder(const QString& applicationFolder) {
+RunFiles PrepareWorkingFolder(const QString& applicationFolder, int slot) {
     const QString from = applicationFolder + QStringLiteral("/ps");
     if (!QFileInfo(from).isDir())
         platform::Raise(platform::errors::PathNotFound,
                         QStringLiteral("The folder %1 is missing.").arg(Native(from)));
-    const QString to = MakeWorkingFolder();
+    const QString to = MakeWorkingFolder(slot);
 
     RunFiles files;
     QDirIterator entries(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
@@ -107,19 +110,19 @@ RunFiles PrepareWorkingFolder(const QString& applicationFolder) {
     return files;
 }
 
-void WriteBatchFile(const QString& batchText, RunFiles& files) {
-    const QString path = BatchFilePath();
+void WriteBatchFile(const QString& batchText, RunFiles& files, int slot) {
+    const QString path = BatchFilePath(slot);
     RemoveOld(path);
     paths::WriteTextFile(path, batchText);
     MakeReadOnly(path, false);
     files.insert(path, {batchText.toUtf8(), false});
 }
 
-void ClearWorkingFolder(const RunFiles& files) {
-    platform::CheckPrivateFolder(WorkingFolder());
+void ClearWorkingFolder(const RunFiles& files, int slot) {
+    platform::CheckPrivateFolder(WorkingFolder(slot));
     QSet<QString> kept(files.keyBegin(), files.keyEnd());
-    kept.insert(BatchLogPath());
-    platform::RemoveAllBut(WorkingFolder(), kept);
+    kept.insert(BatchLogPath(slot));
+    platform::RemoveAllBut(WorkingFolder(slot), kept);
 }
 
 QStringList RestoreChangedFiles(const RunFiles& files) {

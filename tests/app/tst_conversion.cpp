@@ -50,7 +50,11 @@ class TestConversion : public QObject {
     testing::Controls ui() const { return ControlsOf(*form); }
     QString out;
 
-    void press() { QTest::mouseClick(ui().PushButton2, Qt::LeftButton); }
+    // Presses "Start Converting To PDF" and waits until the run's closing message is dismissed.
+    void press() {
+        QTest::mouseClick(ui().PushButton2, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!ui().Converting, 120000);
+    }
     QString closing() const { return f->fakes.dialogs.messages().last(); }
     QString source(const QString& name) {
         const QString path = f->home.path() + QLatin1Char('/') + name;
@@ -153,7 +157,7 @@ private slots:
         onEachItem([&](int index, const QString&) {
             if (index != 1)
                 return;
-            press();                       // ignored: a run is in progress
+            QTest::mouseClick(ui().PushButton2, Qt::LeftButton); // ignored: a run is in progress
             form->OpenFiles({handedOver}); // listed at once, the item's pointer kept
             QCOMPARE(form->pointer(), Form1::Pointer::Hourglass);
             ui().ListView1->setCurrentIndex(ui().jobs.index(0));

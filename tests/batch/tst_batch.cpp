@@ -1,4 +1,5 @@
 // The command interpreter that runs batch files, driven through the real launcher.
+#include "fakelauncher.h"
 #include "platform/launcher.h"
 #include "scratchhome.h"
 
@@ -31,8 +32,7 @@ class TestBatchInterpreter : public QObject {
                            QString(), work + QLatin1Char('/'), QStringLiteral("open"), 0);
         if (r.code <= 32)
             return -1000 - r.code;
-        launcher.waitForEnd(r.processId, 10000); // returns when the end is signalled
-        const int status = launcher.exitStatus(r.processId);
+        const int status = testing::WaitForExit(launcher, r.processId, 10000);
         launcher.release(r.processId);
         return status;
     }

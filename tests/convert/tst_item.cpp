@@ -1,5 +1,6 @@
 // Converting one item without the window: every source that gives no PDF says why.
 #include "convert/item.h"
+#include "converting.h"
 #include "fakes.h"
 #include "pdfprobe.h"
 #include "platform/failure.h"
@@ -44,9 +45,10 @@ class TestItem : public QObject {
         platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
         const item::Equipment equipment{launcher, fakes.printers, fakes.printing,
                                         {},       limitMs,        1 << 30};
-        return item::ConvertItem(
+        return testing::ConvertItem(
             source, {out, false},
-            {equipment, files, resolution, [](int, const platform::Failure&) {}});
+            {equipment, {limitMs, 1 << 30}, resolution, [](int, const platform::Failure&) {}},
+            files);
     }
 
 private slots:
@@ -152,7 +154,9 @@ private slots:
         QList<int> reported;
         const item::Equipment equipment{launcher, fakes.printers, fakes.printing,
                                         {},       1500,           1 << 30};
-        const item::Tools tools{equipment, files, 72,
+        const item::Tools tools{equipment,
+                                {equipment.timeLimitMs, equipment.memoryLimitBytes},
+                                72,
                                 [&](int step, const platform::Failure&) { reported << step; }};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
         const item::Destination destination{folder == QLatin1String("gone")
@@ -161,7 +165,7 @@ private slots:
                                                                            : out,
                                             folder.isEmpty()};
 
-        const item::Outcome outcome = item::ConvertItem(source, destination, tools);
+        const item::Outcome outcome = testing::ConvertItem(source, destination, tools, files);
         QCOMPARE(outcome.converted, reason.isEmpty());
         QVERIFY(!outcome.converted || outcome.reason.isEmpty());
         reason.replace(QStringLiteral("%1"), scratch.path() + QStringLiteral("/src"))
@@ -234,11 +238,14 @@ private slots:
         platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
         const item::Equipment equipment{launcher, fakes.printers, fakes.printing,
                                         {},       60000,          1 << 30};
-        const item::Tools tools{equipment, files, 72, [](int, const platform::Failure&) {}};
+        const item::Tools tools{equipment,
+                                {equipment.timeLimitMs, equipment.memoryLimitBytes},
+                                72,
+                                [](int, const platform::Failure&) {}};
         const QString out = scratch.makeFolder(QStringLiteral("out"));
-        const item::Outcome outcome = item::ConvertItem(
+        const item::Outcome outcome = testing::ConvertItem(
             root + '/' + source,
-            {folder.isEmpty() ? QString() : root + '/' + folder, folder.isEmpty()}, tools);
+            {folder.isEmpty() ? QString() : root + '/' + folder, folder.isEmpty()}, tools, files);
         reason.replace(QStringLiteral("%1"), root);
         QVERIFY2(reason.isEmpty() ? outcome.reason.isEmpty() : outcome.reason.startsWith(reason),
                  qPrintable(outcome.reason));
@@ -312,8 +319,11 @@ private slots:
             {{"Marrowind PDF Writer", [](const QString&, const QString&) {}}});
         platform::PosixLauncher launcher(PELLARINE_APP_FOLDER "/pellarine-batch");
         const item::Equipment equipment{launcher, fakes.printers, silent, {}, 60000, 1 << 30};
-        const item::Tools tools{equipment, files, 72, [](int, const platform::Failure&) {}};
-        const item::Outcome outcome = item::ConvertItem(source, {out, false}, tools);
+        const item::Tools tools{equipment,
+                                {equipment.timeLimitMs, equipment.memoryLimitBytes},
+                                72,
+                                [](int, const platform::Failure&) {}};
+        const item::Outcome outcome = testing::ConvertItem(source, {out, false}, tools, files);
         QVERIFY(!outcome.converted);
         QCOMPARE(outcome.reason, QStringLiteral("the PDF Writer did not save %1/a.pdf").arg(out));
     }

@@ -2,8 +2,10 @@
 // the PDF Writer stand-in, real PDF files checked with poppler; the run followed by its signals.
 #include "convert/run.h"
 #include "convert/runlock.h"
+#include "converting.h"
 #include "fakes.h"
 #include "pdfprobe.h"
+#include "pdfwriter/writer.h"
 #include "platform/launcher.h"
 #include "rasterise/rasterise.h"
 #include "scratchhome.h"
@@ -37,19 +39,27 @@ class TestRun : public QObject {
     // What the last run told: its failures as "step: description", and its closing message.
     QStringList reports;
     QString message, details;
-    std::function<void(int item)> atItem; // runs when an item's source is read
+    std::function<void(int item)> atItem; // runs when an item takes its turn
+    std::function<void()> onPrint;        // runs when the PDF Writer is given a page
+    // The real PDF Writer, doing `onPrint` first.
+    platform::SystemPrinting printing{{{QStringLiteral("Marrowind PDF Writer"),
+                                        [this](const QString& jpeg, const QString& title) {
+                                            if (onPrint)
+                                                onPrint();
+                                            pdfwriter::AsPrinter(fakes->dialogs).print(jpeg, title);
+                                        }}}};
 
     std::unique_ptr<run::Conversion> make() {
         auto conversion = std::make_unique<run::Conversion>(
             run::JobSource{[this] { return int(jobs.size()); },
-                           [this](int i) {
-                               if (atItem)
-                                   atItem(i);
-                               return jobs.value(i - 1);
-                           },
-                           [] { return 75; }, [this] { return destination; }, [] { return 72; }},
-            run::Equipment{*launcher, fakes->printers, fakes->printing,
+                           [this](int i) { return jobs.value(i - 1); }, [] { return 75; },
+                           [this] { return destination; }, [] { return 72; }},
+            run::Equipment{*launcher, fakes->printers, printing,
                            QStringLiteral(PELLARINE_APP_FOLDER), timeLimitMs, 1LL << 30});
+        connect(conversion.get(), &run::Conversion::itemStarted, this, [this](int i) {
+            if (atItem)
+                atItem(i);
+        });
         connect(conversion.get(), &run::Conversion::failed, this,
                 [this](int step, const QString& what) {
                     reports << QString::number(step) + QStringLiteral(": ") + what;
@@ -61,7 +71,7 @@ class TestRun : public QObject {
                 });
         return conversion;
     }
-    void convert() { make()->run(); }
+    void convert() { testing::RunToEnd(*make()); }
     QString source(const QString& name, const QByteArray& content = SquareEps) {
         const QString path = home->path() + QStringLiteral("/src/") + name;
         testing::WriteFile(path, content);
@@ -81,6 +91,7 @@ private slots:
         details.clear();
         timeLimitMs = 60000;
         atItem = {};
+        onPrint = {};
     }
     void cleanup() {
         launcher.reset();
@@ -94,7 +105,7 @@ private slots:
         auto conversion = make();
         QSignalSpy started(conversion.get(), &run::Conversion::itemStarted);
         QSignalSpy done(conversion.get(), &run::Conversion::itemDone);
-        conversion->run();
+        testing::RunToEnd(*conversion);
         QCOMPARE(message, QStringLiteral("Done."));
         QCOMPARE(details, QString());
         QCOMPARE(started.size(), jobs.size());
@@ -242,7 +253,7 @@ private slots:
             if (cause == QLatin1String("box"))
                 destination = {QString(), false};
         });
-        conversion->run();
+        testing::RunToEnd(*conversion);
         QVERIFY2(reports.size() == 1, qPrintable(reports.join(QStringLiteral("\n----\n"))));
         const QString named = cause == QLatin1String("store") ? store
                               : cause == QLatin1String("box") ? QStringLiteral("No output folder")
@@ -262,7 +273,7 @@ private slots:
         connect(conversion.get(), &run::Conversion::itemDone, this, [&] {
             destination = {QString(), false};
         });
-        conversion->run();
+        testing::RunToEnd(*conversion);
         QCOMPARE(reports.size(), 2);
         reports.clear();
     }
@@ -273,7 +284,7 @@ private slots:
         auto conversion = make();
         connect(conversion.get(), &run::Conversion::itemStarted, conversion.get(),
                 &run::Conversion::stopAfterCurrentItem);
-        conversion->run();
+        testing::RunToEnd(*conversion);
         QCOMPARE(message, QStringLiteral("Done.\r\n\r\n2 of 3 files produced no PDF:\r\n"
                                          "s1.eps: not converted: the run was stopped\r\n"
                                          "s2.eps: not converted: the run was stopped"));
@@ -291,7 +302,7 @@ private slots:
                 destination = {QString(), true};
             }
         });
-        conversion->run();
+        testing::RunToEnd(*conversion);
         QCOMPARE(message, QStringLiteral("Done."));
         QVERIFY(QFile::exists(out + QStringLiteral("/first.pdf")));
         QVERIFY(QFile::exists(beside + QStringLiteral("/second.pdf")));
@@ -305,11 +316,11 @@ private slots:
         auto conversion = make();
         bool freeAtTheEnd = false;
         connect(conversion.get(), &run::Conversion::finished, this,
-                [&] { freeAtTheEnd = run::LockConversions([] { return false; }) != nullptr; });
-        conversion->run();
+                [&] { freeAtTheEnd = run::TryLockConversions() != nullptr; });
+        testing::RunToEnd(*conversion);
         QVERIFY(freeAtTheEnd);
 
-        auto other = run::LockConversions([] { return false; });
+        auto other = run::TryLockConversions();
         QVERIFY(other);
         auto waiting = make();
         QSignalSpy waits(waiting.get(), &run::Conversion::waitingForOther);
@@ -317,7 +328,7 @@ private slots:
             if (waits.size() >= 3)
                 other.reset();
         });
-        waiting->run();
+        testing::RunToEnd(*waiting);
         QVERIFY(waits.size() >= 3);
         QCOMPARE(message, QStringLiteral("Done."));
     }
@@ -423,7 +434,7 @@ private slots:
                 QCOMPARE(::lchown(QFile::encodeName(folder), 4242, 4242), 0);
         };
         if (duringAFile)
-            launcher->onStart = swap;
+            onPrint = swap;
         else
             atItem = [&](int i) {
                 if (i == 2)

@@ -17,8 +17,7 @@ using namespace platform;
 namespace {
 
 int WaitForExit(Launcher& launcher, qint64 pid) {
-    launcher.waitForEnd(pid, 10000); // returns when the program's end is signalled
-    return launcher.exitStatus(pid);
+    return testing::WaitForExit(launcher, pid, 10000);
 }
 
 void WriteScript(const QString& path, const QByteArray& body) {
@@ -53,7 +52,7 @@ private slots:
         QCOMPARE(out.readAll(),
                  (work + QStringLiteral("\n[one]\n[two three]\n[\"quoted\"]\n")).toUtf8());
         launcher.release(r.processId);
-        QCOMPARE(launcher.exitStatus(r.processId), launch::UnknownProcess);
+        QCOMPARE(testing::WaitForExit(launcher, r.processId, 1000), launch::UnknownProcess);
     }
 
     void startFailures_giveShellCodes_data() {
@@ -124,24 +123,22 @@ private slots:
             launcher.start(work + QStringLiteral("/tree"), QStringLiteral("x"), work, QString(), 0);
         QVERIFY(r.code > 32);
         QTRY_VERIFY(QFile::exists(work + QStringLiteral("/started")));
-        QCOMPARE(launcher.exitStatus(r.processId), launch::StillActive);
         QVERIFY(testing::ProcessGroupExists(r.processId));
         launcher.terminateTree(r.processId);
-        QVERIFY(launcher.exitStatus(r.processId) != launch::StillActive);
+        QVERIFY(testing::WaitForExit(launcher, r.processId, 0) != launch::UnknownProcess);
         QTRY_VERIFY_WITH_TIMEOUT(!testing::ProcessGroupExists(r.processId), 3000);
     }
 
-    void waitForEnd_returnsWhenTheProgramEnds_notAtItsLimit() {
+    void whenEnded_tellsTheEndAsItComes_andOnceEndedAtOnce() {
         const QString work = scratch->makeFolder(QStringLiteral("w"));
         WriteScript(work + QStringLiteral("/brief"), "sleep 0.2");
         const LaunchResult r = launcher.start(work + QStringLiteral("/brief"), QStringLiteral("x"),
                                               work, QString(), 0);
         QElapsedTimer clock;
         clock.start();
-        launcher.waitForEnd(r.processId, 60000);
+        QCOMPARE(testing::WaitForExit(launcher, r.processId, 60000), 0);
         QVERIFY(clock.elapsed() < 30000);
-        QCOMPARE(launcher.exitStatus(r.processId), 0);
-        launcher.waitForEnd(r.processId, 60000); // ended already: returns at once
+        QCOMPARE(testing::WaitForExit(launcher, r.processId, 60000), 0); // ended already
         QVERIFY(clock.elapsed() < 30000);
     }
 
@@ -153,8 +150,8 @@ private slots:
         const LaunchResult b = launcher.start(work + QStringLiteral("/sleeper"),
                                               QStringLiteral("2"), work, QString(), 0);
         launcher.endAll();
-        QVERIFY(launcher.exitStatus(a.processId) != launch::StillActive);
-        QVERIFY(launcher.exitStatus(b.processId) != launch::StillActive);
+        QVERIFY(testing::WaitForExit(launcher, a.processId, 0) != launch::UnknownProcess);
+        QVERIFY(testing::WaitForExit(launcher, b.processId, 0) != launch::UnknownProcess);
     }
 
     void privateFolderCheck_refusesFoldersOthersCanTouch() {

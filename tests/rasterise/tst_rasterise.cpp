@@ -1,4 +1,5 @@
 #include "common/jpeg.h"
+#include "converting.h"
 #include "fakelauncher.h"
 #include "platform/failure.h"
 #include "platform/launcher.h"
@@ -31,8 +32,6 @@ QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-void Sleep(int ms) { QTest::qWait(ms); }
 
 // What the batch log says was in force: the Landlock ABI (0 for none) and whether the
 // system-call filter was.
@@ -68,7 +67,7 @@ class TestRasterise : public QObject {
     // programs it needs (a ceiling keeps a command to one process).
     rasterise::Rasterisation rasterise(const QString& source, platform::Launcher& launcher,
                                        int timeLimitMs = rasterise::GhostscriptTimeLimitMs) {
-        return rasterise::RasteriseEps(source, files, launcher, Sleep, timeLimitMs, 0);
+        return testing::Rasterise(source, files, launcher, {timeLimitMs, 0});
     }
 
 private slots:
@@ -145,8 +144,8 @@ private slots:
         QFile::setPermissions(temp, QFile::permissions(temp) | QFile::WriteOther);
         testing::WriteFile(scratch->path() + QStringLiteral("/a.eps"), SmallEps);
         testing::FakeLauncher launcher;
-        QVERIFY_THROWS_EXCEPTION(platform::Failure,
-                                 rasterise(scratch->path() + QStringLiteral("/a.eps"), launcher));
+        QCOMPARE(rasterise(scratch->path() + QStringLiteral("/a.eps"), launcher).result,
+                 Rasterised::Failure);
         QVERIFY_THROWS_EXCEPTION(platform::Failure, rasterise::PrepareWorkingFolder(
                                                         QStringLiteral(PELLARINE_APP_FOLDER)));
         QVERIFY(launcher.starts.isEmpty());
@@ -470,8 +469,7 @@ private slots:
         testing::WriteFile(source, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
                                    "/d 10 dict def { d d length 1000000 string put } loop\n");
         testing::RecordingLauncher launcher;
-        const auto outcome =
-            rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, 300 << 20);
+        const auto outcome = testing::Rasterise(source, files, launcher, {30000, 300 << 20});
         QCOMPARE(outcome.result, Rasterised::OutOfMemory);
         QVERIFY(!QFile::exists(rasterise::CurrentJpgPath()));
     }
@@ -498,7 +496,7 @@ private slots:
         const QString source = scratch->path() + QStringLiteral("/a.eps");
         testing::WriteFile(source, SmallEps);
         testing::RecordingLauncher launcher;
-        const auto outcome = rasterise::RasteriseEps(source, files, launcher, Sleep, 30000, memory);
+        const auto outcome = testing::Rasterise(source, files, launcher, {30000, memory});
         const QByteArray log = ReadAll(rasterise::BatchLogPath());
         if (log.contains("a control group of its own"))
             QSKIP("the user's service manager holds the ceiling here");
@@ -545,15 +543,11 @@ private slots:
         const QString pipe = scratch->path() + QStringLiteral("/pipe.eps");
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         testing::FakeLauncher launcher;
-        int pauses = 0;
-        const auto pause = [&](int) { ++pauses; };
-        const auto piped = rasterise::RasteriseEps(pipe, files, launcher, pause);
+        const auto piped = rasterise(pipe, launcher);
         QCOMPARE(piped.result, Rasterised::NotAFile);
         QCOMPARE(piped.detail, QStringLiteral("it is a named pipe, not a regular file"));
-        const auto gone = rasterise::RasteriseEps(scratch->path() + QStringLiteral("/gone.eps"),
-                                                  files, launcher, pause);
+        const auto gone = rasterise(scratch->path() + QStringLiteral("/gone.eps"), launcher);
         QCOMPARE(gone.result, Rasterised::CopyFailed);
-        QCOMPARE(pauses, 0);
         QVERIFY(launcher.starts.isEmpty());
         QVERIFY(!QFile::exists(rasterise::CurrentEpsPath()));
     }

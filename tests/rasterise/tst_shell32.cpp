@@ -50,25 +50,6 @@ private slots:
         QCOMPARE(launcher.starts[0].directory, directory);
     }
 
-    void showStateOutsideRange_becomesMinimised_data() {
-        QTest::addColumn<int>("requested");
-        QTest::addColumn<int>("used");
-        QTest::newRow("7") << 7 << 6;
-        QTest::newRow("-1") << -1 << 6;
-        QTest::newRow("6") << 6 << 6;
-    }
-    void showStateOutsideRange_becomesMinimised() {
-        QFETCH(int, requested);
-        QFETCH(int, used);
-        FakeLauncher launcher;
-        Shell32::ShellAndWait(launcher, QStringLiteral("\"/w/eps2jpg.bat\""), requested,
-                              QStringLiteral("/w/"), 60000);
-        QCOMPARE(launcher.starts.size(), 1);
-        QCOMPARE(launcher.starts[0].showState, used);
-        QCOMPARE(launcher.starts[0].verb, QStringLiteral("open"));
-        QCOMPARE(launcher.starts[0].parameters, QString());
-    }
-
     void failureCode_givesNumberAndMessage_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("number");
@@ -103,45 +84,6 @@ private slots:
             launcher, QStringLiteral("/x/y.bat"), 0, QString(), QString(), QStringLiteral("open"));
         QCOMPARE(r.result, 33);
         QVERIFY(!r.error);
-    }
-
-    void failedStart_returnsWithoutWaiting() {
-        FakeLauncher launcher;
-        launcher.result = 2;
-        const int r =
-            Shell32::ShellAndWait(launcher, QStringLiteral("/x/y.bat"), 0, QString(), 60000);
-        QCOMPARE(r, Shell32::LaunchFailed);
-        QVERIFY(launcher.waits.isEmpty());
-        QCOMPARE(launcher.statusReads, 0);
-    }
-
-    void endedProgram_costsOnePause_runningOneOnePerActiveRead() {
-        for (const int running : {0, 3}) {
-            FakeLauncher launcher;
-            launcher.runningPolls = running;
-            launcher.exitCode = 4;
-            const int r =
-                Shell32::ShellAndWait(launcher, QStringLiteral("/x/y.bat"), 0, QString(), 60000);
-            QCOMPARE(r, 4);
-            // One pause after each "still active" read; an ended program still costs one.
-            QCOMPARE(launcher.waits, QList<int>(std::max(running, 1), 100));
-            QCOMPARE(launcher.terminations, 0);
-            QCOMPARE(launcher.releases, 1);
-        }
-    }
-
-    void programOverTimeLimit_isEndedAndReportedTimedOut() {
-        FakeLauncher launcher;
-        launcher.runningPolls = 1000000;
-        launcher.waitsTake = true;
-        const int r =
-            Shell32::ShellAndWait(launcher, QStringLiteral("/x/y.bat"), 0, QString(), 250);
-        QCOMPARE(r, Shell32::TimedOut);
-        QCOMPARE(launcher.terminations, 1);
-        QCOMPARE(launcher.releases, 1);
-        QVERIFY(!launcher.waits.isEmpty());
-        QVERIFY(std::all_of(launcher.waits.cbegin(), launcher.waits.cend(),
-                            [](int ms) { return ms <= 100; }));
     }
 };
 

@@ -2,7 +2,10 @@
 
 #include <csignal>
 
-#include <QThread>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <optional>
 
 namespace testing {
 
@@ -17,17 +20,20 @@ platform::LaunchResult FakeLauncher::start(const QString& file, const QString& p
     return {result, result > 32 ? 4242 : 0, {}};
 }
 
-void FakeLauncher::waitForEnd(qint64, int ms) {
-    waits << ms;
-    if (waitsTake)
-        QThread::msleep(static_cast<unsigned long>(ms));
+void FakeLauncher::whenEnded(qint64, QObject* context, std::function<void(int status)> ended) {
+    QTimer::singleShot(0, context, [ended, status = exitCode] { ended(status); });
 }
 
-int FakeLauncher::exitStatus(qint64) {
-    ++statusReads;
-    if (terminations > 0)
-        return 137;
-    return statusReads <= runningPolls ? platform::launch::StillActive : exitCode;
+int WaitForExit(platform::Launcher& launcher, qint64 processId, int ms) {
+    QObject context;
+    std::optional<int> status;
+    launcher.whenEnded(processId, &context, [&](int ended) { status = ended; });
+    QElapsedTimer clock;
+    clock.start();
+    do
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (!status && clock.elapsed() < ms);
+    return status.value_or(platform::launch::UnknownProcess);
 }
 
 platform::LaunchResult RecordingLauncher::start(const QString& file, const QString& parameters,

@@ -11,7 +11,11 @@ namespace testing {
 // True while any process of the process group `groupId` exists (zombies included).
 bool ProcessGroupExists(qint64 groupId);
 
-// A launcher that starts nothing: records every start and plays a scripted process.
+// Waits at most `ms` for a process `launcher` started to end; its exit status, or
+// launch::UnknownProcess when it did not end in time.
+int WaitForExit(platform::Launcher& launcher, qint64 processId, int ms);
+
+// A launcher that starts nothing: records every start and plays a process that ends at once.
 class FakeLauncher final : public platform::Launcher {
 public:
     struct Start {
@@ -22,18 +26,14 @@ public:
     QList<Start> starts;
     int result = platform::launch::Started; // what start() answers
     int runningPolls = 0;                   // polls that still see the process running
-    int exitCode = 0;
-    int statusReads = 0;
+    int exitCode = 0;                       // what the started process ends with, at once
     int terminations = 0;
     int releases = 0;
-    QList<int> waits;       // every waitForEnd, by its longest wait
-    bool waitsTake = false; // whether a wait really lets its time pass
 
     platform::LaunchResult start(const QString& file, const QString& parameters,
                                  const QString& directory, const QString& verb, int showState,
                                  const platform::Ceiling& ceiling = {}) override;
-    int exitStatus(qint64 processId) override;
-    void waitForEnd(qint64, int ms) override;
+    void whenEnded(qint64, QObject* context, std::function<void(int status)> ended) override;
     void release(qint64) override { ++releases; }
     void terminateTree(qint64) override { ++terminations; }
 };
@@ -49,8 +49,9 @@ public:
     platform::LaunchResult start(const QString& file, const QString& parameters,
                                  const QString& directory, const QString& verb, int showState,
                                  const platform::Ceiling& ceiling = {}) override;
-    int exitStatus(qint64 pid) override { return real.exitStatus(pid); }
-    void waitForEnd(qint64 pid, int ms) override { real.waitForEnd(pid, ms); }
+    void whenEnded(qint64 pid, QObject* context, std::function<void(int status)> ended) override {
+        real.whenEnded(pid, context, std::move(ended));
+    }
     void release(qint64 pid) override { real.release(pid); }
     void terminateTree(qint64 pid) override { real.terminateTree(pid); }
 };

@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
         window.AddToList(file);
     ControlsOf(window).Text1->setText(arguments.first());
     window.PushButton2_Click();
+    while (ControlsOf(window).Converting)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     std::printf("%s\n", qPrintable(fakes.dialogs.messages().value(0)));
     return 0;
 }
