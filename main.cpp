@@ -3,11 +3,13 @@
 #include "app/form1.h"
 #include "app/look.h"
 #include "app/services.h"
+#include "app/settings.h"
 #include "common/pdfwriterkeys.h"
 #include "intake/commandline.h"
 #include "intake/handover.h"
 #include "pdfwriter/writer.h"
 #include "platform/environment.h"
+#include "platform/failure.h"
 #include "platform/launcher.h"
 #include "platform/printing.h"
 #include "platform/privatefolder.h"
@@ -82,6 +84,14 @@ void ReceiveInto(handover::HandOver& handOver, Form1& window) {
     });
 }
 
+// Keeps the number of Ghostscripts at once chosen on the command line, as the "Jobs" setting;
+// a failure to write it is told, and the program goes on with the setting as it was.
+void KeepGhostscripts(int count) {
+    if (const auto failure = platform::Caught(
+            [count] { settings::WriteSetting(settings::Jobs, QString::number(count)); }))
+        std::fprintf(stderr, "pellarine: --jobs cannot be kept: %s\n", failure->what());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -103,6 +113,9 @@ int main(int argc, char** argv) {
         commandline::ParseCommandLine(QCoreApplication::arguments(), Resolutions, undecodable);
     if (line.action != commandline::CommandLine::Action::Run)
         return Finish(line);
+    // Kept as the menu's resolution is; a window open already reads it at its next run too.
+    if (line.ghostscripts)
+        KeepGhostscripts(*line.ghostscripts);
 
     std::unique_ptr<handover::HandOver> handOver = MakeHandOver();
     // Files named while a window of this user is open go to that window.

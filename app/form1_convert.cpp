@@ -3,11 +3,14 @@
 #include "app/form1.h"
 
 #include "app/errorbox.h"
+#include "app/settings.h"
 #include "common/paths.h"
 #include "convert/run.h"
 #include "convert/runlock.h"
+#include "intake/commandline.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
+#include "platform/environment.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -29,11 +32,11 @@ void Form1::PushButton2_Click() {
         return;
     Converting = true;
     // The run goes on from the event loop; it lives until its closing message is dismissed.
-    auto* conversion = new run::Conversion(jobSource(),
-                                           {*services.launcher, *services.printers,
-                                            *services.printing, services.applicationFolder,
-                                            ghostscriptTimeLimitMs, ghostscriptMemoryLimitBytes},
-                                           this);
+    auto* conversion = new run::Conversion(
+        jobSource(),
+        {*services.launcher, *services.printers, *services.printing, services.applicationFolder,
+         ghostscriptTimeLimitMs, ghostscriptMemoryLimitBytes, platform::UsableCores()},
+        this);
     activeRun = conversion;
     followRun(*conversion);
     emit conversionStarted(conversion);
@@ -59,7 +62,12 @@ run::JobSource Form1::jobSource() {
         [this] {
             return item::Destination{Text1->text(), Option2->isChecked() && !Option1->isChecked()};
         },
-        [this] { return Resolution; }};
+        [this] { return Resolution; },
+        // The cap on Ghostscripts at once: none when the setting is missing or not a count.
+        [] {
+            return commandline::GhostscriptsFromText(settings::ReadSetting(settings::Jobs, {}))
+                .value_or(0);
+        }};
 }
 
 void Form1::followRun(run::Conversion& conversion) {

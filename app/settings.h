@@ -14,6 +14,7 @@ inline const QString LastFolder = QStringLiteral("LastFolder");
 inline const QString Extension = QStringLiteral("Extension");
 inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
 inline const QString Resolution = QStringLiteral("Resolution");
+inline const QString Jobs = QStringLiteral("Jobs");
 
 // The stored text of `key`, or `defaultValue` when the key was never written. A key stored
 // with the empty text reads back as the empty text.

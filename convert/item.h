@@ -33,7 +33,8 @@ struct Equipment {
     platform::Printing& printing;
     QString applicationFolder; // holds the ps folder copied into the working folder
     int timeLimitMs;           // for Ghostscript on one file
-    qint64 memoryLimitBytes;   // for Ghostscript on one file
+    qint64 memoryLimitBytes;   // for all the Ghostscripts of a run together
+    int cores = 1;             // the processors the program may use (platform::UsableCores)
 };
 
 // What an item needs: the equipment and what the run chose for it.

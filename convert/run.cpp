@@ -3,7 +3,6 @@
 #include "common/errorreport.h"
 #include "common/paths.h"
 #include "convert/runlock.h"
-#include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/filewrite.h"
@@ -151,7 +150,7 @@ QString Conversion::prepare() {
         resolution = jobs.resolution();
         batchText = rasterise::BatchText(jobs.quality(), resolution);
         // No more Ghostscripts than items; together they keep within the one ceiling.
-        count = rasterise::GhostscriptsAtOnce(std::min(platform::UsableCores(), jobs.count()),
+        count = rasterise::GhostscriptsAtOnce(std::min(equipment.cores, jobs.count()),
                                               jobs.ghostscripts(), equipment.memoryLimitBytes);
     });
     limits = {equipment.timeLimitMs, equipment.memoryLimitBytes / count};

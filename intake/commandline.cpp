@@ -67,6 +67,14 @@ void TakePaths(CommandLine& line, const QStringList& named, const QStringList& u
 
 } // namespace
 
+std::optional<int> GhostscriptsFromText(const QString& text) {
+    bool number = false;
+    const int count = text.trimmed().toInt(&number);
+    if (!number || count < 1 || count > MostGhostscripts)
+        return std::nullopt;
+    return count;
+}
+
 CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& resolutions,
                              const QStringList& undecodable) {
     QCommandLineParser parser;
@@ -89,6 +97,13 @@ CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& re
             .arg(resolutions.list),
         QStringLiteral("DPI"));
     parser.addOption(resolution);
+    const QCommandLineOption jobs(
+        QStringLiteral("jobs"),
+        QStringLiteral("Lets at most N copies of Ghostscript draw at once (at first, one for each "
+                       "processor the program may use). The choice is kept, as the \"Jobs\" "
+                       "setting."),
+        QStringLiteral("N"));
+    parser.addOption(jobs);
     parser.addPositionalArgument(QStringLiteral("files"),
                                  QStringLiteral("EPS files and folders to add to the job list."),
                                  QStringLiteral("[file|folder...]"));
@@ -100,6 +115,8 @@ CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& re
     CommandLine line;
     if (understood && parser.isSet(resolution))
         line.resolution = resolutions.fromText(parser.value(resolution));
+    if (understood && parser.isSet(jobs))
+        line.ghostscripts = GhostscriptsFromText(parser.value(jobs));
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Print;
         line.text = parser.helpText();
@@ -114,6 +131,12 @@ CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& re
         line.action = CommandLine::Action::Fail;
         line.text = QStringLiteral("The resolution must be %1 (dots per inch), not '%2'.\n")
                         .arg(resolutions.list, parser.value(resolution));
+    } else if (parser.isSet(jobs) && !line.ghostscripts) {
+        line.action = CommandLine::Action::Fail;
+        line.text = QStringLiteral("The number of Ghostscripts at once must be a whole number from "
+                                   "1 to %1, not '%2'.\n")
+                        .arg(MostGhostscripts)
+                        .arg(parser.value(jobs));
     } else {
         TakePaths(line, parser.positionalArguments(), undecodable);
     }

@@ -9,7 +9,8 @@ namespace intake {
 struct Window;
 }
 
-// The program's command line: the files and folders it names, the resolution it chooses.
+// The program's command line: the files and folders it names, the resolution it chooses and how
+// many Ghostscripts may work at once.
 namespace commandline {
 
 // The resolutions the pictures can be drawn at, as the command line offers them: all of them in
@@ -36,13 +37,23 @@ struct CommandLine {
     QStringList leftOut;
     // The resolution chosen with --resolution, in dots per inch; nothing when none was.
     std::optional<int> resolution;
+    // How many Ghostscripts may work at once, chosen with --jobs; nothing when none was.
+    std::optional<int> ghostscripts;
 };
+
+// The most Ghostscripts --jobs, or the "Jobs" setting, may let work at once.
+constexpr int MostGhostscripts = 1024;
+
+// A count of Ghostscripts at once written in decimal, 1 to MostGhostscripts, blanks around it
+// allowed; nothing for any other text.
+std::optional<int> GhostscriptsFromText(const QString& text);
 
 // Reads the arguments (the first is the program itself), before Qt has taken its own options
 // out of them or after. --help and --version win over any other argument, also over options
 // the program does not know; "--" ends the options, so a file whose name starts with "-" can
 // follow it. A file or folder argument that is among `undecodable` (see RawArguments) goes to
-// `leftOut` instead of `paths`. --resolution takes what `resolutions` lists.
+// `leftOut` instead of `paths`. --resolution takes what `resolutions` lists, --jobs what
+// GhostscriptsFromText reads.
 CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& resolutions,
                              const QStringList& undecodable = {});
 

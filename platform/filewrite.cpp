@@ -81,8 +81,7 @@ void Clear(int folder, const QString& path, const QSet<QString>& keep, int depth
 
 } // namespace
 
-void CopyOpenedFile(const Descriptor& from, const QString& to,
-                    const std::function<void()>& onChunk) {
+void CopyOpenedFile(const Descriptor& from, const QString& to) {
     const QByteArray target = Encoded(to);
     ::unlink(target.constData());
     Descriptor out(
@@ -104,8 +103,6 @@ void CopyOpenedFile(const Descriptor& from, const QString& to,
             break;
         if (!sys::WriteAll(out.get(), buffer, size_t(got)))
             fail(errno, errors::PathNotFound);
-        if (onChunk)
-            onChunk();
     }
     if (::close(out.release()) != 0 && errno != EINTR)
         fail(errno, errors::PathNotFound);

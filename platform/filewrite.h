@@ -12,11 +12,9 @@
 namespace platform {
 
 // Copies the file open in `from` to `to`, replacing what is there; a link at `to` is replaced,
-// never followed. `onChunk` is called between chunks of a large file, so the window can be
-// served. Raises a failure whose description says why in plain words; nothing is left at `to`
-// then.
-void CopyOpenedFile(const Descriptor& from, const QString& to,
-                    const std::function<void()>& onChunk = {});
+// never followed. Raises a failure whose description says why in plain words; nothing is left at
+// `to` then.
+void CopyOpenedFile(const Descriptor& from, const QString& to);
 
 // Writes bytes on: raises a failure when they cannot be written.
 using WriteBytes = std::function<void(QByteArrayView bytes)>;

@@ -1,6 +1,5 @@
 #include "rasterise/boundingbox.h"
 
-#include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 
@@ -187,8 +186,7 @@ bool Mark(QByteArray& eps) {
 }
 
 // Puts EpsfLine in place of the first `lineEnd` bytes of the file at `path`, copying the rest
-// piece by piece (the window served in between), so that a drawing of any size is never held
-// whole.
+// piece by piece, so that a drawing of any size is never held whole.
 void MarkInPlace(const QString& path, qsizetype lineEnd) {
     QFile source(path);
     QSaveFile target(path);
@@ -197,7 +195,6 @@ void MarkInPlace(const QString& path, qsizetype lineEnd) {
     while (written && !source.atEnd()) {
         const QByteArray piece = source.read(1 << 20);
         written = !piece.isEmpty() && target.write(piece) == piece.size();
-        platform::Yield();
     }
     if (!written || !target.commit())
         platform::Raise(target.error() == QFileDevice::ResourceError

@@ -3,6 +3,7 @@
 #include "convert/run.h"
 #include "convert/runlock.h"
 #include "converting.h"
+#include "fakelauncher.h"
 #include "fakes.h"
 #include "pdfprobe.h"
 #include "pdfwriter/writer.h"
@@ -16,6 +17,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -35,6 +37,7 @@ class TestRun : public QObject {
     QStringList jobs;
     item::Destination destination;
     int timeLimitMs = 60000;
+    int cores = 1; // how many Ghostscripts the run may let work at once
     QString out;
     // What the last run told: its failures as "step: description", and its closing message.
     QStringList reports;
@@ -55,7 +58,7 @@ class TestRun : public QObject {
                            [this](int i) { return jobs.value(i - 1); }, [] { return 75; },
                            [this] { return destination; }, [] { return 72; }},
             run::Equipment{*launcher, fakes->printers, printing,
-                           QStringLiteral(PELLARINE_APP_FOLDER), timeLimitMs, 1LL << 30});
+                           QStringLiteral(PELLARINE_APP_FOLDER), timeLimitMs, 1LL << 30, cores});
         connect(conversion.get(), &run::Conversion::itemStarted, this, [this](int i) {
             if (atItem)
                 atItem(i);
@@ -90,6 +93,7 @@ private slots:
         message.clear();
         details.clear();
         timeLimitMs = 60000;
+        cores = 1;
         atItem = {};
         onPrint = {};
     }
@@ -117,6 +121,65 @@ private slots:
             QVERIFY2(testing::PdfPages(pdf) == 1, qPrintable(pdf));
         }
         QVERIFY(reports.isEmpty());
+    }
+
+    // Two Ghostscripts at once: each PDF holds its own drawing, and the items, a failure among
+    // them, take their turns in list order.
+    void twoAtOnce_eachPdfHoldsItsOwnDrawing_andTurnsFollowTheList() {
+        cores = 2;
+        const QList<QSize> sizes{{40, 40}, {90, 30}, {0, 0}, {30, 70}, {50, 20}};
+        for (int k = 0; k < sizes.size(); ++k)
+            jobs << source(QStringLiteral("d%1.eps").arg(k),
+                           sizes[k].isEmpty()
+                               ? QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: "
+                                            "0 0 9 9\nnosuchoperator\n")
+                               : testing::Drawing(sizes[k].width(), sizes[k].height()));
+        auto conversion = make();
+        QList<int> order;
+        connect(conversion.get(), &run::Conversion::itemStarted, this,
+                [&](int index) { order << index; });
+        connect(conversion.get(), &run::Conversion::itemDone, this,
+                [&](int index) { order << -index; });
+        testing::RunToEnd(*conversion);
+        QCOMPARE(order, (QList<int>{1, -1, 2, -2, 3, -3, 4, -4, 5, -5}));
+        QVERIFY2(message.startsWith("Done.\r\n\r\n1 of 5 files produced no PDF:\r\nd2.eps: "),
+                 qPrintable(message));
+        for (int k = 0; k < sizes.size(); ++k)
+            if (!sizes[k].isEmpty())
+                QCOMPARE(testing::PageSize(out + QStringLiteral("/d%1.pdf").arg(k)),
+                         QStringLiteral("%1 x %2").arg(sizes[k].width()).arg(sizes[k].height()));
+        QVERIFY(QFile::exists(rasterise::BatchFilePath(1))); // the second working folder
+    }
+
+    // A stop ends the Ghostscripts working ahead at once; the item whose turn it is is finished.
+    void aStop_endsTheGhostscriptsWorkingAhead() {
+        cores = 2;
+        jobs << source(QStringLiteral("a.eps"))
+             << source(QStringLiteral("endless.eps"), testing::LoopingEps)
+             << source(QStringLiteral("c.eps"));
+        auto conversion = make();
+        // Both Ghostscripts at work, the first item holding its turn: then the stop.
+        connect(conversion.get(), &run::Conversion::itemStarted, conversion.get(),
+                &run::Conversion::hold);
+        launcher->onStart = [&, running = conversion.get()] {
+            if (launcher->started.size() == 1)
+                QTimer::singleShot(300, running, [running] {
+                    running->stopAfterCurrentItem();
+                    running->release();
+                });
+        };
+        bool aheadLeft = true;
+        connect(conversion.get(), &run::Conversion::finished, this, [&] {
+            aheadLeft = std::any_of(launcher->started.cbegin(), launcher->started.cend(),
+                                    [](qint64 pid) { return testing::ProcessGroupExists(pid); });
+        });
+        testing::RunToEnd(*conversion);
+        QCOMPARE(launcher->started.size(), 2);
+        QVERIFY(!aheadLeft);
+        QCOMPARE(message, QStringLiteral("Done.\r\n\r\n2 of 3 files produced no PDF:\r\n"
+                                         "endless.eps: not converted: the run was stopped\r\n"
+                                         "c.eps: not converted: the run was stopped"));
+        QCOMPARE(testing::PdfPages(out + QStringLiteral("/a.pdf")), 1);
     }
 
     void aDrawingOfThreePages_becomesAPdfOfThreePages_inTheirOrder() {
@@ -282,8 +345,16 @@ private slots:
         for (int k = 0; k < 3; ++k)
             jobs << source(QStringLiteral("s%1.eps").arg(k));
         auto conversion = make();
+        // Both Ghostscripts at work, the first item holding its turn: then the stop.
         connect(conversion.get(), &run::Conversion::itemStarted, conversion.get(),
-                &run::Conversion::stopAfterCurrentItem);
+                &run::Conversion::hold);
+        launcher->onStart = [&, running = conversion.get()] {
+            if (launcher->started.size() == 1)
+                QTimer::singleShot(300, running, [running] {
+                    running->stopAfterCurrentItem();
+                    running->release();
+                });
+        };
         testing::RunToEnd(*conversion);
         QCOMPARE(message, QStringLiteral("Done.\r\n\r\n2 of 3 files produced no PDF:\r\n"
                                          "s1.eps: not converted: the run was stopped\r\n"

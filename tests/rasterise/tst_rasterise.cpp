@@ -463,6 +463,29 @@ private slots:
         QVERIFY(!QFile::exists(work + QStringLiteral("/owned")));
     }
 
+    // Ghostscripts that work at once each have a working folder of their own, and one cannot
+    // read or change another's files.
+    void aDrawingInOneWorkingFolder_cannotReachAnothers() {
+        const QString application = testing::ApplicationFolderWithLauncher(
+            *scratch, "cat ../ps/secret > stolen 2>/dev/null; echo x > ../ps/planted; "
+                      "echo x >> ../ps/eps2jpg.bat; exec gs \"$@\"");
+        prepare(application);
+        testing::WriteFile(rasterise::WorkingFolder() + QStringLiteral("/secret"), "private");
+        rasterise::RunFiles second = rasterise::PrepareWorkingFolder(application, 1);
+        rasterise::WriteBatchFile(rasterise::BatchText(75), second, 1);
+        const QString source = scratch->path() + QStringLiteral("/a.eps");
+        testing::WriteFile(source, SmallEps);
+        testing::RecordingLauncher launcher;
+        QCOMPARE(testing::Rasterise(source, second, launcher, {60000, 0}, 1).result,
+                 Rasterised::Converted);
+        if (Confinement(ReadAll(rasterise::BatchLogPath(1))).first == 0)
+            QSKIP("this kernel offers no Landlock");
+        QVERIFY(
+            !ReadAll(rasterise::WorkingFolder(1) + QStringLiteral("/stolen")).contains("private"));
+        QVERIFY(!QFile::exists(rasterise::WorkingFolder() + QStringLiteral("/planted")));
+        QCOMPARE(ReadAll(rasterise::BatchFilePath()), rasterise::BatchText(75).toUtf8());
+    }
+
     void ghostscriptBeyondItsMemory_isEnded_withThatReason() {
         prepare();
         const QString source = scratch->path() + QStringLiteral("/grows.eps");
