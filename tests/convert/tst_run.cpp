@@ -160,7 +160,10 @@ private slots:
         auto conversion = make();
         // Both Ghostscripts at work, the first item holding its turn: then the stop.
         connect(conversion.get(), &run::Conversion::itemStarted, conversion.get(),
-                &run::Conversion::hold);
+                [running = conversion.get()](int index) {
+                    if (index == 1)
+                        running->hold();
+                });
         launcher->onStart = [&, running = conversion.get()] {
             if (launcher->started.size() == 1)
                 QTimer::singleShot(300, running, [running] {
@@ -345,16 +348,8 @@ private slots:
         for (int k = 0; k < 3; ++k)
             jobs << source(QStringLiteral("s%1.eps").arg(k));
         auto conversion = make();
-        // Both Ghostscripts at work, the first item holding its turn: then the stop.
         connect(conversion.get(), &run::Conversion::itemStarted, conversion.get(),
-                &run::Conversion::hold);
-        launcher->onStart = [&, running = conversion.get()] {
-            if (launcher->started.size() == 1)
-                QTimer::singleShot(300, running, [running] {
-                    running->stopAfterCurrentItem();
-                    running->release();
-                });
-        };
+                &run::Conversion::stopAfterCurrentItem);
         testing::RunToEnd(*conversion);
         QCOMPARE(message, QStringLiteral("Done.\r\n\r\n2 of 3 files produced no PDF:\r\n"
                                          "s1.eps: not converted: the run was stopped\r\n"
