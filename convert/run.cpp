@@ -229,11 +229,10 @@ bool Conversion::takeTurn() {
     const QString source = sourceOf(turn);
     rasterise::Job* job = working.value(turn);
     if (!turnTold && (!notPrepared.isEmpty() || stopRequested)) {
-        summary.failed.append({source, stopRequested ? StoppedByUser : notPrepared});
-        if (job && !job->working())
-            working.remove(turn);
-        else if (job)
+        if (job && job->working())
             return false; // its Ghostscript is being ended
+        working.remove(turn);
+        summary.failed.append({source, stopRequested ? StoppedByUser : notPrepared});
         ++turn;
         return true;
     }
