@@ -1,13 +1,17 @@
-// The conversion run on the samples ×10, driven in-process with scripted dialogs, against a
-// shell loop of the same Ghostscript command on the same files; and the longest time the window
-// went without serving events during the run.
-// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_conversion [copies]
+// The conversion run on small drawings (the samples, copied until there are as many as asked),
+// driven in-process with scripted dialogs, with 1, 2 and all the Ghostscripts the machine lets
+// work at once; each against the same Ghostscript command in a shell loop one after another and
+// under `xargs -P N`, in one sitting; and the longest time the window went without serving
+// events during each run.
+// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_conversion [files]
 #include "app/form1.h"
+#include "app/settings.h"
+#include "converting.h"
 #include "fakes.h"
 #include "formfixture.h"
 #include "gapmeter.h"
+#include "platform/environment.h"
 #include "platform/launcher.h"
-#include "rasterise/rasterise.h"
 #include "scratchhome.h"
 
 #include <QApplication>
@@ -16,67 +20,107 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
-#include <QTimer>
 #include <cstdio>
 
-using testing::ControlsOf;
+namespace {
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    const int copies = argc > 1 ? std::atoi(argv[1]) : 10;
-    testing::ScratchHome home;
-    const QString sources = home.makeFolder(QStringLiteral("sources"));
-    const QString out = home.makeFolder(QStringLiteral("out"));
-    const QString samples = QStringLiteral(PELLARINE_APP_FOLDER "/Samples");
-    QStringList files;
-    for (int c = 0; c < copies; ++c)
-        for (const QString& name :
-             QDir(samples).entryList({QStringLiteral("*.eps")}, QDir::Files)) {
-            const QString copy = sources + QStringLiteral("/%1-%2").arg(c).arg(name);
-            QFile::copy(samples + QLatin1Char('/') + name, copy);
-            files << copy;
-        }
+// The command the shipped launcher runs for the batch line, text smoothing included.
+const QString GhostscriptCommand = QStringLiteral(
+    "gs -dTextAlphaBits=4 -dSAFER -dBATCH -dNOPAUSE -sDEVICE=jpeg -dJPEGQ=75 -dDOINTERPOLATE "
+    "-dGraphicsAlphaBits=4 -dEPSCrop");
 
-    // Ghostscript alone, one process per file, as a shell loop would run it: the command the
-    // shipped launcher runs, text smoothing included.
-    const QString loopDir = home.makeFolder(QStringLiteral("loop"));
-    QString script = QStringLiteral("cd '%1' && for f in '%2'/*.eps; do gs -dTextAlphaBits=4 "
-                                    "-dSAFER -dBATCH "
-                                    "-dNOPAUSE -sDEVICE=jpeg -dJPEGQ=75 -dDOINTERPOLATE "
-                                    "-dGraphicsAlphaBits=4 -dEPSCrop -sOutputFile=current.jpg "
-                                    "\"$f\" >/dev/null 2>&1; done")
-                         .arg(loopDir, sources);
+double TimeShell(const QString& script) {
     QElapsedTimer clock;
     clock.start();
     QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), script});
-    const double loopMs = static_cast<double>(clock.elapsed());
+    return static_cast<double>(clock.elapsed());
+}
 
+// Each file after the other, as a shell loop runs them.
+double TimeLoop(const QString& sources, const QString& work) {
+    return TimeShell(QStringLiteral("cd '%1' && for f in '%2'/*.eps; do %3 "
+                                    "-sOutputFile=\"$(basename \"$f\").jpg\" \"$f\" "
+                                    ">/dev/null 2>&1; done")
+                         .arg(work, sources, GhostscriptCommand));
+}
+
+// `jobs` at once, as `xargs -P` runs them.
+double TimeXargs(const QString& sources, const QString& work, int jobs) {
+    return TimeShell(QStringLiteral("cd '%1' && ls '%2'/*.eps | xargs -P %3 -I{} sh -c "
+                                    "'%4 -sOutputFile=\"$(basename \"{}\").jpg\" \"{}\" "
+                                    ">/dev/null 2>&1'")
+                         .arg(work, sources)
+                         .arg(jobs)
+                         .arg(GhostscriptCommand));
+}
+
+struct RunTime {
+    double ms = 0;
+    qint64 longestGapMs = 0;
+    int made = 0;
+};
+
+// The window's run over `files` with at most `jobs` Ghostscripts at once.
+RunTime TimeRun(const QStringList& files, const QString& out, int jobs) {
+    for (const QString& pdf : QDir(out).entryList({QStringLiteral("*.pdf")}))
+        QFile::remove(out + QLatin1Char('/') + pdf);
+    settings::WriteSetting(settings::Jobs, QString::number(jobs));
     testing::FakeServices fakes;
     platform::PosixLauncher launcher(QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
     auto services = fakes.services();
     services.launcher = &launcher;
     Form1 form(services);
     form.show();
-    ControlsOf(form).Text1->setText(out + QLatin1Char('/'));
+    testing::Controls ui = testing::ControlsOf(form);
+    ui.Text1->setText(out + QLatin1Char('/'));
     for (const QString& file : files)
         form.AddToList(file);
     QApplication::processEvents(); // the first paint of the window is not part of the run
 
     testing::GapMeter gaps;
-    clock.restart();
+    QElapsedTimer clock;
+    clock.start();
     gaps.start();
     form.PushButton2_Click();
+    testing::WaitUntil([&] { return !ui.Converting; }, 3600000);
     gaps.stop();
-    const double runMs = static_cast<double>(clock.elapsed());
+    return {static_cast<double>(clock.elapsed()), gaps.longestMs(),
+            static_cast<int>(QDir(out).entryList({QStringLiteral("*.pdf")}).size())};
+}
 
-    const int made = static_cast<int>(QDir(out).entryList({QStringLiteral("*.pdf")}).size());
-    const int n = static_cast<int>(files.size());
-    std::printf("%d files (%d PDFs made)\n", n, made);
-    std::printf("shell loop of gs: %.0f ms (%.1f ms per file)\n", loopMs, loopMs / n);
-    std::printf("conversion run:   %.0f ms (%.1f ms per file, %.1f ms over gs per file)\n", runMs,
-                runMs / n, (runMs - loopMs) / n);
-    std::printf("longest time without serving events: %lld ms (%d gaps over 50 ms)\n",
-                static_cast<long long>(gaps.longestMs()), gaps.gapsOver50Ms());
-    std::printf("closing message: %s\n", qPrintable(fakes.dialogs.messages().value(0)));
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 60;
+    testing::ScratchHome home;
+    const QString sources = home.makeFolder(QStringLiteral("sources"));
+    const QString out = home.makeFolder(QStringLiteral("out"));
+    const QString work = home.makeFolder(QStringLiteral("shell"));
+    const QString samples = QStringLiteral(PELLARINE_APP_FOLDER "/Samples");
+    const QStringList names = QDir(samples).entryList({QStringLiteral("*.eps")}, QDir::Files);
+    QStringList files;
+    for (int k = 0; k < count; ++k) {
+        const QString copy =
+            sources +
+            QStringLiteral("/%1-%2").arg(k, 3, 10, QLatin1Char('0')).arg(names[k % names.size()]);
+        QFile::copy(samples + QLatin1Char('/') + names[k % names.size()], copy);
+        files << copy;
+    }
+    const int cores = platform::UsableCores();
+    std::printf("%d small drawings, %d cores the program may use\n", count, cores);
+    std::printf("%-6s %-14s %-14s %-14s %-10s %-10s %s\n", "N", "shell loop", "xargs -P N",
+                "window", "window/loop", "longest gap", "PDFs");
+    QList<int> counts{1, 2};
+    if (cores > 2)
+        counts << cores;
+    for (const int jobs : counts) {
+        const double loop = TimeLoop(sources, work);
+        const double xargs = TimeXargs(sources, work, jobs);
+        const RunTime run = TimeRun(files, out, jobs);
+        std::printf("%-6d %8.0f ms    %8.0f ms    %8.0f ms    %6.2f     %4lld ms    %d\n", jobs,
+                    loop, xargs, run.ms, run.ms / loop, static_cast<long long>(run.longestGapMs),
+                    run.made);
+    }
     return 0;
 }

@@ -153,7 +153,11 @@ QString Conversion::prepare() {
         count = rasterise::GhostscriptsAtOnce(std::min(equipment.cores, jobs.count()),
                                               jobs.ghostscripts(), equipment.memoryLimitBytes);
     });
+    atOnce = count;
     limits = {equipment.timeLimitMs, equipment.memoryLimitBytes / count};
+    // Twice as many working folders as Ghostscripts at once, so that a picture made ahead that
+    // waits for its turn keeps no Ghostscript from starting on the next drawing.
+    count = std::min(2 * count, std::max(jobs.count(), 1));
     std::vector<rasterise::RunFiles> files(static_cast<std::size_t>(count));
     step(112, [&] {
         if (!rasterise::GhostscriptFound())
@@ -169,8 +173,13 @@ QString Conversion::prepare() {
     for (int slot = 0; slot < count && why.isEmpty(); ++slot) {
         ghostscripts.push_back(std::make_unique<rasterise::Job>(slot, files[std::size_t(slot)],
                                                                 equipment.launcher, limits));
-        connect(ghostscripts.back().get(), &rasterise::Job::done, this,
-                [this] { guarded([this] { advance(); }); });
+        // A Ghostscript done frees its place for the next drawing, and may be the turn's.
+        connect(ghostscripts.back().get(), &rasterise::Job::done, this, [this] {
+            guarded([this] {
+                fillSlots();
+                advance();
+            });
+        });
     }
     return why;
 }
@@ -197,7 +206,9 @@ void Conversion::fillSlots() {
         return;
     const int ahead = static_cast<int>(ghostscripts.size());
     for (const auto& job : ghostscripts) {
-        if (nextToStart > itemCount || nextToStart >= turn + ahead)
+        const auto busy = std::count_if(ghostscripts.cbegin(), ghostscripts.cend(),
+                                        [](const auto& other) { return other->working(); });
+        if (nextToStart > itemCount || nextToStart >= turn + ahead || busy >= atOnce)
             return;
         if (job->working() || working.key(job.get()) != 0)
             continue;

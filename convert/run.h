@@ -115,10 +115,12 @@ private:
     std::unique_ptr<RunLock> lock;
     int resolution = rasterise::DefaultResolution;
     rasterise::Limits limits;
-    std::vector<std::unique_ptr<rasterise::Job>> ghostscripts; // one for each working folder
-    QHash<int, rasterise::Job*> working;                       // by the item each works on
-    QHash<int, QString> readAhead; // the sources of the items started ahead
-    int itemCount = 0;             // the job list's size when the items began
+    int atOnce = 1; // how many Ghostscripts may work at once
+    // One for each working folder: twice as many as may work at once.
+    std::vector<std::unique_ptr<rasterise::Job>> ghostscripts;
+    QHash<int, rasterise::Job*> working; // by the item each works on
+    QHash<int, QString> readAhead;       // the sources of the items started ahead
+    int itemCount = 0;                   // the job list's size when the items began
     int nextToStart = 1;
     int turn = 1;
     bool turnTold = false; // whether itemStarted was told for `turn`

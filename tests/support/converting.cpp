@@ -1,6 +1,8 @@
 #include "converting.h"
 
+#include <QEventLoop>
 #include <QSignalSpy>
+#include <QTimer>
 
 namespace testing {
 
@@ -20,6 +22,20 @@ item::Outcome ConvertItem(const QString& source, const item::Destination& destin
     const rasterise::Rasterisation rasterised =
         Rasterise(source, files, tools.equipment.launcher, tools.limits);
     return item::FinishItem(source, destination, rasterised, rasterise::CurrentJpgPath(), tools);
+}
+
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    look.start(5);
+    if (!done())
+        loop.exec();
+    return done();
 }
 
 void RunToEnd(run::Conversion& conversion) {

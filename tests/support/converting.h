@@ -4,6 +4,8 @@
 #include "convert/run.h"
 #include "rasterise/rasterise.h"
 
+#include <functional>
+
 namespace platform {
 class Launcher;
 }
@@ -20,6 +22,10 @@ rasterise::Rasterisation Rasterise(const QString& source, const rasterise::RunFi
 // finished at once as its turn.
 item::Outcome ConvertItem(const QString& source, const item::Destination& destination,
                           const item::Tools& tools, const rasterise::RunFiles& files);
+
+// Serves events until `done` holds, at most `ms` milliseconds; whether it holds. The wait sleeps
+// between looks, so it takes no processor time from what it waits for.
+bool WaitUntil(const std::function<bool()>& done, int ms);
 
 // Starts `conversion` and waits until it has told how it went.
 void RunToEnd(run::Conversion& conversion);

@@ -1,9 +1,9 @@
 #include "fakelauncher.h"
 
+#include "converting.h"
+
 #include <csignal>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <optional>
 
@@ -28,11 +28,7 @@ int WaitForExit(platform::Launcher& launcher, qint64 processId, int ms) {
     QObject context;
     std::optional<int> status;
     launcher.whenEnded(processId, &context, [&](int ended) { status = ended; });
-    QElapsedTimer clock;
-    clock.start();
-    do
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    while (!status && clock.elapsed() < ms);
+    WaitUntil([&] { return status.has_value(); }, ms);
     return status.value_or(platform::launch::UnknownProcess);
 }
 

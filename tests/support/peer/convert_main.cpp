@@ -3,6 +3,7 @@
 // closing message.
 //
 //     pellarine-convert-peer OUTPUT-FOLDER FILE...
+#include "converting.h"
 #include "fakes.h"
 #include "formfixture.h"
 #include "platform/launcher.h"
@@ -31,8 +32,7 @@ int main(int argc, char** argv) {
         window.AddToList(file);
     ControlsOf(window).Text1->setText(arguments.first());
     window.PushButton2_Click();
-    while (ControlsOf(window).Converting)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    testing::WaitUntil([&] { return !ControlsOf(window).Converting; }, 600000);
     std::printf("%s\n", qPrintable(fakes.dialogs.messages().value(0)));
     return 0;
 }
