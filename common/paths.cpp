@@ -1,6 +1,5 @@
 #include "common/paths.h"
 
-#include "platform/eventloop.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 
@@ -46,7 +45,6 @@ bool FolderExists(const QString& path) {
 }
 
 void DeleteFileQuiet(const QString& path) {
-    platform::Yield();
     try {
         DeleteFileForced(path);
     } catch (const platform::Failure&) {

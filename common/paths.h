@@ -31,8 +31,9 @@ QString FixPathSeparators(const QString& path, Flavour flavour = Native);
 // fails; anything that cannot be examined gives false.
 bool FolderExists(const QString& path);
 
-// Yields to the window once, then deletes the file if it can (as DeleteFileForced does: here an
-// ordinary deletion removes a read-only file too); never fails.
+// Deletes the file if it can (as DeleteFileForced does: here an ordinary deletion removes a
+// read-only file too); never fails. It lets no window event in: the run that uses it is driven
+// by events and never waits inside one.
 void DeleteFileQuiet(const QString& path);
 
 // Deletes the file, also when the file itself is read-only. Raises a failure when it cannot

@@ -172,7 +172,7 @@ void Print(const QString& source, const QString& jpeg, const Destination& destin
         const platform::FolderLoan lent(folderPath, folder);
         pdfoutput::PrintJpegToPdf(tools.equipment.printing, jpeg, paths::GetFileNamePart(source));
     });
-    QFile::remove(jpeg);
+    paths::DeleteFileQuiet(jpeg);
     if (!printed)
         return;
     if (const auto now = platform::FileIdentityIn(folder, name); !now || now == before) {
@@ -251,7 +251,7 @@ Outcome FinishItem(const QString& source, const Destination& destination,
     Run(0, outcome, tools,
         [&] { outcome = FinishSteps(source, destination, rasterised, jpeg, tools); });
     if (!outcome.converted)
-        QFile::remove(jpeg); // no picture waits for a later turn
+        paths::DeleteFileQuiet(jpeg); // no picture waits for a later turn
     return outcome;
 }
 
