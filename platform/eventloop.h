@@ -7,9 +7,6 @@ namespace platform {
 // Lets the window process every pending event once.
 void Yield();
 
-// Waits `ms` milliseconds while the window keeps serving events, so it never freezes.
-void Pause(int ms);
-
 // Keeps the window served through long work that cannot wait: each tick lets the window serve
 // its events when the work has gone `sliceMs` without doing so.
 class YieldClock {
