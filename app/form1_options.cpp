@@ -78,13 +78,15 @@ void Form1::buildResolutionMenu() {
 void Form1::showResolution() {
     for (QAction* choice : ResolutionMenu->actions())
         choice->setChecked(choice->data().toInt() == Resolution);
-    const QString tip = QStringLiteral("Resolution: %1 dpi. Right-click here, or press the menu "
-                                       "key, to choose %2 dpi: the higher, the sharper the PDF, "
+    // The tip is broken into short lines, as a tool tip wider than the window is hard to read;
+    // the description read aloud is the same words on one line.
+    const QString tip = QStringLiteral("Resolution: %1 dpi.\nRight-click here, or press the menu "
+                                       "key, to choose %2 dpi:\nthe higher, the sharper the PDF, "
                                        "and the larger and slower to make.")
                             .arg(Resolution)
                             .arg(rasterise::ResolutionList());
     Slider1->setToolTip(tip);
-    Slider1->setAccessibleDescription(tip);
+    Slider1->setAccessibleDescription(QString(tip).replace(QLatin1Char('\n'), QLatin1Char(' ')));
 }
 
 void Form1::Slider1_ContextMenu(const QPoint& globalPosition) {

@@ -98,9 +98,9 @@ private slots:
         const testing::Controls ui = ControlsOf(form);
         QCOMPARE(ui.Resolution, resolution);
         const QString tip = ui.Slider1->toolTip();
-        QVERIFY2(tip.startsWith(QStringLiteral("Resolution: %1 dpi. Right-click").arg(resolution)),
+        QVERIFY2(tip.startsWith(QStringLiteral("Resolution: %1 dpi.\nRight-click").arg(resolution)),
                  qPrintable(tip));
-        QCOMPARE(ui.Slider1->accessibleDescription(), tip);
+        QCOMPARE(ui.Slider1->accessibleDescription(), QString(tip).replace('\n', ' '));
         QCOMPARE(StoredSetting(settings::Resolution).value_or("-"), stored);
 
         ui.ResolutionMenu->actions().at(2)->trigger();
