@@ -2,8 +2,9 @@
 // driven in-process with scripted dialogs, with 1, 2 and all the Ghostscripts the machine lets
 // work at once; each against the same Ghostscript command in a shell loop one after another and
 // under `xargs -P N`, in one sitting; and the longest time the window went without serving
-// events during each run.
-// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_conversion [files]
+// events during each run. A folder of other drawings (real ones, say) and a resolution may be
+// given instead of the samples and 72 dpi.
+// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_conversion [files [folder [dpi]]]
 #include "app/form1.h"
 #include "app/settings.h"
 #include "converting.h"
@@ -25,7 +26,7 @@
 namespace {
 
 // The command the shipped launcher runs for the batch line, text smoothing included.
-const QString GhostscriptCommand = QStringLiteral(
+QString GhostscriptCommand = QStringLiteral(
     "gs -dTextAlphaBits=4 -dSAFER -dBATCH -dNOPAUSE -sDEVICE=jpeg -dJPEGQ=75 -dDOINTERPOLATE "
     "-dGraphicsAlphaBits=4 -dEPSCrop");
 
@@ -98,17 +99,23 @@ int main(int argc, char** argv) {
     const QString out = home.makeFolder(QStringLiteral("out"));
     const QString work = home.makeFolder(QStringLiteral("shell"));
     const QString samples = QStringLiteral(PELLARINE_APP_FOLDER "/Samples");
-    const QStringList names = QDir(samples).entryList({QStringLiteral("*.eps")}, QDir::Files);
+    const QString from = argc > 2 ? QString::fromLocal8Bit(argv[2]) : samples;
+    const QStringList names = QDir(from).entryList({QStringLiteral("*.eps")}, QDir::Files);
     QStringList files;
-    for (int k = 0; k < count; ++k) {
+    for (int k = 0; k < count && !names.isEmpty(); ++k) {
         const QString copy =
             sources +
             QStringLiteral("/%1-%2").arg(k, 3, 10, QLatin1Char('0')).arg(names[k % names.size()]);
-        QFile::copy(samples + QLatin1Char('/') + names[k % names.size()], copy);
+        QFile::copy(from + QLatin1Char('/') + names[k % names.size()], copy);
         files << copy;
     }
+    const int dpi = argc > 3 ? std::atoi(argv[3]) : 72;
+    settings::WriteSetting(settings::Resolution, QString::number(dpi));
+    if (dpi != 72)
+        GhostscriptCommand += QStringLiteral(" -r%1").arg(dpi);
     const int cores = platform::UsableCores();
-    std::printf("%d small drawings, %d cores the program may use\n", count, cores);
+    std::printf("%lld drawings at %d dpi, %d cores the program may use\n",
+                static_cast<long long>(files.size()), dpi, cores);
     std::printf("%-6s %-14s %-14s %-14s %-10s %-10s %s\n", "N", "shell loop", "xargs -P N",
                 "window", "window/loop", "longest gap", "PDFs");
     QList<int> counts{1, 2};

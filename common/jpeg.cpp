@@ -1,9 +1,13 @@
 #include "common/jpeg.h"
 
+#include "platform/filesystem.h"
+
 #include <QFile>
 
 #include <csetjmp>
 #include <cstdio>
+#include <deque>
+#include <mutex>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -211,7 +215,34 @@ bool PictureStartsAt(QFile& file, qint64 at) {
 
 } // namespace
 
-std::optional<QList<PictureSpan>> WholePictures(QFile& file) {
+namespace {
+
+// The picture files last found whole, by their identity, which any write changes: the PDF
+// Writer printing a picture that was checked as it was made reads it through only once.
+struct Checked {
+    platform::FileIdentity file;
+    QList<PictureSpan> pictures;
+};
+constexpr std::size_t CheckedKept = 32;
+std::mutex checkedLock;
+std::deque<Checked> checked;
+
+std::optional<QList<PictureSpan>> CheckedBefore(const platform::FileIdentity& file) {
+    const std::lock_guard hold(checkedLock);
+    for (const Checked& known : checked)
+        if (known.file == file)
+            return known.pictures;
+    return std::nullopt;
+}
+
+void NoteChecked(const platform::FileIdentity& file, const QList<PictureSpan>& pictures) {
+    const std::lock_guard hold(checkedLock);
+    checked.push_back({file, pictures});
+    if (checked.size() > CheckedKept)
+        checked.pop_front();
+}
+
+std::optional<QList<PictureSpan>> ReadWholePictures(QFile& file) {
     const qint64 size = file.size();
     QList<PictureSpan> pictures;
     qint64 at = 0;
@@ -225,6 +256,20 @@ std::optional<QList<PictureSpan>> WholePictures(QFile& file) {
     constexpr qint64 Padding = 16;
     if (pictures.isEmpty() || size - at > Padding)
         return std::nullopt;
+    return pictures;
+}
+
+} // namespace
+
+std::optional<QList<PictureSpan>> WholePictures(QFile& file) {
+    const std::optional<platform::FileIdentity> identity =
+        platform::FileIdentityOfOpen(file.handle());
+    if (identity)
+        if (auto known = CheckedBefore(*identity))
+            return known;
+    std::optional<QList<PictureSpan>> pictures = ReadWholePictures(file);
+    if (pictures && identity && platform::FileIdentityOfOpen(file.handle()) == identity)
+        NoteChecked(*identity, *pictures);
     return pictures;
 }
 

@@ -33,7 +33,8 @@ struct PictureSpan {
 // the pages of a drawing, in order. Nothing when the file holds no picture or when any of them
 // does not decode whole to its end: cut off, or corrupt on the way. A few bytes of padding after
 // the last picture are allowed, as some encoders leave them. The file is read in pieces, never
-// whole, and a picture that would need more than a little memory to decode is refused.
+// whole, and a picture that would need more than a little memory to decode is refused. A file
+// found whole before and not written since is not read through again.
 std::optional<QList<PictureSpan>> WholePictures(QFile& file);
 
 } // namespace jpeg

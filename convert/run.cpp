@@ -173,7 +173,11 @@ QString Conversion::prepare() {
     for (int slot = 0; slot < count && why.isEmpty(); ++slot) {
         ghostscripts.push_back(std::make_unique<rasterise::Job>(slot, files[std::size_t(slot)],
                                                                 equipment.launcher, limits));
-        // A Ghostscript done frees its place for the next drawing, and may be the turn's.
+        // A Ghostscript ended frees its place for the next drawing; a picture checked may be
+        // the turn's.
+        connect(
+            ghostscripts.back().get(), &rasterise::Job::drawn, this,
+            [this] { guarded([this] { fillSlots(); }); }, Qt::QueuedConnection);
         connect(ghostscripts.back().get(), &rasterise::Job::done, this, [this] {
             guarded([this] {
                 fillSlots();
@@ -207,7 +211,7 @@ void Conversion::fillSlots() {
     const int ahead = static_cast<int>(ghostscripts.size());
     for (const auto& job : ghostscripts) {
         const auto busy = std::count_if(ghostscripts.cbegin(), ghostscripts.cend(),
-                                        [](const auto& other) { return other->working(); });
+                                        [](const auto& other) { return other->drawing(); });
         if (nextToStart > itemCount || nextToStart >= turn + ahead || busy >= atOnce)
             return;
         if (job->working() || working.key(job.get()) != 0)
@@ -224,9 +228,12 @@ void Conversion::advance() {
     if (advancing || holds > 0 || ended)
         return;
     advancing = true;
-    while (!ended && holds == 0 && takeTurn()) {
-    }
+    const bool turnTaken = takeTurn();
     advancing = false;
+    // One item a pass: the window serves its events between items whose pictures were ready
+    // together, and the next pass comes after them.
+    if (turnTaken)
+        QTimer::singleShot(0, this, [this] { guarded([this] { advance(); }); });
 }
 
 bool Conversion::takeTurn() {

@@ -97,7 +97,8 @@ private:
     QString prepare();
     // Starts the Ghostscripts that may work ahead on the items not yet started.
     void fillSlots();
-    // Lets as many items take their turn as are ready.
+    // Lets the item whose turn it is take it when its picture is ready; the next follows in a
+    // later pass of the event loop.
     void advance();
     // Item `turn` takes its turn; false when it must wait for its picture.
     bool takeTurn();

@@ -259,6 +259,13 @@ std::optional<FileIdentity> FileIdentityOf(const QString& path) {
     return sys::FileIdentityFrom(st);
 }
 
+std::optional<FileIdentity> FileIdentityOfOpen(int descriptor) {
+    struct stat st {};
+    if (descriptor < 0 || ::fstat(descriptor, &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return sys::FileIdentityFrom(st);
+}
+
 bool ProgramOnPath(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }
 
 bool PathExists(const QString& path) {

@@ -125,6 +125,9 @@ struct FileIdentity {
 // The identity of the regular file at `path`; nothing when there is none.
 std::optional<FileIdentity> FileIdentityOf(const QString& path);
 
+// The identity of the regular file open as `descriptor`; nothing when it is none.
+std::optional<FileIdentity> FileIdentityOfOpen(int descriptor);
+
 // True when the program `name` is found on the search path.
 bool ProgramOnPath(const QString& name);
 

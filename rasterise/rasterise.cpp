@@ -273,6 +273,8 @@ void Job::end(int status) {
 }
 
 void Job::conclude(int ended, const QString& launchFailure) {
+    concluding = true;
+    emit drawn();
     Away<Rasterisation>(
         this,
         [=, copy = copy, files = files, slot = slot] {
@@ -289,6 +291,7 @@ void Job::conclude(int ended, const QString& launchFailure) {
 void Job::finish(const Rasterisation& outcome) {
     result = outcome;
     busy = false;
+    concluding = false;
     emit done();
 }
 

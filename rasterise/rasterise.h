@@ -98,12 +98,17 @@ public:
     void stop();
 
     bool working() const { return busy; }
+    // Whether it is readying its drawing or its Ghostscript runs: what counts against the
+    // Ghostscripts at once. The picture is checked after that, while the next may start.
+    bool drawing() const { return busy && !concluding; }
     int slotNumber() const { return slot; }
     const RunFiles& runFiles() const { return files; }
     // What the last drawing gave, once done() has been told.
     const Rasterisation& outcome() const { return result; }
 
 signals:
+    // Its Ghostscript has ended (or never started); the picture is being checked.
+    void drawn();
     void done();
 
 private:
@@ -119,6 +124,7 @@ private:
     QTimer clock; // the time limit
     qint64 processId = 0;
     bool busy = false;
+    bool concluding = false;
     bool stopped = false;
     Prepared copy;
     Rasterisation result;

@@ -10,6 +10,7 @@
 #include "scratchhome.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -181,9 +182,16 @@ private slots:
             QCOMPARE(ReadAll(output), QByteArray("old pdf"));
         }
 
-        PrintJpegToPdf(fakes->printing,
-                       WriteJpeg(scratch->path() + QStringLiteral("/ok.jpg"), {40, 20}));
+        const QString ok = WriteJpeg(scratch->path() + QStringLiteral("/ok.jpg"), {40, 20});
+        PrintJpegToPdf(fakes->printing, ok);
         QVERIFY(ReadAll(output).startsWith("%PDF-1.4"));
+        // A picture found whole once and written since is checked again.
+        QFile rewritten(ok);
+        QVERIFY(rewritten.open(QIODevice::ReadWrite) && rewritten.write(scrambled) > 0);
+        rewritten.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                              QFileDevice::FileModificationTime);
+        rewritten.close();
+        QVERIFY_THROWS_EXCEPTION(platform::Failure, PrintJpegToPdf(fakes->printing, ok));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("plan.pdf")});
     }
