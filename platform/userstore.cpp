@@ -22,6 +22,12 @@ bool Write(const QString& file, const QString& section, const QString& key, cons
            QSettings::Status& status) {
     QSettings settings(file, QSettings::IniFormat);
     settings.beginGroup(section);
+    // A value already stored as it is needs no rewrite of the file, which is flushed to disk.
+    if (settings.status() == QSettings::NoError && settings.contains(key) &&
+        settings.value(key).toString() == value) {
+        status = QSettings::NoError;
+        return true;
+    }
     settings.setValue(key, value);
     settings.endGroup();
     settings.sync();
