@@ -172,7 +172,6 @@ void Print(const QString& source, const QString& jpeg, const Destination& destin
         const platform::FolderLoan lent(folderPath, folder);
         pdfoutput::PrintJpegToPdf(tools.equipment.printing, jpeg, paths::GetFileNamePart(source));
     });
-    paths::DeleteFileQuiet(jpeg);
     if (!printed)
         return;
     if (const auto now = platform::FileIdentityIn(folder, name); !now || now == before) {
@@ -250,8 +249,7 @@ Outcome FinishItem(const QString& source, const Destination& destination,
     // Whatever goes wrong outside a step ends this item, not the run.
     Run(0, outcome, tools,
         [&] { outcome = FinishSteps(source, destination, rasterised, jpeg, tools); });
-    if (!outcome.converted)
-        paths::DeleteFileQuiet(jpeg); // no picture waits for a later turn
+    paths::DeleteFileQuiet(jpeg); // printed or not, no picture waits for a later turn
     return outcome;
 }
 

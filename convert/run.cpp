@@ -51,35 +51,45 @@ void Conversion::guarded(const std::function<void()>& step) {
     emit failed(0, unexpected->description);
     if (notPrepared.isEmpty())
         notPrepared = unexpected->description;
-    for (auto it = working.cbegin(); it != working.cend(); ++it)
-        if (it.key() != turn || !turnTold)
-            it.value()->stop();
+    stopThoseAhead();
     if (itemCount == 0)
         finishRun();
     else
-        QTimer::singleShot(0, this, [this] { guarded([this] { advance(); }); });
+        advanceLater();
 }
 
 void Conversion::stopAfterCurrentItem() {
     stopRequested = true;
+    stopThoseAhead();
+}
+
+void Conversion::stopThoseAhead() {
     // The item whose turn it is goes on; those ahead of it are ended at once.
     for (auto it = working.cbegin(); it != working.cend(); ++it)
         if (it.key() != turn || !turnTold)
             it.value()->stop();
 }
 
+void Conversion::advanceLater() {
+    QTimer::singleShot(0, this, [this] { guarded([this] { advance(); }); });
+}
+
 void Conversion::hold() { ++holds; }
 
 void Conversion::release() {
     if (holds > 0 && --holds == 0)
-        QTimer::singleShot(0, this, [this] { guarded([this] { advance(); }); });
+        advanceLater();
 }
 
 void Conversion::abandon() { abandoned = true; }
 
-QString Conversion::refusal() {
-    errorreport::Guarded g(
+errorreport::Guarded Conversion::toldAsFailed() {
+    return errorreport::Guarded(
         [this](int step, const QString& description) { emit failed(step, description); });
+}
+
+QString Conversion::refusal() {
+    errorreport::Guarded g = toldAsFailed();
     if (g.holdsOrFails(104, [&] { return jobs.count() == 0; }))
         return NoFiles;
     const item::Destination destination = jobs.destination();
@@ -99,8 +109,7 @@ QString Conversion::refusal() {
 void Conversion::takeLock() {
     if (ended || abandoned)
         return; // a run that waited for another gives up with the window
-    errorreport::Guarded g(
-        [this](int step, const QString& description) { emit failed(step, description); });
+    errorreport::Guarded g = toldAsFailed();
     // Another window of this user may be converting: the PDF Writer's values, and maybe the
     // working folder, are ours too, so wait for it, the window served meanwhile.
     bool waiting = false;
@@ -137,8 +146,7 @@ item::Destination Conversion::destinationNow() {
 }
 
 QString Conversion::prepare() {
-    errorreport::Guarded g(
-        [this](int step, const QString& description) { emit failed(step, description); });
+    errorreport::Guarded g = toldAsFailed();
     QString why;
     const auto step = [&](int number, const std::function<void()>& statement) {
         if (why.isEmpty() && !g.run(number, statement))
@@ -233,7 +241,7 @@ void Conversion::advance() {
     // One item a pass: the window serves its events between items whose pictures were ready
     // together, and the next pass comes after them.
     if (turnTaken)
-        QTimer::singleShot(0, this, [this] { guarded([this] { advance(); }); });
+        advanceLater();
 }
 
 bool Conversion::takeTurn() {

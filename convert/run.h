@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/errorreport.h"
 #include "convert/item.h"
 #include "convert/runsummary.h"
 
@@ -88,6 +89,8 @@ signals:
     void finished(const QString& message, const QString& details, const QString& inOneLine);
 
 private:
+    // A guard of steps whose failures are told through failed().
+    errorreport::Guarded toldAsFailed();
     // Why the run cannot start, as its closing message; empty when it can.
     QString refusal();
     // Takes the lock, or tries again in a moment while another run holds it.
@@ -97,6 +100,10 @@ private:
     QString prepare();
     // Starts the Ghostscripts that may work ahead on the items not yet started.
     void fillSlots();
+    // Ends the Ghostscripts working ahead of the item whose turn it is.
+    void stopThoseAhead();
+    // Lets advance() run from the event loop, after the events waiting now.
+    void advanceLater();
     // Lets the item whose turn it is take it when its picture is ready; the next follows in a
     // later pass of the event loop.
     void advance();
