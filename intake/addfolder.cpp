@@ -274,6 +274,15 @@ SubFolderCollection NewCollection(const QString& folder) { return {folder + path
 
 QString PatternForExtension(const QString& answer) { return QStringLiteral("*.") + answer; }
 
+namespace {
+
+// The paths that one collected folder contributes, in name order (as GetFilesInFolder): the
+// names matching `pattern` that do not start with "~", joined to the folder, that name existing
+// files whose attribute value is not exactly 34 (hidden + archive), with doubled separators
+// collapsed.
+// Files that vanish or cannot be examined meanwhile are left out. So are files whose names are
+// not valid UTF-8; `leftOut`, when given, gets their paths appended (undecodable bytes as "?").
+// `clock` keeps the window served through a long listing.
 QStringList FilesOfFolder(const QString& entry, const platform::Wildcard& pattern,
                           platform::YieldClock& clock, QStringList* leftOut) {
     QStringList found;
@@ -296,6 +305,8 @@ QStringList FilesOfFolder(const QString& entry, const platform::Wildcard& patter
     }
     return found;
 }
+
+} // namespace
 
 void AppendFilesOfTree(const QString& folder, const QString& pattern,
                        const errorreport::Report& report,

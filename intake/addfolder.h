@@ -8,7 +8,6 @@
 
 namespace platform {
 class Wildcard;
-class YieldClock;
 } // namespace platform
 
 // The folder-tree scan shared by "Add All" and the drop: collecting sub-folders level by level,
@@ -50,16 +49,6 @@ SubFolderCollection NewCollection(const QString& folder);
 // The pattern "Add All" lists with for the extension the user typed: "*." followed by the
 // answer unchanged ("eps" gives "*.eps", "*" gives "*.*").
 QString PatternForExtension(const QString& answer);
-
-// The paths that one collected folder contributes, in name order (as GetFilesInFolder): the
-// names matching `pattern` that do not start with "~", joined to the folder, that name existing
-// files whose attribute value is not exactly 34 (hidden + archive), with doubled separators
-// collapsed.
-// Files that vanish or cannot be examined meanwhile are left out. So are files whose names are
-// not valid UTF-8; `leftOut`, when given, gets their paths appended (undecodable bytes as "?").
-// `clock` keeps the window served through a long listing.
-QStringList FilesOfFolder(const QString& entry, const platform::Wildcard& pattern,
-                          platform::YieldClock& clock, QStringList* leftOut = nullptr);
 
 // The whole scan of one folder: collects its tree, then calls `append` for every file of it,
 // folder by folder in collection order, in name order within a folder. Serves pending window
