@@ -6,10 +6,6 @@
 #include <QStringList>
 #include <functional>
 
-namespace platform {
-class Wildcard;
-} // namespace platform
-
 // The folder-tree scan shared by "Add All" and the drop: collecting sub-folders level by level,
 // listing files by pattern and testing names and files.
 namespace AddFolder {
