@@ -1,7 +1,5 @@
 #include "rasterise/confine.h"
 
-#include "rasterise/ceiling.h"
-
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>

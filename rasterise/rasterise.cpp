@@ -46,11 +46,11 @@ QString LauncherTrouble(const LoggedCommand& gs, int slot) {
     if (gs.status == 126)
         return QStringLiteral("its launcher %1 cannot be run; reinstalling Pellarine mends it")
             .arg(launcher);
-    Rasterisation failure;
-    ExplainFailure(gs, failure.detail, failure.said);
-    if (failure.said.isEmpty())
-        return QStringLiteral("its launcher %1 failed: %2").arg(launcher, failure.detail);
-    return QStringLiteral("its launcher %1 said: %2").arg(launcher, wording::Quoted(failure.said));
+    QString detail, said;
+    ExplainFailure(gs, detail, said);
+    if (said.isEmpty())
+        return QStringLiteral("its launcher %1 failed: %2").arg(launcher, detail);
+    return QStringLiteral("its launcher %1 said: %2").arg(launcher, wording::Quoted(said));
 }
 
 // A disk with less room than this is taken for full when a picture could not be written.
@@ -200,12 +200,14 @@ void Away(QObject* context, std::function<T()> work,
         watcher->deleteLater();
         then(watcher->result());
     });
+    // Whatever the work throws comes back as a failure: an exception left in the future would be
+    // thrown again on the window's thread, by result().
     watcher->setFuture(QtConcurrent::run([work]() -> Result {
-        try {
-            return work();
-        } catch (const platform::Failure& failure) {
-            return failure;
-        }
+        std::optional<T> value;
+        if (const std::optional<platform::Failure> failure =
+                platform::Caught([&] { value = work(); }))
+            return *failure;
+        return std::move(*value);
     }));
 }
 

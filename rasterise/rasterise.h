@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/eventloop.h"
 #include "platform/filesystem.h"
 #include "platform/pathwalk.h"
 #include "rasterise/boundingbox.h"
@@ -19,8 +18,8 @@ class Launcher;
 }
 
 // Rasterising one EPS file to a JPEG with Ghostscript, through a generated batch file run in
-// the private working folder. The batch file deletes its input when done; that deletion is how
-// the wait learns that Ghostscript has finished.
+// the private working folder. The batch file deletes its input when done: an input still there
+// after the run tells that the batch file did not reach its last line.
 namespace rasterise {
 
 // Why a drawing whose header defers its bounding box to its end, where none is given, fails.
