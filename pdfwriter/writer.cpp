@@ -116,7 +116,7 @@ void SaveJpegAsPdf(const QString& jpegPath, const QString& target, const QString
         // The PDF is no more readable than the picture printed.
         platform::ReplaceFileIn(
             platform::OpenFolder(where.absolutePath()), where.fileName(),
-            platform::ReadersOf(jpegPath), [&](const platform::WriteBytes& write) {
+            platform::ReadersOf(picture.handle()), [&](const platform::WriteBytes& write) {
                 WritePdf(pages, origin, write,
                          [&](const jpeg::PictureSpan& span, const platform::WriteBytes& out) {
                              CopyPicture(picture, span, out);

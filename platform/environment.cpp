@@ -13,8 +13,6 @@
 
 #include <algorithm>
 
-#include <sched.h>
-
 #include <unistd.h>
 
 namespace platform {
@@ -47,13 +45,8 @@ qint64 PhysicalMemoryBytes() {
     return pages > 0 && pageSize > 0 ? static_cast<qint64>(pages) * pageSize : 0;
 }
 
-int UsableCores() {
-    cpu_set_t usable;
-    CPU_ZERO(&usable);
-    if (::sched_getaffinity(0, sizeof usable, &usable) != 0)
-        return std::max(1, QThread::idealThreadCount());
-    return std::max(1, CPU_COUNT(&usable));
-}
+// Qt counts the processors of the process's CPU affinity where the system tells it.
+int UsableCores() { return std::max(1, QThread::idealThreadCount()); }
 
 bool IsThisMachine(const QString& host) {
     return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||

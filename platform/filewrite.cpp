@@ -161,9 +161,9 @@ bool FolderIsWritable(const QString& folder) {
     }
 }
 
-Readers ReadersOf(const QString& path) {
+Readers ReadersOf(int descriptor) {
     struct stat st {};
-    if (::stat(Encoded(path).constData(), &st) != 0)
+    if (::fstat(descriptor, &st) != 0)
         return {false, false};
     return {(st.st_mode & S_IRGRP) != 0, (st.st_mode & S_IROTH) != 0};
 }

@@ -34,8 +34,8 @@ void ReplaceFileIn(const Descriptor& folder, const QString& name, Readers reader
 // one test that also tells a read-only disk, access lists and other users' folders apart.
 bool FolderIsWritable(const QString& folder);
 
-// Who besides the owner may read the file at `path` by its permissions alone.
-Readers ReadersOf(const QString& path);
+// Who besides the owner may read the open file `descriptor` by its permissions alone.
+Readers ReadersOf(int descriptor);
 
 // Takes reading and writing away from the classes of users that are not `readers`, on the
 // file at `path` itself (a link there is left alone). Raises a failure when it cannot.

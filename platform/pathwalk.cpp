@@ -163,8 +163,7 @@ Descriptor Follow(Walk& walk, Descriptor here, const QByteArray& path, const QSt
 }
 
 QByteArray Absolute(const QString& path) {
-    return QFile::encodeName(QDir::isAbsolutePath(path) ? path
-                                                        : QDir::current().absoluteFilePath(path));
+    return QFile::encodeName(QDir::current().absoluteFilePath(path));
 }
 
 std::map<QString, Descriptor>& Loans() {
@@ -172,7 +171,9 @@ std::map<QString, Descriptor>& Loans() {
     return lent;
 }
 
-QString LoanKey(const QString& path) { return QDir::cleanPath(QString::fromUtf8(Absolute(path))); }
+QString LoanKey(const QString& path) {
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
 
 } // namespace
 
