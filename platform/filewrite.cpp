@@ -87,10 +87,10 @@ void CopyOpenedFile(const Descriptor& from, const QString& to) {
     Descriptor out(
         ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out.valid())
-        sys::RaiseWithReason(errno, errors::PathNotFound, sys::ReasonOf(errno));
+        sys::RaiseWithReason(errno, errors::PathNotFound);
     const auto fail = [&](int error, int missing) {
         ::unlink(target.constData());
-        sys::RaiseWithReason(error, missing, sys::ReasonOf(error));
+        sys::RaiseWithReason(error, missing);
     };
     char buffer[1 << 16];
     for (;;) {
@@ -120,14 +120,14 @@ void ReplaceFileIn(const Descriptor& folder, const QString& name, Readers reader
     Descriptor out(
         sys::CreateUnique(folder.get(), ".pellarine-", ".part", ModeFor(readers), temporary));
     if (!out.valid())
-        sys::RaiseWithReason(errno, errors::PathNotFound, sys::ReasonOf(errno));
+        sys::RaiseWithReason(errno, errors::PathNotFound);
     try {
         fill([&](QByteArrayView bytes) {
             if (!sys::WriteAll(out.get(), bytes.data(), size_t(bytes.size())))
-                sys::RaiseWithReason(errno, errors::PathNotFound, sys::ReasonOf(errno));
+                sys::RaiseWithReason(errno, errors::PathNotFound);
         });
         if (::close(out.release()) != 0 && errno != EINTR)
-            sys::RaiseWithReason(errno, errors::PathNotFound, sys::ReasonOf(errno));
+            sys::RaiseWithReason(errno, errors::PathNotFound);
         if (::renameat(folder.get(), temporary.constData(), folder.get(), target.constData()) !=
             0) {
             const int error = errno;
@@ -138,7 +138,7 @@ void ReplaceFileIn(const Descriptor& folder, const QString& name, Readers reader
                 there.st_uid != ::geteuid())
                 Raise(errors::PermissionDenied,
                       QStringLiteral("the file there belongs to another user"));
-            sys::RaiseWithReason(error, errors::PathNotFound, sys::ReasonOf(error));
+            sys::RaiseWithReason(error, errors::PathNotFound);
         }
     } catch (...) {
         ::unlinkat(folder.get(), temporary.constData(), 0);
@@ -173,14 +173,14 @@ void LimitReaders(const QString& path, Readers readers) {
                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
     if (!file.valid() || ::fstat(file.get(), &st) != 0)
-        sys::RaiseWithReason(errno, errors::FileNotFound, sys::ReasonOf(errno));
+        sys::RaiseWithReason(errno, errors::FileNotFound);
     mode_t mode = st.st_mode & 07777;
     if (!readers.group)
         mode &= ~mode_t(S_IRWXG);
     if (!readers.others)
         mode &= ~mode_t(S_IRWXO);
     if (mode != (st.st_mode & 07777) && ::fchmod(file.get(), mode) != 0)
-        sys::RaiseWithReason(errno, errors::PermissionDenied, sys::ReasonOf(errno));
+        sys::RaiseWithReason(errno, errors::PermissionDenied);
 }
 
 void RemoveAllBut(const QString& folder, const QSet<QString>& keep) {

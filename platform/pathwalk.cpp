@@ -59,7 +59,7 @@ Descriptor Duplicate(const Descriptor& descriptor) {
 struct stat StatusOf(const Descriptor& descriptor) {
     struct stat st {};
     if (::fstat(descriptor.get(), &st) != 0)
-        sys::RaiseWithReason(errno, errors::PathNotFound, sys::ReasonOf(errno));
+        sys::RaiseWithReason(errno, errors::PathNotFound);
     return st;
 }
 
@@ -93,7 +93,7 @@ QByteArray LinkTarget(const Descriptor& link) {
     for (;;) {
         const ssize_t length = ::readlinkat(link.get(), "", target.data(), size_t(target.size()));
         if (length < 0)
-            sys::RaiseWithReason(errno, errors::PathNotFound, sys::ReasonOf(errno));
+            sys::RaiseWithReason(errno, errors::PathNotFound);
         if (length < target.size()) {
             target.truncate(length);
             return target;
@@ -138,7 +138,7 @@ Descriptor Follow(Walk& walk, Descriptor here, const QByteArray& path, const QSt
         if (!here.valid()) {
             const int error = errno;
             if (error != ENOENT)
-                sys::RaiseWithReason(error, errors::PathNotFound, sys::ReasonOf(error));
+                sys::RaiseWithReason(error, errors::PathNotFound);
             if (names.empty())
                 Raise(errors::FileNotFound, missing);
             Raise(errors::PathNotFound,
@@ -149,7 +149,7 @@ Descriptor Follow(Walk& walk, Descriptor here, const QByteArray& path, const QSt
             continue;
         CheckLinkOwner(found, walk.shown);
         if (++walk.links > MostLinks)
-            sys::RaiseWithReason(ELOOP, errors::PathNotFound, sys::ReasonOf(ELOOP));
+            sys::RaiseWithReason(ELOOP, errors::PathNotFound);
         walk.shown = before;
         if (Queue(names, LinkTarget(here))) {
             here = Root();
@@ -199,7 +199,7 @@ OpenedFile OpenSourceFile(const QString& path) {
     opened.file = OpenAt(walk.folder.get(), walk.lastName.constData(),
                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (!opened.file.valid())
-        sys::RaiseWithReason(errno, errors::FileNotFound, sys::ReasonOf(errno));
+        sys::RaiseWithReason(errno, errors::FileNotFound);
     const struct stat read = StatusOf(opened.file);
     if (read.st_dev != st.st_dev || read.st_ino != st.st_ino)
         Raise(errors::PathFileAccess, QStringLiteral("it was replaced while it was being opened"));

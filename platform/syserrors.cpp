@@ -30,12 +30,10 @@ int FailureNumber(int error, int missing) {
     }
 }
 
-QString ReasonOf(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
 void RaiseErrno(int error, int missing) { Raise(FailureNumber(error, missing), {}); }
 
-void RaiseWithReason(int error, int missing, const QString& description) {
-    Raise(FailureNumber(error, missing), description);
+void RaiseWithReason(int error, int missing) {
+    Raise(FailureNumber(error, missing), QString::fromLocal8Bit(std::strerror(error)));
 }
 
 QString KindOf(mode_t mode) {

@@ -16,11 +16,9 @@ namespace platform::sys {
 // caller: a missing file (53) or a missing folder on the way (76).
 int FailureNumber(int error, int missing);
 
-// The system's words for an error, as the user reads them.
-QString ReasonOf(int error);
-
 [[noreturn]] void RaiseErrno(int error, int missing);
-[[noreturn]] void RaiseWithReason(int error, int missing, const QString& description);
+// As RaiseErrno, with the system's words for the error as the failure's description.
+[[noreturn]] void RaiseWithReason(int error, int missing);
 
 // "a folder", "a named pipe", "a socket", "a device", or "not a regular file".
 QString KindOf(mode_t mode);
