@@ -5,6 +5,7 @@
 #include "app/services.h"
 #include "app/settings.h"
 #include "common/pdfwriterkeys.h"
+#include "common/resolution.h"
 #include "intake/commandline.h"
 #include "intake/handover.h"
 #include "pdfwriter/writer.h"
@@ -15,11 +16,11 @@
 #include "platform/privatefolder.h"
 #include "platform/qtservices.h"
 #include "platform/sessionbus.h"
-#include "rasterise/rasterise.h"
 
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -31,8 +32,6 @@ namespace {
 const QString DesktopId = QStringLiteral("example.marrowind.Pellarine");
 
 // The resolutions --resolution offers: those of the slider's menu.
-const commandline::Resolutions Resolutions{rasterise::ResolutionList(),
-                                           rasterise::ResolutionFromText};
 
 // Prints the text for --help, --version or a mistake on the command line; the exit status.
 int Finish(const commandline::CommandLine& line) {
@@ -78,8 +77,8 @@ void ReceiveInto(handover::HandOver& handOver, Form1& window) {
         window.ShowInFront();
         // A resolution named with the files is chosen as the menu chooses it; one that is not
         // in the menu (from a later version, say) is not.
-        if (const auto listed = rasterise::ResolutionFromText(QString::number(resolution)))
-            window.ResolutionMenu_Click(*listed);
+        if (std::ranges::find(resolution::Listed, resolution) != resolution::Listed.end())
+            window.ResolutionMenu_Click(resolution);
         window.OpenFiles(paths);
     });
 }
@@ -101,16 +100,15 @@ int main(int argc, char** argv) {
     // Qt reads arguments as text, which loses the bytes of a name that is not valid UTF-8; such
     // names are found here, while the bytes are at hand.
     QStringList undecodable;
-    if (commandline::ParseCommandLine(commandline::RawArguments(argc, argv, &undecodable),
-                                      Resolutions)
-            .action != commandline::CommandLine::Action::Run) {
+    if (commandline::ParseCommandLine(commandline::RawArguments(argc, argv, &undecodable)).action !=
+        commandline::CommandLine::Action::Run) {
         QCoreApplication core(argc, argv); // names the program in the usage line
-        return Finish(commandline::ParseCommandLine(QCoreApplication::arguments(), Resolutions));
+        return Finish(commandline::ParseCommandLine(QCoreApplication::arguments()));
     }
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
     UseTheDesignsLook();
     const commandline::CommandLine line =
-        commandline::ParseCommandLine(QCoreApplication::arguments(), Resolutions, undecodable);
+        commandline::ParseCommandLine(QCoreApplication::arguments(), undecodable);
     if (line.action != commandline::CommandLine::Action::Run)
         return Finish(line);
     // Kept as the menu's resolution is; a window open already reads it at its next run too.

@@ -21,7 +21,7 @@
 Form1::Form1(app::Services services_, QWidget* parent)
     : QWidget(parent), ghostscriptTimeLimitMs(rasterise::GhostscriptTimeLimitMs),
       ghostscriptMemoryLimitBytes(rasterise::GhostscriptMemoryLimitBytes()),
-      Resolution(rasterise::DefaultResolution), applicationTitle(apptitle::ProductName),
+      Resolution(resolution::Default), applicationTitle(apptitle::ProductName),
       services(std::move(services_)) {
     buildLayout();
     connectHandlers();

@@ -5,10 +5,10 @@
 #include "app/settings.h"
 #include "common/apptitle.h"
 #include "common/errorreport.h"
+#include "common/resolution.h"
 #include "help/help.h"
 #include "platform/dialogs.h"
 #include "platform/failure.h"
-#include "rasterise/rasterise.h"
 
 #include <QActionGroup>
 #include <QGroupBox>
@@ -61,11 +61,10 @@ void Form1::buildResolutionMenu() {
     ResolutionMenu = new QMenu(this);
     ResolutionMenu->setAccessibleName(QStringLiteral("Resolution"));
     auto* choices = new QActionGroup(ResolutionMenu);
-    for (const int resolution : rasterise::Resolutions) {
-        QAction* choice = ResolutionMenu->addAction(QStringLiteral("%1 dpi").arg(resolution) +
-                                                    (resolution == rasterise::DefaultResolution
-                                                         ? QStringLiteral(" (default)")
-                                                         : QString()));
+    for (const int resolution : resolution::Listed) {
+        QAction* choice = ResolutionMenu->addAction(
+            QStringLiteral("%1 dpi").arg(resolution) +
+            (resolution == resolution::Default ? QStringLiteral(" (default)") : QString()));
         choice->setCheckable(true);
         choice->setData(resolution);
         choices->addAction(choice);
@@ -84,7 +83,7 @@ void Form1::showResolution() {
                                        "key, to choose %2 dpi:\nthe higher, the sharper the PDF, "
                                        "and the larger and slower to make.")
                             .arg(Resolution)
-                            .arg(rasterise::ResolutionList());
+                            .arg(resolution::InWords());
     Slider1->setToolTip(tip);
     Slider1->setAccessibleDescription(QString(tip).replace(QLatin1Char('\n'), QLatin1Char(' ')));
 }

@@ -6,6 +6,7 @@
 #include "app/layout.h"
 #include "app/settings.h"
 #include "common/apptitle.h"
+#include "common/resolution.h"
 #include "convert/pdfoutput.h"
 #include "platform/cursorfile.h"
 #include "platform/environment.h"
@@ -13,7 +14,6 @@
 #include "platform/filesystem.h"
 #include "platform/random.h"
 #include "platform/shell.h"
-#include "rasterise/rasterise.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -81,8 +81,8 @@ void Form1::restoreChoices(errorreport::Guarded& g) {
     });
     g.run(138, [&] {
         // A resolution that is not one of the menu's is the default.
-        Resolution = rasterise::ResolutionFromText(settings::ReadSetting(settings::Resolution, {}))
-                         .value_or(rasterise::DefaultResolution);
+        Resolution = resolution::FromText(settings::ReadSetting(settings::Resolution, {}))
+                         .value_or(resolution::Default);
         showResolution();
     });
     g.run(140, [&] { showQuality(); });

@@ -15,12 +15,12 @@
 // Run: python3 bench/make_drawings.py /tmp/drawings
 //      QT_QPA_PLATFORM=offscreen build/bench/bench_textquality /tmp/drawings [quality] [--viewer]
 #include "app/form1.h"
+#include "common/resolution.h"
 #include "fakes.h"
 #include "formfixture.h"
 #include "pdfprobe.h"
 #include "platform/launcher.h"
 #include "rasterise/boundingbox.h"
-#include "rasterise/rasterise.h"
 #include "scratchhome.h"
 
 #include <QApplication>
@@ -108,7 +108,7 @@ double Ssim(const QImage& a, const QImage& b) {
 // default quality or at `quality`, at `resolution`; answers how long the run took, in ms, and
 // prints the reasons of the files that gave no PDF.
 qint64 Convert(const QStringList& files, const QString& application, const QString& out,
-               int quality, int resolution = rasterise::DefaultResolution) {
+               int quality, int resolution = resolution::Default) {
     testing::FakeServices fakes;
     platform::PosixLauncher launcher(QStringLiteral(PELLARINE_APP_FOLDER "/pellarine-batch"));
     auto services = fakes.services();
@@ -262,7 +262,7 @@ void Resolutions(const QStringList& files, testing::ScratchHome& home, int quali
     for (const QString& file : files)
         boxes[QFileInfo(file).completeBaseName()] = BoxOf(PreparedCopy(file, prepared));
     double baseMs = 0, baseBytes = 0;
-    for (const int resolution : rasterise::Resolutions) {
+    for (const int resolution : resolution::Listed) {
         const QString out = home.makeFolder(QStringLiteral("at%1").arg(resolution));
         const qint64 ms =
             Convert(files, QStringLiteral(PELLARINE_APP_FOLDER), out, quality, resolution);
@@ -286,7 +286,7 @@ void Resolutions(const QStringList& files, testing::ScratchHome& home, int quali
         }
         const double perFileMs = double(ms) / double(files.size());
         const double perFileBytes = double(bytes) / std::max(made, 1);
-        if (resolution == rasterise::DefaultResolution)
+        if (resolution == resolution::Default)
             baseMs = perFileMs, baseBytes = perFileBytes;
         std::printf("%3d dpi: %zd files, %d PDFs; %.0f ms per file (%.2f x 72 dpi), %.0f KB per "
                     "PDF (%.2f x 72 dpi); not one page: %d; page not the box: %d\n",

@@ -89,7 +89,7 @@ QString GhostscriptFailure(const rasterise::Rasterisation& r) {
 // What to add to the reason of a drawing that took too long or too much memory: the time and
 // memory grow with the resolution, so a lower one may do. Nothing at the lowest.
 QString LowerResolutionToTry(int resolution) {
-    const std::optional<int> lower = rasterise::LowerResolution(resolution);
+    const std::optional<int> lower = resolution::Lower(resolution);
     if (!lower)
         return {};
     return QStringLiteral(

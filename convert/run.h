@@ -121,7 +121,7 @@ private:
     JobSource jobs;
     Equipment equipment;
     std::unique_ptr<RunLock> lock;
-    int resolution = rasterise::DefaultResolution;
+    int resolution = resolution::Default;
     rasterise::Limits limits;
     int atOnce = 1; // how many Ghostscripts may work at once
     // One for each working folder: twice as many as may work at once.

@@ -1,5 +1,6 @@
 #include "intake/commandline.h"
 
+#include "common/resolution.h"
 #include "intake/addfolder.h"
 #include "intake/dropintake.h"
 #include "intake/window.h"
@@ -75,8 +76,7 @@ std::optional<int> GhostscriptsFromText(const QString& text) {
     return count;
 }
 
-CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& resolutions,
-                             const QStringList& undecodable) {
+CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& undecodable) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Converts Encapsulated PostScript (EPS) files into PDF documents in batches.\n\n"
@@ -94,7 +94,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& re
         QStringLiteral("resolution"),
         QStringLiteral("Draws the pictures at DPI dots per inch: %1 (72 at first). The choice is "
                        "kept, as one made in the menu of the \"PDF Quality\" slider.")
-            .arg(resolutions.list),
+            .arg(resolution::InWords()),
         QStringLiteral("DPI"));
     parser.addOption(resolution);
     const QCommandLineOption jobs(
@@ -114,7 +114,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& re
 
     CommandLine line;
     if (understood && parser.isSet(resolution))
-        line.resolution = resolutions.fromText(parser.value(resolution));
+        line.resolution = resolution::FromText(parser.value(resolution));
     if (understood && parser.isSet(jobs))
         line.ghostscripts = GhostscriptsFromText(parser.value(jobs));
     if (parser.isSet(help)) {
@@ -130,7 +130,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& re
     } else if (parser.isSet(resolution) && !line.resolution) {
         line.action = CommandLine::Action::Fail;
         line.text = QStringLiteral("The resolution must be %1 (dots per inch), not '%2'.\n")
-                        .arg(resolutions.list, parser.value(resolution));
+                        .arg(resolution::InWords(), parser.value(resolution));
     } else if (parser.isSet(jobs) && !line.ghostscripts) {
         line.action = CommandLine::Action::Fail;
         line.text = QStringLiteral("The number of Ghostscripts at once must be a whole number from "

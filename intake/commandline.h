@@ -13,13 +13,6 @@ struct Window;
 // many Ghostscripts may work at once.
 namespace commandline {
 
-// The resolutions the pictures can be drawn at, as the command line offers them: all of them in
-// words ("72, 150, 300 or 600"), and the one a text names, when it names one.
-struct Resolutions {
-    QString list;
-    std::function<std::optional<int>(const QString&)> fromText;
-};
-
 // What the program was asked to do on its command line.
 struct CommandLine {
     enum class Action {
@@ -52,10 +45,9 @@ std::optional<int> GhostscriptsFromText(const QString& text);
 // out of them or after. --help and --version win over any other argument, also over options
 // the program does not know; "--" ends the options, so a file whose name starts with "-" can
 // follow it. A file or folder argument that is among `undecodable` (see RawArguments) goes to
-// `leftOut` instead of `paths`. --resolution takes what `resolutions` lists, --jobs what
+// `leftOut` instead of `paths`. --resolution takes a listed resolution, --jobs what
 // GhostscriptsFromText reads.
-CommandLine ParseCommandLine(const QStringList& arguments, const Resolutions& resolutions,
-                             const QStringList& undecodable = {});
+CommandLine ParseCommandLine(const QStringList& arguments, const QStringList& undecodable = {});
 
 // The arguments as the system passed them, before any Qt object exists. `undecodable`, when
 // given, receives those arguments (as text, as Qt reads them) whose bytes are not valid UTF-8

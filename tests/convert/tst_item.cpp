@@ -261,7 +261,7 @@ private slots:
     // The page is the drawing's box at every resolution, and the PDF says what it is.
     void thePage_isTheDrawingsBox_atEveryResolution_data() {
         QTest::addColumn<int>("resolution");
-        for (const int resolution : rasterise::Resolutions)
+        for (const int resolution : resolution::Listed)
             QTest::addRow("%d dpi", resolution) << resolution;
     }
     void thePage_isTheDrawingsBox_atEveryResolution() {

@@ -17,8 +17,6 @@
 namespace {
 
 // The resolutions the program's command line offers.
-const commandline::Resolutions Resolutions{rasterise::ResolutionList(),
-                                           rasterise::ResolutionFromText};
 
 // The last job list a probe reported, and every message box it saw.
 struct Seen {
@@ -117,9 +115,8 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, expected);
         QVERIFY(QDir::setCurrent(files));
-        QCOMPARE(
-            commandline::ParseCommandLine(QStringList{"pellarine"} + arguments, Resolutions).paths,
-            expected);
+        QCOMPARE(commandline::ParseCommandLine(QStringList{"pellarine"} + arguments).paths,
+                 expected);
     }
 
     // A file whose name is not valid UTF-8 is known by its bytes only: when it exists it is told
@@ -132,8 +129,7 @@ private slots:
         QStringList undecodable;
         const QStringList arguments = commandline::RawArguments(4, argv, &undecodable);
         ::unlink(given[1].constData()); // beyond what QTemporaryDir can name
-        const commandline::CommandLine line =
-            commandline::ParseCommandLine(arguments, Resolutions, undecodable);
+        const commandline::CommandLine line = commandline::ParseCommandLine(arguments, undecodable);
         QCOMPARE(line.leftOut, QStringList{files + "/u-?.eps"});
         QCOMPARE(line.paths, (QStringList{files + "/x.eps", files + "/gone-\uFFFD.eps"}));
     }
